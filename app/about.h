@@ -1,0 +1,11 @@
+// The about box.
+#pragma once
+
+#include <QDialog>
+
+class TForm2 : public QDialog {
+  Q_OBJECT
+
+ public:
+  explicit TForm2(QWidget* parent = nullptr);
+};

@@ -1,0 +1,12 @@
+#include <QApplication>
+
+#include "app/page_builder.h"
+#include "app/veltra.h"
+
+int main(int argc, char** argv) {
+  QApplication application(argc, argv);
+  ostrolen::SetUpLook();
+  TForm1 form;
+  form.show();
+  return application.exec();
+}

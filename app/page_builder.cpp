@@ -1,0 +1,128 @@
+#include "app/page_builder.h"
+
+#include <QFontMetrics>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QStyledItemDelegate>
+#include <QToolButton>
+
+#include "app/pictures.h"
+#include "app/widget_window.h"
+
+namespace ostrolen {
+namespace {
+
+// Box and list background: the system colour for inactive caption text.
+const QColor kBoxBackground(0xD8, 0xE4, 0xF8);
+
+QString FromUtf8(const std::string& text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
+
+// Every line of a result list at the list's own line height.
+class LineHeightDelegate : public QStyledItemDelegate {
+ public:
+  LineHeightDelegate(int height, QObject* parent) : QStyledItemDelegate(parent), height_(height) {}
+  QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override {
+    return {QStyledItemDelegate::sizeHint(option, index).width(), height_};
+  }
+
+ private:
+  int height_;
+};
+
+QLineEdit* MakeBox(const BoxSpec& spec, QWidget* sheet) {
+  auto* box = new QLineEdit(sheet);
+  box->setObjectName(FromUtf8(spec.name));
+  box->setGeometry(spec.x, spec.y, spec.width, spec.height);
+  box->setMaxLength(spec.max_length);
+  box->setFont(PageFont(19, true));
+  box->setAlignment(spec.max_length == 1 ? Qt::AlignCenter : Qt::AlignLeft | Qt::AlignVCenter);
+  box->setTextMargins(0, 0, 0, 0);
+  QPalette palette = box->palette();
+  palette.setColor(QPalette::Base, kBoxBackground);
+  box->setPalette(palette);
+  if (spec.read_only()) {
+    box->setReadOnly(true);
+    box->setText(FromUtf8(spec.text));
+    box->setFocusPolicy(Qt::NoFocus);
+  }
+  return box;
+}
+
+QLabel* MakeLabel(const LabelSpec& spec, QWidget* sheet) {
+  auto* label = new QLabel(FromUtf8(spec.text), sheet);
+  label->setFont(PageFont(spec.pixel_size, spec.bold));
+  label->setTextFormat(Qt::PlainText);
+  const QFontMetrics metrics(label->font());
+  const int width = spec.width > 0 ? spec.width : metrics.horizontalAdvance(label->text()) + 4;
+  label->setGeometry(spec.x, spec.y, width, metrics.height() + 2);
+  if (spec.width > 0) label->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+  return label;
+}
+
+QListWidget* MakeList(const ListSpec& spec, QWidget* sheet) {
+  auto* list = new QListWidget(sheet);
+  list->setObjectName(FromUtf8(spec.name));
+  list->setGeometry(spec.x, spec.y, spec.width, spec.height);
+  list->setFont(PageFont(spec.pixel_size, spec.bold));
+  list->setSelectionMode(QAbstractItemView::NoSelection);
+  list->setSortingEnabled(false);
+  list->setItemDelegate(new LineHeightDelegate(spec.line_height, list));
+  list->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+  list->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+  list->setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
+  QPalette palette = list->palette();
+  palette.setColor(QPalette::Base, kBoxBackground);
+  list->setPalette(palette);
+  return list;
+}
+
+QToolButton* MakeButton(const ButtonSpec& spec, QWidget* sheet) {
+  auto* button = new QToolButton(sheet);
+  button->setObjectName(FromUtf8(spec.name));
+  button->setGeometry(spec.x, spec.y, spec.width, spec.height);
+  button->setAutoRaise(true);
+  button->setFont(PageFont(look::kPageFontPixels, false));
+  button->setIcon(ButtonIcon(spec.picture));
+  const int icon = std::min(spec.height - 6, spec.caption.empty() ? spec.width - 6 : 24);
+  button->setIconSize(QSize(icon, icon));
+  if (spec.caption.empty()) {
+    button->setToolButtonStyle(Qt::ToolButtonIconOnly);
+  } else {
+    button->setText(FromUtf8(spec.caption));
+    button->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+  }
+  return button;
+}
+
+}  // namespace
+
+void SetUpLook() {
+  // The pages are laid out for this face; fall back on faces of like metrics.
+  QFont::insertSubstitutions(QString::fromLatin1(look::kFontFamily),
+                             {QStringLiteral("Liberation Sans"), QStringLiteral("Arial"), QStringLiteral("DejaVu Sans")});
+}
+
+QFont PageFont(int pixel_size, bool bold) {
+  QFont font(QString::fromLatin1(look::kFontFamily));
+  font.setPixelSize(pixel_size);
+  font.setBold(bold);
+  return font;
+}
+
+void BuildPage(const PageLayout& page, QWidget* sheet, WidgetWindow& window,
+               const std::function<void(const QString&)>& on_click) {
+  sheet->setObjectName(FromUtf8(page.sheet));
+  // Labels first, so that boxes, lists and buttons stack above them.
+  for (const LabelSpec& label : page.labels) MakeLabel(label, sheet);
+  // Boxes in input order, which makes the Tab order.
+  for (const BoxSpec& spec : page.boxes) window.AddBox(MakeBox(spec, sheet));
+  for (const ListSpec& spec : page.lists) window.AddList(MakeList(spec, sheet));
+  for (const ButtonSpec& spec : page.buttons) {
+    QToolButton* button = MakeButton(spec, sheet);
+    const QString name = button->objectName();
+    QObject::connect(button, &QToolButton::clicked, sheet, [on_click, name] { on_click(name); });
+  }
+}
+
+}  // namespace ostrolen

@@ -1,0 +1,62 @@
+#include "app/widget_window.h"
+
+#include <QCoreApplication>
+#include <QFileInfo>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMessageBox>
+#include <stdexcept>
+
+namespace ostrolen {
+namespace {
+
+QString FromUtf8(std::string_view text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
+
+}  // namespace
+
+void WidgetWindow::AddBox(QLineEdit* box) { boxes_.insert(box->objectName(), box); }
+
+void WidgetWindow::AddList(QListWidget* list) { lists_.insert(list->objectName(), list); }
+
+QLineEdit* WidgetWindow::Box(std::string_view name) const {
+  QLineEdit* box = boxes_.value(FromUtf8(name));
+  if (box == nullptr) throw std::out_of_range("no box named " + std::string(name));
+  return box;
+}
+
+QListWidget* WidgetWindow::List(std::string_view name) const {
+  QListWidget* list = lists_.value(FromUtf8(name));
+  if (list == nullptr) throw std::out_of_range("no list named " + std::string(name));
+  return list;
+}
+
+std::string WidgetWindow::Text(std::string_view box) const { return Box(box)->text().toStdString(); }
+
+void WidgetWindow::SetText(std::string_view box, std::string_view text) { Box(box)->setText(FromUtf8(text)); }
+
+void WidgetWindow::ClearList(std::string_view list) { List(list)->clear(); }
+
+void WidgetWindow::AppendLine(std::string_view list, std::string_view line) { List(list)->addItem(FromUtf8(line)); }
+
+void WidgetWindow::InputErrorReport(std::string_view text) {
+  if (hook_) return hook_(MessageKind::Report, FromUtf8(text));
+  QMessageBox box(QMessageBox::NoIcon, QStringLiteral("Ошибка!!!"), FromUtf8(text), QMessageBox::Ok, owner_);
+  box.exec();
+}
+
+void WidgetWindow::ShowError(std::string_view text) {
+  if (hook_) return hook_(MessageKind::Error, FromUtf8(text));
+  QMessageBox box(QMessageBox::Critical, ApplicationTitle(QCoreApplication::applicationFilePath()), FromUtf8(text),
+                  QMessageBox::Ok, owner_);
+  box.exec();
+}
+
+QString ApplicationTitle(const QString& program_path) {
+  QString name = QFileInfo(program_path).fileName();
+  const qsizetype stop = name.indexOf(QLatin1Char('.'));
+  if (stop >= 0) name.truncate(stop);
+  if (name.size() > 1) name = name.left(1) + name.mid(1).toLower();
+  return name;
+}
+
+}  // namespace ostrolen

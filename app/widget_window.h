@@ -1,0 +1,50 @@
+// The abstract window over the real widgets of TForm1.
+#pragma once
+
+#include <QHash>
+#include <QString>
+#include <functional>
+
+#include "core/window.h"
+
+class QLineEdit;
+class QListWidget;
+class QWidget;
+
+namespace ostrolen {
+
+class WidgetWindow : public Window {
+ public:
+  enum class MessageKind { Report, Error };
+  // Replaces the modal boxes, for tests that must not block.
+  using MessageHook = std::function<void(MessageKind, const QString&)>;
+
+  explicit WidgetWindow(QWidget* owner) : owner_(owner) {}
+
+  void AddBox(QLineEdit* box);
+  void AddList(QListWidget* list);
+  void SetMessageHook(MessageHook hook) { hook_ = std::move(hook); }
+
+  std::string Text(std::string_view box) const override;
+  void SetText(std::string_view box, std::string_view text) override;
+  void ClearList(std::string_view list) override;
+  void AppendLine(std::string_view list, std::string_view line) override;
+  void InputErrorReport(std::string_view text) override;
+  void ShowError(std::string_view text) override;
+
+ private:
+  QLineEdit* Box(std::string_view name) const;
+  QListWidget* List(std::string_view name) const;
+
+  QWidget* owner_;
+  QHash<QString, QLineEdit*> boxes_;
+  QHash<QString, QListWidget*> lists_;
+  MessageHook hook_;
+};
+
+// The application's title as the error box shows it: the program file's
+// name without its folder, cut before its first full stop, every letter
+// after the first in lower case.
+QString ApplicationTitle(const QString& program_path);
+
+}  // namespace ostrolen

@@ -1,0 +1,41 @@
+#include "cli/cli.h"
+
+#include <ostream>
+
+namespace ostrolen {
+
+int RunPressCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
+
+namespace {
+
+constexpr const char* kUsage =
+    "usage: ostrolen-cli press BUTTON [NAME=TEXT ...] [press BUTTON [NAME=TEXT ...] ...]\n"
+    "\n"
+    "Runs the window's page buttons without a display, as one window session.\n"
+    "Each 'press BUTTON' group sets the named input boxes, in order, and presses\n"
+    "the button (a control name such as SpeedButton14). Output, one record a line,\n"
+    "fields separated by TAB:\n"
+    "  press  BUTTON        the press\n"
+    "  report TEXT          an input error report (\"Ошибка!!!\"), answered OK\n"
+    "  error  TEXT          the common error box, answered OK\n"
+    "  box    NAME  TEXT    a box whose text the press changed\n"
+    "  line   TEXT          a line of the pressed page's result list\n"
+    "Backslash, TAB, line feed and carriage return are written \\\\, \\t, \\n, \\r.\n"
+    "Usage errors exit with status 2; otherwise the status is 0.\n"
+    "\n"
+    "Example:\n"
+    "  ostrolen-cli press SpeedButton1 Edit1=7 Edit2=7 Edit3=3 Edit4=F Edit5=F\n";
+
+}  // namespace
+
+int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+  if (!args.empty() && (args[0] == "--help" || args[0] == "-h" || args[0] == "help")) {
+    out << kUsage;
+    return 0;
+  }
+  if (!args.empty() && args[0] == "press") return RunPressCommand(args, out, err);
+  err << "ostrolen-cli: expected 'press BUTTON ...' (see ostrolen-cli --help)\n";
+  return 2;
+}
+
+}  // namespace ostrolen

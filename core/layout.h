@@ -1,0 +1,116 @@
+// Page layouts as data: every page declares its boxes, labels, lists and
+// buttons once, and the window, the command-line runner and the tests all
+// walk the same declarations. Positions are pixels inside the page.
+#pragma once
+
+#include <initializer_list>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "core/window.h"
+
+namespace ostrolen {
+
+enum class Picture {
+  None,
+  ArrowDown,   // green arrow bending downwards
+  ArrowUp,     // green arrow bending upwards
+  ArrowRight,  // green arrow bending to the right, towards the result list
+  Book,        // open book with a pen
+  Disc,        // small green disc with a white arrow pointing right
+};
+
+enum class BoxRole {
+  Input,   // typed by the operator (and possibly written by a press)
+  Output,  // written by every press before it is read; typing has no effect
+  Fixed,   // read-only, with a fixed text
+};
+
+struct BoxSpec {
+  std::string name;
+  int x = 0;
+  int y = 0;
+  int width = 25;
+  int height = 32;
+  int max_length = 1;
+  BoxRole role = BoxRole::Input;
+  std::string text;          // the fixed text of a read-only box
+  std::string enter_button;  // the button Enter presses; empty: the page's first
+  bool read_only() const { return role == BoxRole::Fixed; }
+};
+
+struct LabelSpec {
+  std::string text;
+  int x = 0;
+  int y = 0;
+  int pixel_size = 11;
+  bool bold = false;
+  int width = 0;          // 0: as wide as the text; otherwise the text is centred in it
+};
+
+struct ListSpec {
+  std::string name;
+  int x = 0;
+  int y = 0;
+  int width = 0;
+  int height = 0;
+  int pixel_size = 13;
+  int line_height = 16;
+  bool bold = true;
+};
+
+struct ButtonSpec {
+  std::string name;
+  std::string caption;
+  Picture picture = Picture::None;
+  int x = 0;
+  int y = 0;
+  int width = 33;
+  int height = 33;
+  Handler handler = nullptr;  // none yet: the button does nothing
+};
+
+struct PageLayout {
+  std::string sheet;             // the tab sheet's control name
+  std::string caption;           // the tab's caption
+  std::vector<BoxSpec> boxes;    // in input order: row by row, left to right
+  std::vector<LabelSpec> labels;
+  std::vector<ListSpec> lists;   // the page's result list, if it has one
+  std::vector<ButtonSpec> buttons;
+
+  const ListSpec* list() const { return lists.empty() ? nullptr : &lists.front(); }
+};
+
+// A tab of the page tree: either a leaf page or a nested tab set.
+struct TabNode {
+  std::string sheet;
+  std::string caption;
+  const PageLayout* page = nullptr;  // a leaf
+  std::string control;               // a nested tab set's control name
+  std::vector<TabNode> children;
+  int initial = 0;                   // the child selected at start
+};
+
+// "Edit" followed by the number.
+std::string EditName(int number);
+
+// Boxes named `names`, side by side from (x, y), `step` pixels apart, with a
+// wider gap of `group_gap` after every `group` boxes (0: no groups).
+std::vector<BoxSpec> BoxRow(const std::vector<std::string>& names, int x, int y, BoxRole role = BoxRole::Input,
+                            int step = 27, int group = 0, int group_gap = 0);
+
+// EditName(first) ... EditName(last).
+std::vector<std::string> EditRange(int first, int last);
+
+// Labels side by side, one per text, centred over boxes laid as BoxRow lays them.
+std::vector<LabelSpec> LabelRow(const std::vector<std::string>& texts, int x, int y, int pixel_size, bool bold,
+                                int step = 27, int group = 0, int group_gap = 0);
+
+// Appends `more` to `to`.
+template <typename T>
+void Append(std::vector<T>& to, const std::vector<T>& more) {
+  to.insert(to.end(), more.begin(), more.end());
+}
+
+}  // namespace ostrolen

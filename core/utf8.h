@@ -1,0 +1,28 @@
+// UTF-8 helpers. Box texts are UTF-8; lengths and positions count characters.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace ostrolen {
+
+// True when the text is well-formed UTF-8 (no overlongs, no surrogates).
+bool IsValidUtf8(std::string_view text);
+
+// The characters of a text. A byte that does not start a well-formed
+// sequence counts as one character of its own, so any byte string splits.
+std::vector<std::string_view> SplitChars(std::string_view text);
+
+// Number of characters, counted as SplitChars counts them.
+std::size_t CharCount(std::string_view text);
+
+// Character `index` (1-based) or the empty text when there is none.
+std::string CharAt(std::string_view text, std::size_t index);
+
+// Code point of the last character (the byte itself for a malformed one);
+// 0 for the empty text.
+char32_t LastCodePoint(std::string_view text);
+
+}  // namespace ostrolen
