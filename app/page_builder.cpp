@@ -1,6 +1,8 @@
 #include "app/page_builder.h"
 
+#include <QApplication>
 #include <QFontMetrics>
+#include <QStyleFactory>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -98,6 +100,13 @@ QToolButton* MakeButton(const ButtonSpec& spec, QWidget* sheet) {
 }  // namespace
 
 void SetUpLook() {
+  // One look on every desktop: the window face in the classic grey of an
+  // active window border.
+  QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
+  QPalette palette = QApplication::palette();
+  palette.setColor(QPalette::Window, QColor(0xD4, 0xD0, 0xC8));
+  palette.setColor(QPalette::Button, QColor(0xD4, 0xD0, 0xC8));
+  QApplication::setPalette(palette);
   // The pages are laid out for this face; fall back on faces of like metrics.
   QFont::insertSubstitutions(QString::fromLatin1(look::kFontFamily),
                              {QStringLiteral("Liberation Sans"), QStringLiteral("Arial"), QStringLiteral("DejaVu Sans")});
@@ -112,7 +121,6 @@ QFont PageFont(int pixel_size, bool bold) {
 
 void BuildPage(const PageLayout& page, QWidget* sheet, WidgetWindow& window,
                const std::function<void(const QString&)>& on_click) {
-  sheet->setObjectName(FromUtf8(page.sheet));
   // Labels first, so that boxes, lists and buttons stack above them.
   for (const LabelSpec& label : page.labels) MakeLabel(label, sheet);
   // Boxes in input order, which makes the Tab order.

@@ -6,6 +6,7 @@
 #include <QScreen>
 #include <QTabWidget>
 #include <QToolBar>
+#include <QVBoxLayout>
 
 #include "app/about.h"
 #include "app/page_builder.h"
@@ -13,9 +14,6 @@
 #include "pages/pages.h"
 
 namespace {
-
-// Window background: the system colour of an active window border.
-const QColor kWindowBackground(0xD4, 0xD0, 0xC8);
 
 using Click = void (TForm1::*)();
 
@@ -42,10 +40,6 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent), window_(this) {
   setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                  Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
   setFont(ostrolen::PageFont(ostrolen::look::kPageFontPixels, false));
-  QPalette palette = this->palette();
-  palette.setColor(QPalette::Window, kWindowBackground);
-  setPalette(palette);
-  setAutoFillBackground(true);
 
   auto* toolbar = new QToolBar(this);
   toolbar->setObjectName(QStringLiteral("ToolBar1"));
@@ -84,14 +78,16 @@ QTabWidget* TForm1::BuildTabs(const ostrolen::TabNode& node, QWidget* parent) {
   tabs->setObjectName(QString::fromStdString(node.control));
   tabs->setDocumentMode(false);
   for (const ostrolen::TabNode& child : node.children) {
-    QWidget* sheet = nullptr;
+    auto* sheet = new QWidget(tabs);
+    sheet->setObjectName(QString::fromStdString(child.sheet));
     if (child.page != nullptr) {
-      sheet = new QWidget(tabs);
       ostrolen::BuildPage(*child.page, sheet, window_, [this](const QString& name) { ButtonClicked(name); });
     } else {
-      sheet = BuildTabs(child, tabs);
+      // A nested tab set fills its sheet.
+      auto* layout = new QVBoxLayout(sheet);
+      layout->setContentsMargins(0, 0, 0, 0);
+      layout->addWidget(BuildTabs(child, sheet));
     }
-    sheet->setObjectName(QString::fromStdString(child.sheet));
     tabs->addTab(sheet, QString::fromStdString(child.caption));
   }
   tabs->setCurrentIndex(node.initial);

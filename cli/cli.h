@@ -3,12 +3,23 @@
 
 #include <iosfwd>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace ostrolen {
 
 // Runs one command line (without the program name). Returns the exit status.
 int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
+
+// One `press BUTTON [NAME=TEXT ...]` group of a command line.
+struct PressGroup {
+  std::string button;
+  std::vector<std::pair<std::string, std::string>> settings;
+};
+
+// The press groups of `args` (which start with "press"). Throws
+// std::invalid_argument with a one-line message for a usage error.
+std::vector<PressGroup> ParsePressGroups(const std::vector<std::string>& args);
 
 // A field of an output record: backslash, TAB, line feed and carriage
 // return escaped, everything else as it is.

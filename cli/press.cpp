@@ -1,7 +1,7 @@
 // The press runner: one invocation is one window session.
 #include <algorithm>
 #include <map>
-#include <optional>
+#include <stdexcept>
 #include <ostream>
 #include <string>
 #include <utility>
@@ -14,11 +14,6 @@
 
 namespace ostrolen {
 namespace {
-
-struct PressGroup {
-  std::string button;
-  std::vector<std::pair<std::string, std::string>> settings;
-};
 
 struct UsageError {
   std::string message;
@@ -87,6 +82,14 @@ void RunPresses(const std::vector<PressGroup>& groups, std::ostream& out) {
 }
 
 }  // namespace
+
+std::vector<PressGroup> ParsePressGroups(const std::vector<std::string>& args) {
+  try {
+    return ParsePresses(args);
+  } catch (const UsageError& error) {
+    throw std::invalid_argument(error.message);
+  }
+}
 
 std::string EscapeField(const std::string& text) {
   std::string escaped;

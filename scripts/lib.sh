@@ -1,0 +1,41 @@
+# Shared by the scripts: the source folder, and installing what is missing.
+set -euo pipefail
+
+ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+JOBS=$(nproc 2>/dev/null || echo 2)
+
+# What a build needs, on Debian 12.
+BUILD_PACKAGES=(build-essential cmake ninja-build pkg-config git qt6-base-dev libgl-dev
+  mdbtools mdbtools-dev fonts-liberation fonts-dejavu-core)
+TEST_PACKAGES=(libgtest-dev libgmock-dev xvfb xauth)
+
+# Installs the Debian packages that are not installed yet, non-interactively.
+ensure_packages() {
+  local missing=()
+  local package
+  for package in "$@"; do
+    if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed'; then
+      missing+=("$package")
+    fi
+  done
+  [ ${#missing[@]} -eq 0 ] && return 0
+  echo "Installing: ${missing[*]}" >&2
+  local sudo=()
+  if [ "$(id -u)" -ne 0 ]; then
+    command -v sudo >/dev/null || { echo "Need root or sudo to install: ${missing[*]}" >&2; exit 1; }
+    sudo=(sudo)
+  fi
+  export DEBIAN_FRONTEND=noninteractive
+  "${sudo[@]}" apt-get update -qq
+  "${sudo[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}" >&2
+}
+
+# Configures (once) and builds a build folder: configure_and_build DIR cmake-args...
+configure_and_build() {
+  local dir=$1
+  shift
+  if [ ! -f "$dir/build.ninja" ]; then
+    cmake -S "$ROOT" -B "$dir" -G Ninja "$@" >&2
+  fi
+  cmake --build "$dir" -j "$JOBS" >&2
+}
