@@ -1,0 +1,579 @@
+#include "tools/mkdb/jet.h"
+
+#include <algorithm>
+#include <array>
+#include <bit>
+#include <cstdint>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "tools/mkdb/utf16.h"
+
+namespace ostrolen::mkdb {
+namespace {
+
+// Data page: type, a constant 1, free space, owning definition page, four
+// unused bytes and the row count; the row offsets follow, the rows themselves
+// are stacked from the end of the page downwards.
+constexpr std::size_t kDataHeader = 14;
+// A row pointer (page << 8 | row) keeps the row number in one byte.
+constexpr std::size_t kMaxRowsPerPage = 255;
+constexpr std::size_t kMaxRowSize = kPageSize - kDataHeader - 2;
+// A definition page starts with type, 1, free space and the next page of
+// its chain; the definition itself runs on from byte 8.
+constexpr std::size_t kDefinitionHeader = 8;
+
+// Usage maps are 69-byte rows. Kind 0 keeps a start page and 64 bytes of
+// bits in the row; kind 1 names up to 17 map pages, each of which has a bit
+// for (page size - 4) * 8 pages in turn.
+constexpr std::size_t kMapRecordSize = 69;
+constexpr std::uint32_t kInlineMapPages = 64 * 8;
+constexpr std::uint32_t kMapPageBits = (kPageSize - 4) * 8;
+constexpr std::size_t kMapPagePointers = 17;
+
+constexpr std::uint32_t kMapsPage = 1;
+constexpr std::uint32_t kCatalogPage = 2;
+
+// Fixed, so that one description always gives the same bytes: 2024-01-01 as
+// days since 1899-12-30.
+constexpr double kCreationDate = 45292.0;
+
+enum JetType : std::uint8_t {
+  kBool = 0x01,
+  kInteger = 0x03,
+  kLong = 0x04,
+  kDateTime = 0x08,
+  kBinary = 0x09,
+  kText = 0x0A,
+  kOle = 0x0B,
+  kMemo = 0x0C,
+};
+
+void Put8(std::string& out, unsigned value) { out.push_back(static_cast<char>(value & 0xFF)); }
+void Put16(std::string& out, unsigned value) {
+  Put8(out, value);
+  Put8(out, value >> 8);
+}
+void Put32(std::string& out, std::uint32_t value) {
+  Put16(out, value & 0xFFFF);
+  Put16(out, value >> 16);
+}
+void Set16(std::string& out, std::size_t at, unsigned value) {
+  out[at] = static_cast<char>(value & 0xFF);
+  out[at + 1] = static_cast<char>((value >> 8) & 0xFF);
+}
+void Set32(std::string& out, std::size_t at, std::uint32_t value) {
+  Set16(out, at, value & 0xFFFF);
+  Set16(out, at + 2, value >> 16);
+}
+
+std::string Ucs2(std::u16string_view text) {
+  std::string out;
+  out.reserve(text.size() * 2);
+  for (const char16_t c : text) Put16(out, c);
+  return out;
+}
+
+// Names reach here checked: well-formed and within U+FFFF.
+std::u16string Wide(std::string_view utf8) { return ToUcs2(utf8).value_or(std::u16string()); }
+
+struct JetColumn {
+  std::u16string name;
+  JetType type;
+  std::uint16_t length;  // bytes; 0 for memo and OLE
+};
+
+bool IsFixed(JetType type) { return type == kBool || type == kInteger || type == kLong || type == kDateTime; }
+
+// One value as a row keeps it. `present` is the null-mask bit: "not null",
+// or for a Yes/No column the value itself.
+struct Cell {
+  bool present = false;
+  std::string bytes;
+};
+
+Cell LongCell(std::int32_t value) {
+  Cell cell{true, {}};
+  Put32(cell.bytes, static_cast<std::uint32_t>(value));
+  return cell;
+}
+Cell IntegerCell(std::int16_t value) {
+  Cell cell{true, {}};
+  Put16(cell.bytes, static_cast<std::uint16_t>(value));
+  return cell;
+}
+Cell DateCell(double days) {
+  Cell cell{true, {}};
+  const auto bits = std::bit_cast<std::uint64_t>(days);
+  Put32(cell.bytes, static_cast<std::uint32_t>(bits));
+  Put32(cell.bytes, static_cast<std::uint32_t>(bits >> 32));
+  return cell;
+}
+Cell TextCell(std::u16string_view text) { return Cell{true, Ucs2(text)}; }
+
+// Where each column sits in a row: fixed columns in a block after the column
+// count (Yes/No columns take no room there), then the variable ones.
+class RowLayout {
+ public:
+  explicit RowLayout(const std::vector<JetColumn>& columns) {
+    for (const JetColumn& column : columns) {
+      if (IsFixed(column.type)) {
+        fixed_offset_.push_back(fixed_size_);
+        var_index_.push_back(var_count_);  // the count so far, as Access writes it
+        if (column.type != kBool) fixed_size_ += column.length;
+      } else {
+        fixed_offset_.push_back(0);
+        var_index_.push_back(var_count_++);
+      }
+      fixed_.push_back(IsFixed(column.type) && column.type != kBool);
+      variable_.push_back(!IsFixed(column.type));
+    }
+  }
+
+  std::uint16_t fixed_offset(std::size_t i) const { return fixed_offset_[i]; }
+  std::uint16_t var_index(std::size_t i) const { return var_index_[i]; }
+  std::uint16_t var_count() const { return var_count_; }
+
+  // Column count, fixed block, variable data, then (if the table has
+  // variable columns) the end of the data, their offsets last to first and
+  // their count, and finally the null mask.
+  std::string Encode(const std::vector<Cell>& cells) const {
+    std::string row;
+    Put16(row, static_cast<unsigned>(cells.size()));
+    std::string fixed(fixed_size_, '\0');
+    for (std::size_t i = 0; i < cells.size(); ++i) {
+      if (fixed_[i] && cells[i].present) fixed.replace(fixed_offset_[i], cells[i].bytes.size(), cells[i].bytes);
+    }
+    row += fixed;
+    std::vector<std::size_t> starts;
+    for (std::size_t i = 0; i < cells.size(); ++i) {
+      if (!variable_[i]) continue;
+      starts.push_back(row.size());
+      if (cells[i].present) row += cells[i].bytes;
+    }
+    if (var_count_ > 0) {
+      Put16(row, static_cast<unsigned>(row.size()));
+      for (auto it = starts.rbegin(); it != starts.rend(); ++it) Put16(row, static_cast<unsigned>(*it));
+      Put16(row, var_count_);
+    }
+    std::string mask((cells.size() + 7) / 8, '\0');
+    for (std::size_t i = 0; i < cells.size(); ++i) {
+      if (cells[i].present) mask[i / 8] = static_cast<char>(mask[i / 8] | (1 << (i % 8)));
+    }
+    return row + mask;
+  }
+
+ private:
+  std::vector<std::uint16_t> fixed_offset_;
+  std::vector<std::uint16_t> var_index_;
+  std::vector<bool> fixed_;
+  std::vector<bool> variable_;
+  std::uint16_t fixed_size_ = 0;
+  std::uint16_t var_count_ = 0;
+};
+
+// The catalog's own columns, in column-number order.
+struct CatalogColumnSpec {
+  std::u16string_view name;
+  JetType type;
+  std::uint16_t length;
+};
+constexpr std::array<CatalogColumnSpec, 17> kCatalogColumns{{
+    {u"Id", kLong, 4},
+    {u"ParentId", kLong, 4},
+    {u"Name", kText, 510},
+    {u"Type", kInteger, 2},
+    {u"DateCreate", kDateTime, 8},
+    {u"DateUpdate", kDateTime, 8},
+    {u"Owner", kBinary, 255},
+    {u"Flags", kLong, 4},
+    {u"Database", kMemo, 0},
+    {u"Connect", kMemo, 0},
+    {u"ForeignName", kText, 510},
+    {u"RmtInfoShort", kBinary, 255},
+    {u"RmtInfoLong", kOle, 0},
+    {u"Lv", kOle, 0},
+    {u"LvProp", kOle, 0},
+    {u"LvModule", kOle, 0},
+    {u"LvExtra", kOle, 0},
+}};
+enum CatalogColumn { kId, kParentId, kName, kType, kDateCreate, kDateUpdate, kOwner, kFlags };
+
+constexpr std::int16_t kTableObject = 1;
+constexpr std::int16_t kContainerObject = 3;
+constexpr std::uint32_t kSystemObject = 0x80000000;
+constexpr std::int32_t kContainersParent = 0x0F000000;
+constexpr std::int32_t kTablesContainer = 0x0F000001;
+
+struct CatalogEntry {
+  std::u16string name;
+  std::int32_t id;  // a table's id is the page of its definition
+  std::int32_t parent;
+  std::int16_t type;
+  std::uint32_t flags;
+};
+
+// The containers come first, as in a database that Access creates.
+const std::array<CatalogEntry, 3> kContainers{{
+    {u"Tables", kTablesContainer, kContainersParent, kContainerObject, kSystemObject},
+    {u"Databases", 0x0F000002, kContainersParent, kContainerObject, kSystemObject},
+    {u"Relationships", 0x0F000003, kContainersParent, kContainerObject, kSystemObject},
+}};
+
+std::vector<Cell> CatalogCells(const CatalogEntry& entry) {
+  std::vector<Cell> cells(kCatalogColumns.size());
+  cells[kId] = LongCell(entry.id);
+  cells[kParentId] = LongCell(entry.parent);
+  cells[kName] = TextCell(entry.name);
+  cells[kType] = IntegerCell(entry.type);
+  cells[kDateCreate] = DateCell(kCreationDate);
+  cells[kDateUpdate] = DateCell(kCreationDate);
+  cells[kFlags] = LongCell(static_cast<std::int32_t>(entry.flags));
+  return cells;
+}
+
+std::vector<JetColumn> CatalogColumns() {
+  std::vector<JetColumn> columns;
+  for (const CatalogColumnSpec& spec : kCatalogColumns) {
+    columns.push_back(JetColumn{std::u16string(spec.name), spec.type, spec.length});
+  }
+  return columns;
+}
+
+std::vector<JetColumn> UserColumns(const Table& table) {
+  std::vector<JetColumn> columns;
+  for (const Column& column : table.columns) {
+    switch (column.kind) {
+      case ColumnKind::Text:
+        columns.push_back(JetColumn{Wide(column.name), kText, static_cast<std::uint16_t>(2 * column.size)});
+        break;
+      case ColumnKind::Long: columns.push_back(JetColumn{Wide(column.name), kLong, 4}); break;
+      case ColumnKind::Bool: columns.push_back(JetColumn{Wide(column.name), kBool, 1}); break;
+    }
+  }
+  return columns;
+}
+
+Cell UserCell(const Value& value) {
+  if (const auto* text = std::get_if<std::u16string>(&value)) return TextCell(*text);
+  if (const auto* number = std::get_if<std::int32_t>(&value)) return LongCell(*number);
+  if (const auto* flag = std::get_if<bool>(&value)) return Cell{*flag, {}};
+  return Cell{};
+}
+
+using PageRows = std::vector<std::string>;
+
+// Rows fill pages in order, each page taking as many as fit.
+class PagePacker {
+ public:
+  void Add(std::string row) {
+    if (pages_.empty() || used_ + 2 + row.size() > kPageSize || pages_.back().size() >= kMaxRowsPerPage) {
+      pages_.emplace_back();
+      used_ = kDataHeader;
+    }
+    used_ += 2 + row.size();
+    pages_.back().push_back(std::move(row));
+  }
+  std::vector<PageRows> Take() { return std::move(pages_); }
+
+ private:
+  std::vector<PageRows> pages_;
+  std::size_t used_ = 0;
+};
+
+std::string DataPage(const PageRows& rows, std::uint32_t owner) {
+  std::string page(kPageSize, '\0');
+  page[0] = 0x01;
+  page[1] = 0x01;
+  Set32(page, 4, owner);
+  Set16(page, 12, static_cast<unsigned>(rows.size()));
+  std::size_t end = kPageSize;
+  for (std::size_t i = 0; i < rows.size(); ++i) {
+    end -= rows[i].size();
+    page.replace(end, rows[i].size(), rows[i]);
+    Set16(page, kDataHeader + 2 * i, static_cast<unsigned>(end));
+  }
+  Set16(page, 2, static_cast<unsigned>(end - kDataHeader - 2 * rows.size()));
+  return page;
+}
+
+struct PageRange {
+  std::uint32_t first = 0;
+  std::uint32_t count = 0;
+};
+
+bool FitsInline(PageRange range) { return range.count <= kInlineMapPages; }
+
+// The map pages that a kind-1 map of the range needs, by slot.
+std::vector<std::uint32_t> MapSlots(PageRange range) {
+  std::vector<std::uint32_t> slots;
+  if (range.count == 0) return slots;
+  for (std::uint32_t slot = range.first / kMapPageBits; slot <= (range.first + range.count - 1) / kMapPageBits;
+       ++slot) {
+    slots.push_back(slot);
+  }
+  return slots;
+}
+
+struct UsageMap {
+  PageRange range;
+  std::vector<std::pair<std::uint32_t, std::uint32_t>> map_pages;  // slot, page
+};
+
+std::string MapRecord(const UsageMap& map) {
+  std::string record(kMapRecordSize, '\0');
+  if (map.map_pages.empty()) {
+    Set32(record, 1, map.range.first);
+    for (std::uint32_t k = 0; k < map.range.count; ++k) {
+      record[5 + k / 8] = static_cast<char>(record[5 + k / 8] | (1 << (k % 8)));
+    }
+    return record;
+  }
+  record[0] = 0x01;
+  for (const auto& [slot, page] : map.map_pages) Set32(record, 1 + 4 * slot, page);
+  return record;
+}
+
+std::string MapPage(PageRange range, std::uint32_t slot) {
+  std::string page(kPageSize, '\0');
+  page[0] = 0x05;
+  page[1] = 0x01;
+  const std::uint32_t base = slot * kMapPageBits;
+  for (std::uint32_t p = std::max(range.first, base); p < range.first + range.count && p < base + kMapPageBits; ++p) {
+    const std::size_t bit = p - base;
+    page[4 + bit / 8] = static_cast<char>(page[4 + bit / 8] | (1 << (bit % 8)));
+  }
+  return page;
+}
+
+// The definition of a table, from byte 8 of its first page on.
+std::string Definition(const std::vector<JetColumn>& columns, std::uint32_t rows, bool system,
+                       std::uint32_t used_map, std::uint32_t free_map) {
+  const RowLayout layout(columns);
+  std::string out;
+  Put32(out, 0);  // length, set below
+  Put32(out, 0);
+  Put32(out, rows);
+  Put32(out, 0);  // next autonumber
+  Put8(out, 1);
+  out.append(3, '\0');
+  Put32(out, 0);
+  out.append(8, '\0');
+  Put8(out, system ? 0x53 : 0x4E);
+  Put16(out, static_cast<unsigned>(columns.size()));  // most columns a row has
+  Put16(out, layout.var_count());
+  Put16(out, static_cast<unsigned>(columns.size()));
+  Put32(out, 0);  // indexes
+  Put32(out, 0);
+  Put32(out, used_map);
+  Put32(out, free_map);
+  for (std::size_t i = 0; i < columns.size(); ++i) {
+    const JetColumn& column = columns[i];
+    const bool text = column.type == kText || column.type == kMemo;
+    Put8(out, column.type);
+    Put32(out, 0);
+    Put16(out, static_cast<unsigned>(i));
+    Put16(out, layout.var_index(i));
+    Put16(out, static_cast<unsigned>(i));
+    Put16(out, text ? 0x0409 : 0);  // sort order "General"
+    Put16(out, 0);
+    Put8(out, IsFixed(column.type) ? 0x03 : 0x02);  // fixed length; may be null
+    Put8(out, 0);                                    // not compressed
+    Put32(out, 0);
+    Put16(out, layout.fixed_offset(i));
+    Put16(out, column.length);
+  }
+  for (const JetColumn& column : columns) {
+    Put16(out, static_cast<unsigned>(2 * column.name.size()));
+    out += Ucs2(column.name);
+  }
+  Put16(out, 0xFFFF);  // end of the per-column map list
+  out.append(8, '\0');
+  Set32(out, 0, static_cast<std::uint32_t>(out.size()));
+  return out;
+}
+
+std::uint32_t DefinitionPageCount(const std::string& definition) {
+  const std::size_t room = kPageSize - kDefinitionHeader;
+  return static_cast<std::uint32_t>((definition.size() + room - 1) / room);
+}
+
+// A long definition continues on the following pages, each chained to the next.
+std::vector<std::string> DefinitionPages(const std::string& definition, std::uint32_t first) {
+  const std::size_t room = kPageSize - kDefinitionHeader;
+  const std::uint32_t count = DefinitionPageCount(definition);
+  std::vector<std::string> pages;
+  for (std::uint32_t k = 0; k < count; ++k) {
+    const std::string part = definition.substr(k * room, room);
+    std::string page(kPageSize, '\0');
+    page[0] = 0x02;
+    page[1] = 0x01;
+    Set16(page, 2, static_cast<unsigned>(room - part.size()));
+    Set32(page, 4, k + 1 < count ? first + k + 1 : 0);
+    page.replace(kDefinitionHeader, part.size(), part);
+    pages.push_back(std::move(page));
+  }
+  return pages;
+}
+
+// RC4, with which Jet hides part of the header page.
+void Rc4(std::string_view key, std::string& data) {
+  std::array<std::uint8_t, 256> s{};
+  for (std::size_t i = 0; i < s.size(); ++i) s[i] = static_cast<std::uint8_t>(i);
+  std::uint8_t j = 0;
+  for (std::size_t i = 0; i < s.size(); ++i) {
+    j = static_cast<std::uint8_t>(j + s[i] + static_cast<std::uint8_t>(key[i % key.size()]));
+    std::swap(s[i], s[j]);
+  }
+  std::uint8_t a = 0;
+  std::uint8_t b = 0;
+  for (char& c : data) {
+    a = static_cast<std::uint8_t>(a + 1);
+    b = static_cast<std::uint8_t>(b + s[a]);
+    std::swap(s[a], s[b]);
+    c = static_cast<char>(static_cast<std::uint8_t>(c) ^ s[static_cast<std::uint8_t>(s[a] + s[b])]);
+  }
+}
+
+// Header page: signature and version in the clear; from 0x18 on, 128 bytes
+// under RC4 that hold the code page, the encryption key (0: none), the
+// password, the sort order and the creation date.
+std::string HeaderPage() {
+  constexpr std::size_t kHidden = 0x18;
+  std::string page(kPageSize, '\0');
+  page[1] = 0x01;
+  const std::string_view signature("Standard Jet DB", 16);  // with its terminating zero
+  page.replace(4, signature.size(), signature);
+  Set32(page, 0x14, 1);  // Jet 4
+
+  std::string hidden(128, '\0');
+  Set16(hidden, 0x3C - kHidden, 0x04E4);  // code page 1252
+  Set32(hidden, 0x3E - kHidden, 0);
+  // The password is kept XORed with the whole days of the creation date; an
+  // empty password is thus the mask itself.
+  const auto mask = static_cast<std::uint32_t>(kCreationDate);
+  for (std::size_t i = 0; i < 40; ++i) hidden[0x42 - kHidden + i] = static_cast<char>((mask >> (8 * (i % 4))) & 0xFF);
+  Set32(hidden, 0x6E - kHidden, 0x0409);
+  const auto date = std::bit_cast<std::uint64_t>(kCreationDate);
+  Set32(hidden, 0x72 - kHidden, static_cast<std::uint32_t>(date));
+  Set32(hidden, 0x76 - kHidden, static_cast<std::uint32_t>(date >> 32));
+  Rc4(std::string_view("\xC7\xDA\x39\x6B", 4), hidden);
+  page.replace(kHidden, hidden.size(), hidden);
+  return page;
+}
+
+struct TablePlan {
+  std::u16string name;
+  std::vector<JetColumn> columns;
+  std::vector<PageRows> pages;
+  std::uint32_t rows = 0;
+  bool system = false;
+  std::uint32_t definition_page = 0;
+  PageRange data;
+};
+
+std::uint32_t RowPointer(std::size_t record, std::uint32_t first_extra, std::size_t per_page) {
+  const std::size_t holder = record / per_page;
+  const std::uint32_t page = holder == 0 ? kMapsPage : first_extra + static_cast<std::uint32_t>(holder - 1);
+  return page << 8 | static_cast<std::uint32_t>(record % per_page);
+}
+
+}  // namespace
+
+std::string JetImage(const Database& db) {
+  // Plans: the catalog first, then the tables in the order given.
+  std::vector<TablePlan> plans(1);
+  plans[0].name = u"MSysObjects";
+  plans[0].columns = CatalogColumns();
+  plans[0].system = true;
+  plans[0].definition_page = kCatalogPage;
+
+  std::uint32_t next = kCatalogPage + 1;
+  for (const Table& table : db.tables) {
+    TablePlan plan;
+    plan.name = Wide(table.name);
+    plan.columns = UserColumns(table);
+    const RowLayout layout(plan.columns);
+    PagePacker packer;
+    for (const Row& row : table.rows) {
+      std::vector<Cell> cells;
+      cells.reserve(row.values.size());
+      for (const Value& value : row.values) cells.push_back(UserCell(value));
+      std::string bytes = layout.Encode(cells);
+      if (bytes.size() > kMaxRowSize) {
+        throw InputError(row.line, "row takes " + std::to_string(bytes.size()) + " bytes; a Jet 4 row holds at most " +
+                                       std::to_string(kMaxRowSize));
+      }
+      packer.Add(std::move(bytes));
+    }
+    plan.pages = packer.Take();
+    plan.rows = static_cast<std::uint32_t>(table.rows.size());
+    plan.definition_page = next;
+    next += DefinitionPageCount(Definition(plan.columns, 0, false, 0, 0));
+    plan.data = PageRange{next, static_cast<std::uint32_t>(plan.pages.size())};
+    next += plan.data.count;
+    plans.push_back(std::move(plan));
+  }
+
+  std::vector<CatalogEntry> entries(kContainers.begin(), kContainers.end());
+  for (const TablePlan& plan : plans) {
+    entries.push_back(CatalogEntry{plan.name, static_cast<std::int32_t>(plan.definition_page), kTablesContainer,
+                                   kTableObject, plan.system ? kSystemObject : 0});
+  }
+  const RowLayout catalog_layout(plans[0].columns);
+  PagePacker catalog;
+  for (const CatalogEntry& entry : entries) catalog.Add(catalog_layout.Encode(CatalogCells(entry)));
+  plans[0].pages = catalog.Take();
+  plans[0].rows = static_cast<std::uint32_t>(entries.size());
+  plans[0].data = PageRange{next, static_cast<std::uint32_t>(plans[0].pages.size())};
+  next += plans[0].data.count;
+
+  // Usage maps: the database-wide one, then each table's map of its pages and
+  // its map of pages with room left (its last page, where new rows go).
+  // The database-wide map is left empty: no page is offered as free.
+  std::vector<UsageMap> maps(1);
+  for (const TablePlan& plan : plans) {
+    maps.push_back(UsageMap{plan.data, {}});
+    maps.push_back(UsageMap{plan.data.count ? PageRange{plan.data.first + plan.data.count - 1, 1} : PageRange{}, {}});
+  }
+  const std::size_t per_holder = std::min(kMaxRowsPerPage, (kPageSize - kDataHeader) / (kMapRecordSize + 2));
+  const std::size_t extra_holders = (maps.size() - 1) / per_holder;
+  const std::uint32_t first_extra = next;
+  next += static_cast<std::uint32_t>(extra_holders);
+  for (UsageMap& map : maps) {
+    if (FitsInline(map.range)) continue;
+    for (const std::uint32_t slot : MapSlots(map.range)) map.map_pages.emplace_back(slot, next++);
+  }
+
+  std::string image(static_cast<std::size_t>(next) * kPageSize, '\0');
+  const auto place = [&image](std::uint32_t number, const std::string& page) {
+    image.replace(static_cast<std::size_t>(number) * kPageSize, kPageSize, page);
+  };
+  place(0, HeaderPage());
+
+  std::vector<PageRows> holders(1 + extra_holders);
+  for (std::size_t r = 0; r < maps.size(); ++r) {
+    holders[r / per_holder].push_back(MapRecord(maps[r]));
+    for (const auto& [slot, page] : maps[r].map_pages) place(page, MapPage(maps[r].range, slot));
+  }
+  place(kMapsPage, DataPage(holders[0], kMapsPage));
+  for (std::size_t h = 1; h < holders.size(); ++h) {
+    place(first_extra + static_cast<std::uint32_t>(h - 1), DataPage(holders[h], 0));
+  }
+
+  for (std::size_t t = 0; t < plans.size(); ++t) {
+    const TablePlan& plan = plans[t];
+    const std::string definition =
+        Definition(plan.columns, plan.rows, plan.system, RowPointer(1 + 2 * t, first_extra, per_holder),
+                   RowPointer(2 + 2 * t, first_extra, per_holder));
+    std::uint32_t page = plan.definition_page;
+    for (const std::string& part : DefinitionPages(definition, plan.definition_page)) place(page++, part);
+    for (std::uint32_t k = 0; k < plan.data.count; ++k) {
+      place(plan.data.first + k, DataPage(plan.pages[k], plan.definition_page));
+    }
+  }
+  return image;
+}
+
+}  // namespace ostrolen::mkdb

@@ -1,0 +1,21 @@
+// Writes a database as a Jet 4 file (Microsoft Access 2000 and later, .mdb):
+// the header page, the page usage maps, the system catalog MSysObjects and
+// one definition page (or chain) plus data pages for each table, rows kept
+// in the given order. Texts are stored as uncompressed UCS-2; there are no
+// indexes.
+#pragma once
+
+#include <cstddef>
+#include <string>
+
+#include "tools/mkdb/database.h"
+
+namespace ostrolen::mkdb {
+
+inline constexpr std::size_t kPageSize = 4096;
+
+// The whole file. Throws InputError (with the row's line) for a row that
+// does not fit in a data page.
+std::string JetImage(const Database& db);
+
+}  // namespace ostrolen::mkdb

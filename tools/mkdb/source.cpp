@@ -1,0 +1,251 @@
+#include "tools/mkdb/source.h"
+
+#include <charconv>
+#include <string>
+#include <vector>
+
+#include "tools/mkdb/utf16.h"
+
+namespace ostrolen::mkdb {
+namespace {
+
+std::vector<std::string_view> SplitTabs(std::string_view line) {
+  std::vector<std::string_view> fields;
+  for (;;) {
+    const std::size_t tab = line.find('\t');
+    fields.push_back(line.substr(0, tab));
+    if (tab == std::string_view::npos) return fields;
+    line.remove_prefix(tab + 1);
+  }
+}
+
+// Lines are checked whole before they are split, so every part converts.
+std::u16string Wide(std::string_view text) { return ToUcs2(text).value_or(std::u16string()); }
+
+// Jet compares object names without regard to letter case.
+char16_t FoldCase(char16_t c) {
+  if (c >= u'A' && c <= u'Z') return static_cast<char16_t>(c + 0x20);
+  if (c >= 0x0410 && c <= 0x042F) return static_cast<char16_t>(c + 0x20);  // А..Я
+  if (c >= 0x0400 && c <= 0x040F) return static_cast<char16_t>(c + 0x50);  // Ѐ..Џ
+  return c;
+}
+
+bool SameName(std::string_view a, std::string_view b) {
+  const std::u16string x = Wide(a);
+  const std::u16string y = Wide(b);
+  if (x.size() != y.size()) return false;
+  for (std::size_t i = 0; i < x.size(); ++i) {
+    if (FoldCase(x[i]) != FoldCase(y[i])) return false;
+  }
+  return true;
+}
+
+// Access refuses these in object names.
+constexpr std::string_view kNameForbidden = ".!`[]";
+
+std::string CheckName(std::string_view name, int line, std::string_view what) {
+  const std::string quoted = std::string(what) + " name \"" + std::string(name) + "\"";
+  if (name.empty()) throw InputError(line, std::string(what) + " name is empty");
+  const std::u16string wide = Wide(name);
+  if (wide.size() > static_cast<std::size_t>(kMaxNameLength)) {
+    throw InputError(line, quoted + " is longer than " + std::to_string(kMaxNameLength) + " characters");
+  }
+  if (wide.front() == u' ') throw InputError(line, quoted + " starts with a blank");
+  for (const char16_t c : wide) {
+    if (c < 0x20 || c == 0x7F) throw InputError(line, quoted + " holds a control character");
+    if (c < 0x80 && kNameForbidden.find(static_cast<char>(c)) != std::string_view::npos) {
+      throw InputError(line, quoted + " holds one of the characters " + std::string(kNameForbidden));
+    }
+  }
+  return std::string(name);
+}
+
+Column ParseColumn(std::string_view name, std::string_view type, int line) {
+  Column column;
+  column.name = CheckName(name, line, "column");
+  if (type == "text") {
+    column.kind = ColumnKind::Text;
+    column.size = 255;
+  } else if (type == "long") {
+    column.kind = ColumnKind::Long;
+    column.size = 0;
+  } else if (type == "bool") {
+    column.kind = ColumnKind::Bool;
+    column.size = 0;
+  } else if (type.starts_with("text(") && type.ends_with(")") && type.size() > 6) {
+    const std::string_view digits = type.substr(5, type.size() - 6);
+    int size = 0;
+    const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), size);
+    if (error != std::errc() || end != digits.data() + digits.size() || digits.front() == '-' ||
+        size < 1 || size > 255) {
+      throw InputError(line, "text size in \"" + std::string(type) + "\" must be a number 1..255");
+    }
+    column.kind = ColumnKind::Text;
+    column.size = size;
+  } else {
+    throw InputError(line, "unknown column type \"" + std::string(type) +
+                               "\" (expected text, text(N), long or bool)");
+  }
+  return column;
+}
+
+std::string ValueLabel(const Column& column, std::size_t index) {
+  return "value " + std::to_string(index + 1) + " (column " + column.name + ")";
+}
+
+Value ParseText(std::string_view field, const Column& column, std::size_t index, int line) {
+  std::string text;
+  for (std::size_t i = 0; i < field.size(); ++i) {
+    if (field[i] != '\\') {
+      text.push_back(field[i]);
+      continue;
+    }
+    const char next = i + 1 < field.size() ? field[i + 1] : '\0';
+    switch (next) {
+      case 't': text.push_back('\t'); break;
+      case 'n': text.push_back('\n'); break;
+      case '\\': text.push_back('\\'); break;
+      default:
+        throw InputError(line, ValueLabel(column, index) + ": unknown escape \"\\" +
+                                   (next ? std::string(1, next) : std::string()) +
+                                   "\" (use \\t, \\n, \\\\, or \\N alone for null)");
+    }
+    ++i;
+  }
+  std::u16string wide = Wide(text);
+  if (wide.size() > static_cast<std::size_t>(column.size)) {
+    throw InputError(line, ValueLabel(column, index) + ": text of " + std::to_string(wide.size()) +
+                               " characters is longer than text(" + std::to_string(column.size) + ")");
+  }
+  return wide;
+}
+
+Value ParseLong(std::string_view field, const Column& column, std::size_t index, int line) {
+  std::string_view digits = field;
+  if (digits.starts_with('+')) digits.remove_prefix(1);
+  std::int32_t number = 0;
+  const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), number);
+  const bool signed_twice = field.starts_with('+') && digits.starts_with('-');
+  if (digits.empty() || error != std::errc() || end != digits.data() + digits.size() || signed_twice) {
+    throw InputError(line, ValueLabel(column, index) + ": \"" + std::string(field) +
+                               "\" is not a Long Integer (decimal, -2147483648..2147483647)");
+  }
+  return number;
+}
+
+bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    const char x = (a[i] >= 'A' && a[i] <= 'Z') ? static_cast<char>(a[i] + 0x20) : a[i];
+    if (x != b[i]) return false;
+  }
+  return true;
+}
+
+Value ParseBool(std::string_view field, const Column& column, std::size_t index, int line) {
+  if (field == "1" || EqualsIgnoringCase(field, "true")) return true;
+  if (field == "0" || EqualsIgnoringCase(field, "false")) return false;
+  throw InputError(line, ValueLabel(column, index) + ": \"" + std::string(field) +
+                             "\" is not a Yes/No value (0, 1, true or false)");
+}
+
+Value ParseValue(std::string_view field, const Column& column, std::size_t index, int line) {
+  if (field == "\\N") {
+    // Jet keeps a Yes/No value in the null mask itself, so it has no null.
+    if (column.kind == ColumnKind::Bool) {
+      throw InputError(line, ValueLabel(column, index) + ": a Yes/No value cannot be null");
+    }
+    return std::monostate{};
+  }
+  switch (column.kind) {
+    case ColumnKind::Text: return ParseText(field, column, index, line);
+    case ColumnKind::Long: return ParseLong(field, column, index, line);
+    case ColumnKind::Bool: return ParseBool(field, column, index, line);
+  }
+  return std::monostate{};
+}
+
+bool IsBlank(std::string_view line) {
+  return line.find_first_not_of(" \t") == std::string_view::npos;
+}
+
+void CheckHasColumns(const Database& db) {
+  if (!db.tables.empty() && db.tables.back().columns.empty()) {
+    throw InputError(db.tables.back().line, "table " + db.tables.back().name + " has no columns");
+  }
+}
+
+}  // namespace
+
+Database ParseDescription(std::string_view text) {
+  if (text.starts_with("\xEF\xBB\xBF")) text.remove_prefix(3);
+  Database db;
+  int number = 0;
+  while (!text.empty()) {
+    const std::size_t eol = text.find('\n');
+    std::string_view line = text.substr(0, eol);
+    text.remove_prefix(eol == std::string_view::npos ? text.size() : eol + 1);
+    ++number;
+    if (line.ends_with('\r')) line.remove_suffix(1);
+    if (line.starts_with('#') || IsBlank(line)) continue;
+    if (!ToUcs2(line)) {
+      throw InputError(number, "line is not valid UTF-8 or holds a character beyond U+FFFF "
+                               "(Jet 4 keeps text as UCS-2)");
+    }
+
+    const std::vector<std::string_view> fields = SplitTabs(line);
+    const std::string_view keyword = fields.front();
+    if (keyword == "table") {
+      if (fields.size() != 2) throw InputError(number, "expected: table<TAB>NAME");
+      CheckHasColumns(db);
+      const std::string name = CheckName(fields[1], number, "table");
+      if (name.size() >= 4 && SameName(name.substr(0, 4), "MSys")) {
+        throw InputError(number, "table names starting with MSys are kept for the system tables");
+      }
+      for (const Table& other : db.tables) {
+        if (SameName(other.name, name)) {
+          throw InputError(number, "table " + name + " is already defined on line " + std::to_string(other.line));
+        }
+      }
+      db.tables.push_back(Table{name, number, {}, {}});
+    } else if (keyword == "column") {
+      if (fields.size() != 3) throw InputError(number, "expected: column<TAB>NAME<TAB>TYPE");
+      if (db.tables.empty()) throw InputError(number, "column before any table");
+      Table& table = db.tables.back();
+      if (!table.rows.empty()) {
+        throw InputError(number, "columns of table " + table.name + " must come before its rows");
+      }
+      Column column = ParseColumn(fields[1], fields[2], number);
+      for (const Column& other : table.columns) {
+        if (SameName(other.name, column.name)) {
+          throw InputError(number, "table " + table.name + " already has a column " + other.name);
+        }
+      }
+      if (table.columns.size() >= static_cast<std::size_t>(kMaxColumns)) {
+        throw InputError(number, "table " + table.name + " has more than " + std::to_string(kMaxColumns) + " columns");
+      }
+      table.columns.push_back(std::move(column));
+    } else if (keyword == "row") {
+      if (db.tables.empty()) throw InputError(number, "row before any table");
+      Table& table = db.tables.back();
+      if (table.columns.empty()) throw InputError(number, "row before any column of table " + table.name);
+      const std::size_t count = fields.size() - 1;
+      if (count != table.columns.size()) {
+        throw InputError(number, "row has " + std::to_string(count) + " values, table " + table.name + " has " +
+                                     std::to_string(table.columns.size()) + " columns");
+      }
+      Row row{number, {}};
+      row.values.reserve(count);
+      for (std::size_t i = 0; i < count; ++i) {
+        row.values.push_back(ParseValue(fields[i + 1], table.columns[i], i, number));
+      }
+      table.rows.push_back(std::move(row));
+    } else {
+      throw InputError(number, "unknown line kind \"" + std::string(keyword) + "\" (expected table, column or row)");
+    }
+  }
+  CheckHasColumns(db);
+  return db;
+}
+
+}  // namespace ostrolen::mkdb
