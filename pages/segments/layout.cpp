@@ -1,5 +1,6 @@
 #include "core/layout.h"
 #include "pages/pages.h"
+#include "pages/segments/segments.h"
 
 namespace ostrolen {
 
@@ -8,9 +9,22 @@ const PageLayout& SegmentsPage() {
     PageLayout p;
     p.sheet = "TabSheet15";
     p.caption = "Сегменты";
-    p.buttons = {{"SpeedButton17", "Запрос", Picture::Book, 8, 8, 121, 33}};
+    // Two-character boxes: room for "3C" in the bold 19 px code font.
+    constexpr int kLabelX = 16, kBoxX = 100, kBoxWidth = 44, kSegmentY = 16, kStepY = 60;
+    p.boxes = {
+        {"Edit329", kBoxX, kSegmentY, kBoxWidth, 32, 2, BoxRole::Input, "", ""},
+        {"Edit330", kBoxX, kStepY, kBoxWidth, 32, 2, BoxRole::Input, "", ""},
+    };
+    p.labels = {
+        {"Сегмент", kLabelX, kSegmentY + 6, 16, true},
+        {"Шаг", kLabelX, kStepY + 6, 16, true},
+    };
+    p.buttons = {{"SpeedButton17", "Запрос", Picture::Book, kLabelX, 108, 121, 33, SpeedButton17Click}};
+    // A 40-line result scrolls; the longest label is about 330 px wide.
+    p.lists = {{"ListBox10", 176, 8, 600, 432, 13, 16, true}};
     return p;
   }();
   return page;
 }
+
 }  // namespace ostrolen

@@ -1,0 +1,69 @@
+// The reference database as the segment lookup sees it: a connection that
+// runs statements and gives each one's first row, with values that may be
+// null. The reading itself happens in the reader program (one run per
+// lookup), so a file that upsets the library ends in an error box.
+#pragma once
+
+#include <chrono>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "pages/segments/query.h"
+
+namespace ostrolen {
+
+// Every failure of the database and of its values; the common error
+// handler shows the message.
+class DatabaseError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+inline constexpr std::string_view kDatabaseFile = "dbveltra.mdb";
+inline constexpr std::string_view kReaderName = "ostrolen-mdb-reader";
+inline constexpr std::string_view kVariantConversionMessage = "Invalid variant type conversion";
+
+// The operator's text for a failed statement.
+std::string FailureMessage(ReadFailure failure, std::string_view file, std::string_view name);
+
+// The reader program: $OSTROLEN_MDB_READER if set, else the one beside
+// this program, else the installed one. Empty when none is there.
+std::string FindReader();
+
+class Connection {
+ public:
+  // `file` as the reader opens it: a bare name is looked for in the
+  // current directory at every run.
+  explicit Connection(std::string file = std::string(kDatabaseFile),
+                      std::chrono::milliseconds time_limit = std::chrono::seconds(5));
+
+  // Runs `statements` on the file as it is now, in one run of the reader,
+  // and gives one outcome per statement. When the reader crashes or runs
+  // out of time, the statements it had not answered carry that failure.
+  std::vector<StatementOutcome> Run(const std::vector<Statement>& statements);
+
+  const std::string& File() const { return file_; }
+
+ private:
+  std::string file_;
+  std::chrono::milliseconds time_limit_;
+  std::string reader_;  // found on the first run
+};
+
+// ADOConnection1: made by the first lookup, kept to the end of the program.
+Connection& ReferenceDatabase();
+
+// The value of the column called `name` (letter case ignored, first match)
+// in the result's first row; null when the result has no row. A name the
+// result lacks: "ADOQuery1: Field 'NAME' not found".
+const Value& FieldValue(const QueryResult& result, std::string_view name);
+
+// The value as text; a null or binary value: "Invalid variant type conversion".
+std::string ValueText(const Value& value);
+
+// Equal to false: a false Yes/No value or a numeric zero; null is not.
+bool EqualsFalse(const Value& value);
+
+}  // namespace ostrolen

@@ -1,0 +1,54 @@
+// Jet's LIKE as the Jet OLE DB provider runs it under ADO: ANSI-92
+// wildcards, letter case ignored. Shared by the reader program, which
+// filters the rows, and the tests.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+namespace ostrolen {
+
+// The UTF-8 text as code points; a byte that starts no valid sequence
+// becomes U+FFFD.
+std::u32string DecodeUtf8(std::string_view text);
+std::string EncodeUtf8(std::u32string_view text);
+
+// A Jet 4 text value as stored: UTF-16LE, or after the marker FF FE runs
+// of one byte per character (high byte zero) and of two, each zero byte
+// switching between them. Pairs of surrogates become one character, a lone
+// one U+FFFD; U+0000 is kept.
+std::string DecodeJetText(std::string_view bytes);
+
+// The small letter of `c` for the Latin, Greek and Cyrillic letters Jet
+// treats as case pairs; every other character is itself.
+char32_t FoldCase(char32_t c);
+
+// Table and column names compare as Jet compares them: letter case ignored.
+bool SameName(std::string_view a, std::string_view b);
+
+class LikePattern {
+ public:
+  // "%" any run of characters, "_" one character, "[abc]", "[a-z]" and
+  // "[!...]" one character of (or not of) the set, "[]" nothing at all;
+  // every other character, "*", "?" and "#" included, stands for itself.
+  // Nothing when a "[" is not closed.
+  static std::optional<LikePattern> Compile(std::string_view pattern);
+
+  bool Matches(std::string_view text) const;
+
+ private:
+  struct Token {
+    enum class Kind { Char, One, Run, Set } kind = Kind::Char;
+    char32_t ch = 0;
+    bool negated = false;
+    std::vector<std::pair<char32_t, char32_t>> ranges;  // folded, inclusive
+  };
+  static bool Accepts(const Token& token, char32_t c);
+
+  std::vector<Token> tokens_;
+};
+
+}  // namespace ostrolen

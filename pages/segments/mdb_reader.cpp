@@ -1,0 +1,509 @@
+// ostrolen-mdb-reader: runs the segment lookup's statements on an Access
+// (Jet) file and writes their first rows to standard output. The page
+// starts it once per lookup, so that a damaged file that upsets libmdb
+// (which trusts what it reads) costs this process and never the window.
+//
+//   ostrolen-mdb-reader REQUEST
+//
+// REQUEST is EncodeRequest's text; the output is one EncodeOutcome per
+// statement, in statement order, each written as soon as it is known.
+// The file is only read: it is loaded into memory once and never locked.
+#include <fcntl.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+// glib first: mdbtools.h includes it inside extern "C", where its C++ parts cannot stand.
+#include <glib.h>
+#include <mdbtools.h>
+
+#include <cerrno>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "pages/segments/like.h"
+#include "pages/segments/query.h"
+
+#if defined(__SANITIZE_ADDRESS__)
+#define OSTROLEN_ASAN 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define OSTROLEN_ASAN 1
+#endif
+#endif
+
+namespace ostrolen {
+namespace {
+
+struct Damaged {};  // a row or value that points outside its page
+
+void WriteAll(const std::string& bytes) {
+  std::size_t done = 0;
+  while (done < bytes.size()) {
+    const ssize_t n = ::write(STDOUT_FILENO, bytes.data() + done, bytes.size() - done);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) std::_Exit(4);
+    done += static_cast<std::size_t>(n);
+  }
+}
+
+StatementOutcome Failed(ReadFailure failure, std::string name = {}) {
+  StatementOutcome outcome;
+  outcome.failure = failure;
+  outcome.name = std::move(name);
+  return outcome;
+}
+
+// The whole file, read once, so that every statement sees the same bytes.
+ReadFailure LoadFile(const std::string& path, std::string& bytes) {
+  const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+  if (fd < 0) {
+    if (errno == ENOENT || errno == ENOTDIR) return ReadFailure::MissingFile;
+    if (errno == EACCES || errno == EPERM) return ReadFailure::NoAccess;
+    if (errno == EISDIR) return ReadFailure::NotAFile;
+    return ReadFailure::Unreadable;
+  }
+  struct stat st {};
+  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    ::close(fd);
+    return S_ISDIR(st.st_mode) || !S_ISREG(st.st_mode) ? ReadFailure::NotAFile : ReadFailure::Unreadable;
+  }
+  bytes.clear();
+  char chunk[1 << 16];
+  for (;;) {
+    const ssize_t n = ::read(fd, chunk, sizeof chunk);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) {
+      ::close(fd);
+      return errno == EISDIR ? ReadFailure::NotAFile : ReadFailure::Unreadable;
+    }
+    if (n == 0) break;
+    bytes.append(chunk, static_cast<std::size_t>(n));
+  }
+  ::close(fd);
+  return ReadFailure::None;
+}
+
+// Page 0 of a Jet 3 or Jet 4 file; ACE files (.accdb) are not for the Jet 4.0 engine.
+bool LooksLikeJet(const std::string& bytes) {
+  static constexpr char kMagic[] = "Standard Jet DB";
+  if (bytes.size() < 2048 || bytes[0] != 0 || bytes.compare(4, sizeof kMagic - 1, kMagic) != 0) return false;
+  const auto version = static_cast<unsigned char>(bytes[0x14]);
+  return version == MDB_VER_JET3 || version == MDB_VER_JET4;
+}
+
+std::string GString(char* text) {
+  std::string s = text != nullptr ? text : "";
+  g_free(text);
+  return s;
+}
+
+std::string FormatNumber(double v, int digits) {
+  char buf[64];
+  std::snprintf(buf, sizeof buf, "%.*g", digits, v);
+  return buf;
+}
+
+// Days since 30.12.1899 and the day's fraction, as the date and time text
+// of a Russian desktop: "17.06.2000 20:36:24", the time left out at midnight.
+std::optional<std::string> FormatDate(double td) {
+  if (!std::isfinite(td) || td < -657434.0 || td >= 2958466.0) return std::nullopt;
+  const double whole = std::trunc(td);
+  long long seconds = std::llround(std::fabs(td - whole) * 86400.0);
+  long long days = static_cast<long long>(whole);
+  if (seconds >= 86400) {
+    seconds -= 86400;
+    days += td < 0 ? -1 : 1;
+  }
+  // Civil date from days since 1970-01-01.
+  long long z = days - 25569 + 719468;
+  const long long era = (z >= 0 ? z : z - 146096) / 146097;
+  const long long doe = z - era * 146097;
+  const long long yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
+  const long long doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
+  const long long mp = (5 * doy + 2) / 153;
+  const long long day = doy - (153 * mp + 2) / 5 + 1;
+  const long long month = mp < 10 ? mp + 3 : mp - 9;
+  const long long year = yoe + era * 400 + (month <= 2 ? 1 : 0);
+  char buf[128];
+  if (days == 0 && seconds != 0) {
+    std::snprintf(buf, sizeof buf, "%lld:%02lld:%02lld", seconds / 3600, seconds / 60 % 60, seconds % 60);
+  } else if (seconds == 0) {
+    std::snprintf(buf, sizeof buf, "%02lld.%02lld.%04lld", day, month, year);
+  } else {
+    std::snprintf(buf, sizeof buf, "%02lld.%02lld.%04lld %lld:%02lld:%02lld", day, month, year, seconds / 3600,
+                  seconds / 60 % 60, seconds % 60);
+  }
+  return std::string(buf);
+}
+
+std::string FormatMoney(long long raw) {
+  const bool negative = raw < 0;
+  const unsigned long long magnitude = negative ? 0ULL - static_cast<unsigned long long>(raw) : raw;
+  std::string text = (negative ? "-" : "") + std::to_string(magnitude / 10000);
+  unsigned long long fraction = magnitude % 10000;
+  if (fraction != 0) {
+    char buf[8];
+    std::snprintf(buf, sizeof buf, "%04llu", fraction);
+    std::string digits = buf;
+    while (digits.back() == '0') digits.pop_back();
+    text += "." + digits;
+  }
+  return text;
+}
+
+class Database {
+ public:
+  // `mdb` reads from a buffer that must outlive it.
+  explicit Database(MdbHandle* mdb) : mdb_(mdb) {}
+  ~Database() { mdb_close(mdb_); }
+  Database(const Database&) = delete;
+  Database& operator=(const Database&) = delete;
+
+  MdbHandle* Handle() const { return mdb_; }
+  bool Jet3() const { return mdb_->f->jet_version == MDB_VER_JET3; }
+
+  // The first table of that name, letter case ignored. The entries stay
+  // valid: the catalog is read once, and mdb_read_table_by_name (which
+  // reads it again) is never used.
+  MdbCatalogEntry* FindTable(const std::string& name) const {
+    if (mdb_->catalog == nullptr) return nullptr;
+    for (guint i = 0; i < mdb_->catalog->len; ++i) {
+      auto* entry = static_cast<MdbCatalogEntry*>(g_ptr_array_index(mdb_->catalog, i));
+      if (entry != nullptr && entry->object_type == MDB_TABLE && SameName(entry->object_name, name)) return entry;
+    }
+    return nullptr;
+  }
+
+ private:
+  MdbHandle* mdb_;
+};
+
+// The bytes of a memo: inline after its 12-byte header, or on one or a
+// chain of long-value pages.
+std::string MemoBytes(MdbHandle* mdb, int start, int size) {
+  if (size < MDB_MEMO_OVERHEAD) return {};
+  const auto head = static_cast<guint32>(mdb_get_int32(mdb->pg_buf, start));
+  const std::size_t length = head & 0x00FFFFFF;
+  if (head & 0x80000000U) {
+    const auto* data = reinterpret_cast<const char*>(mdb->pg_buf) + start + MDB_MEMO_OVERHEAD;
+    return std::string(data, std::min<std::size_t>(static_cast<std::size_t>(size - MDB_MEMO_OVERHEAD), length));
+  }
+  int pg_row = static_cast<int>(mdb_get_int32(mdb->pg_buf, start + 4));
+  void* buf = nullptr;
+  int offset = 0;
+  std::size_t len = 0;
+  if (head & 0x40000000U) {
+    if (mdb_find_pg_row(mdb, pg_row, &buf, &offset, &len) != 0) throw Damaged{};
+    return std::string(static_cast<const char*>(buf) + offset, std::min(len, length));
+  }
+  if ((head & 0xFF000000U) != 0) throw Damaged{};
+  std::string bytes;
+  while (pg_row != 0 && bytes.size() < length) {
+    if (mdb_find_pg_row(mdb, pg_row, &buf, &offset, &len) != 0 || len < 4) throw Damaged{};
+    const std::size_t take = std::min(len - 4, length - bytes.size());
+    bytes.append(static_cast<const char*>(buf) + offset + 4, take);
+    pg_row = static_cast<int>(mdb_get_int32(buf, offset));
+  }
+  return bytes;
+}
+
+// One column of the current row as the page reads it.
+Value ReadValue(const Database& db, MdbColumn* col, const MdbField& field) {
+  MdbHandle* mdb = db.Handle();
+  Value value;
+  if (col->col_type == MDB_BOOL) {  // the null bit holds a Yes/No value
+    value.kind = Value::Kind::Boolean;
+    value.text = field.is_null ? "False" : "True";
+    value.is_false = field.is_null != 0;
+    return value;
+  }
+  if (field.is_null) return value;
+  const int page = static_cast<int>(mdb->fmt->pg_size);
+  if (field.start < 0 || field.siz < 0 || field.start > page || field.siz > page - field.start) throw Damaged{};
+  const int start = field.start, size = field.siz;
+  const auto fixed = [&](int bytes) {
+    if (size < bytes) throw Damaged{};
+  };
+  const unsigned char* p = mdb->pg_buf + start;
+  value.kind = Value::Kind::Number;
+  switch (col->col_type) {
+    case MDB_BYTE:
+      fixed(1);
+      value.text = std::to_string(p[0]);
+      value.is_false = p[0] == 0;
+      break;
+    case MDB_INT: {
+      fixed(2);
+      const auto v = static_cast<std::int16_t>(p[0] | (p[1] << 8));
+      value.text = std::to_string(v);
+      value.is_false = v == 0;
+      break;
+    }
+    case MDB_LONGINT: {
+      fixed(4);
+      const auto v = static_cast<std::int32_t>(static_cast<std::uint32_t>(mdb_get_int32(mdb->pg_buf, start)));
+      value.text = std::to_string(v);
+      value.is_false = v == 0;
+      break;
+    }
+    case MDB_FLOAT: {
+      fixed(4);
+      const float v = mdb_get_single(mdb->pg_buf, start);
+      value.text = FormatNumber(v, 7);
+      value.is_false = v == 0;
+      break;
+    }
+    case MDB_DOUBLE: {
+      fixed(8);
+      const double v = mdb_get_double(mdb->pg_buf, start);
+      value.text = FormatNumber(v, 15);
+      value.is_false = v == 0;
+      break;
+    }
+    case MDB_MONEY: {
+      fixed(8);
+      long long raw = 0;
+      for (int k = 7; k >= 0; --k) raw = static_cast<long long>((static_cast<unsigned long long>(raw) << 8) | p[k]);
+      value.text = FormatMoney(raw);
+      value.is_false = raw == 0;
+      break;
+    }
+    case MDB_NUMERIC:
+      fixed(17);
+      value.text = GString(mdb_numeric_to_string(mdb, start, col->col_scale, col->col_prec));
+      value.is_false = value.text.find_first_not_of("-0.") == std::string::npos;
+      break;
+    case MDB_DATETIME: {
+      fixed(8);
+      const double v = mdb_get_double(mdb->pg_buf, start);
+      const std::optional<std::string> text = FormatDate(v);
+      if (!text) {
+        value.kind = Value::Kind::Binary;
+        break;
+      }
+      value.text = *text;
+      value.is_false = v == 0;
+      break;
+    }
+    case MDB_TEXT:
+      value.kind = Value::Kind::Text;
+      value.text = db.Jet3() ? GString(mdb_col_to_string(mdb, mdb->pg_buf, start, MDB_TEXT, size))
+                             : DecodeJetText({reinterpret_cast<const char*>(p), static_cast<std::size_t>(size)});
+      break;
+    case MDB_MEMO:
+      value.kind = Value::Kind::Text;
+      value.text = db.Jet3() ? GString(mdb_col_to_string(mdb, mdb->pg_buf, start, MDB_MEMO, size))
+                             : DecodeJetText(MemoBytes(mdb, start, size));
+      break;
+    case MDB_REPID:
+      fixed(16);
+      value.kind = Value::Kind::Text;
+      value.text = GString(mdb_uuid_to_string(mdb->pg_buf, start));
+      break;
+    default:
+      value.kind = Value::Kind::Binary;
+      break;
+  }
+  return value;
+}
+
+// The text LIKE compares: a Yes/No value as Jet's -1 or 0; nothing for null
+// and binary values, which match no pattern.
+std::optional<std::string> LikeText(const Value& value) {
+  switch (value.kind) {
+    case Value::Kind::Null:
+    case Value::Kind::Binary:
+      return std::nullopt;
+    case Value::Kind::Boolean:
+      return value.is_false ? "0" : "-1";
+    default:
+      return value.text;
+  }
+}
+
+struct Pending {
+  std::size_t index = 0;  // into the request's statements
+  std::vector<std::pair<std::size_t, LikePattern>> tests;  // column index, pattern
+};
+
+struct TableDef {
+  MdbTableDef* table = nullptr;
+  ~TableDef() {
+    if (table != nullptr) mdb_free_tabledef(table);
+  }
+};
+
+// Runs every statement on one table in a single pass over its rows, in the
+// order the file stores them; each statement keeps its first matching row.
+void RunOnTable(const Database& db, MdbCatalogEntry* entry, const std::vector<Statement>& statements,
+                const std::vector<std::size_t>& which, std::vector<std::optional<StatementOutcome>>& outcomes) {
+  const std::string& table_name = statements[which.front()].table;
+  const auto fail_all = [&](ReadFailure failure) {
+    for (const std::size_t i : which) outcomes[i] = Failed(failure, table_name);
+  };
+  TableDef def;
+  def.table = mdb_read_table(entry);
+  if (def.table == nullptr || mdb_read_columns(def.table) == nullptr || def.table->columns == nullptr ||
+      def.table->columns->len != def.table->num_cols) {
+    fail_all(ReadFailure::DamagedTable);
+    return;
+  }
+  MdbTableDef* table = def.table;
+  QueryResult shape;
+  for (guint c = 0; c < table->num_cols; ++c) {
+    shape.columns.emplace_back(static_cast<MdbColumn*>(g_ptr_array_index(table->columns, c))->name);
+  }
+  std::vector<Pending> pending;
+  for (const std::size_t i : which) {
+    Pending p{i, {}};
+    bool ok = true;
+    for (const Condition& condition : statements[i].conditions) {
+      std::size_t column = shape.columns.size();
+      for (std::size_t c = 0; c < shape.columns.size(); ++c) {
+        if (SameName(shape.columns[c], condition.column)) {
+          column = c;
+          break;
+        }
+      }
+      if (column == shape.columns.size()) {
+        outcomes[i] = Failed(ReadFailure::MissingColumn, condition.column);
+        ok = false;
+        break;
+      }
+      std::optional<LikePattern> pattern = LikePattern::Compile(condition.pattern);
+      if (!pattern) {
+        outcomes[i] = Failed(ReadFailure::BadPattern, condition.pattern);
+        ok = false;
+        break;
+      }
+      p.tests.emplace_back(column, std::move(*pattern));
+    }
+    if (ok) pending.push_back(std::move(p));
+  }
+  // A table without a usage map has no data pages (libmdb would follow a null map).
+  const bool has_pages = table->usage_map != nullptr && table->map_sz >= 5;
+  if (!pending.empty() && has_pages) {
+    std::vector<MdbField> fields(table->num_cols);
+    mdb_rewind_table(table);
+    try {
+      std::size_t open = pending.size();
+      while (open > 0 && mdb_fetch_row(table)) {
+        // mdb_fetch_row has read the row but shows no null flags: crack it again.
+        int row_start = 0;
+        std::size_t row_size = 0;
+        if (mdb_find_row(db.Handle(), static_cast<int>(table->cur_row) - 1, &row_start, &row_size) != 0) continue;
+        row_start &= 0x1FFF;
+        if (mdb_crack_row(table, row_start, row_size, fields.data()) < 0) continue;
+        std::vector<std::optional<Value>> values(table->num_cols);
+        const auto value_of = [&](std::size_t c) -> const Value& {
+          if (!values[c]) {
+            auto* col = static_cast<MdbColumn*>(g_ptr_array_index(table->columns, c));
+            values[c] = ReadValue(db, col, fields[c]);
+          }
+          return *values[c];
+        };
+        for (Pending& p : pending) {
+          if (outcomes[p.index]) continue;
+          bool match = true;
+          for (const auto& [column, pattern] : p.tests) {
+            const std::optional<std::string> text = LikeText(value_of(column));
+            if (!text || !pattern.Matches(*text)) {
+              match = false;
+              break;
+            }
+          }
+          if (!match) continue;
+          StatementOutcome outcome;
+          outcome.result = shape;
+          outcome.result.has_row = true;
+          for (std::size_t c = 0; c < shape.columns.size(); ++c) outcome.result.row.push_back(value_of(c));
+          outcomes[p.index] = std::move(outcome);
+          --open;
+        }
+      }
+    } catch (const Damaged&) {
+      for (const Pending& p : pending) {
+        if (!outcomes[p.index]) outcomes[p.index] = Failed(ReadFailure::DamagedTable, table_name);
+      }
+    }
+  }
+  for (const Pending& p : pending) {
+    if (!outcomes[p.index]) {
+      StatementOutcome empty;
+      empty.result = shape;
+      outcomes[p.index] = std::move(empty);
+    }
+  }
+}
+
+int Run(const std::string& path, const std::vector<Statement>& statements) {
+  std::vector<std::optional<StatementOutcome>> outcomes(statements.size());
+  std::size_t written = 0;
+  const auto flush = [&] {
+    while (written < outcomes.size() && outcomes[written]) WriteAll(EncodeOutcome(*outcomes[written++]));
+  };
+  const auto fail_all = [&](ReadFailure failure) {
+    for (auto& outcome : outcomes) outcome = Failed(failure, path);
+    flush();
+    return 0;
+  };
+
+  std::string bytes;
+  if (const ReadFailure failure = LoadFile(path, bytes); failure != ReadFailure::None) return fail_all(failure);
+  if (!LooksLikeJet(bytes)) return fail_all(ReadFailure::NotDatabase);
+  MdbHandle* mdb = mdb_open_buffer(bytes.data(), bytes.size(), MDB_NOFLAGS);
+  if (mdb == nullptr) return fail_all(ReadFailure::NotDatabase);
+  Database db(mdb);
+  if (mdb_read_catalog(mdb, MDB_TABLE) == nullptr || mdb->catalog == nullptr) return fail_all(ReadFailure::DamagedFile);
+
+  // Statements on the same table share one pass, taken where the first of them stands.
+  std::vector<bool> done(statements.size(), false);
+  for (std::size_t i = 0; i < statements.size(); ++i) {
+    if (done[i]) continue;
+    std::vector<std::size_t> which;
+    for (std::size_t j = i; j < statements.size(); ++j) {
+      if (!done[j] && SameName(statements[j].table, statements[i].table)) {
+        which.push_back(j);
+        done[j] = true;
+      }
+    }
+    if (MdbCatalogEntry* entry = db.FindTable(statements[i].table); entry != nullptr) {
+      RunOnTable(db, entry, statements, which, outcomes);
+    } else {
+      for (const std::size_t j : which) outcomes[j] = Failed(ReadFailure::MissingTable, statements[j].table);
+    }
+    flush();
+  }
+  return 0;
+}
+
+void LimitSelf() {
+  const rlimit no_core{0, 0};
+  ::setrlimit(RLIMIT_CORE, &no_core);
+  const rlimit cpu{10, 10};
+  ::setrlimit(RLIMIT_CPU, &cpu);
+#ifndef OSTROLEN_ASAN  // the address sanitizer reserves far more address space than this
+  const rlimit memory{rlim_t{2} << 30, rlim_t{2} << 30};
+  ::setrlimit(RLIMIT_AS, &memory);
+#endif
+}
+
+}  // namespace
+}  // namespace ostrolen
+
+int main(int argc, char** argv) {
+  ostrolen::LimitSelf();
+  std::string path;
+  std::vector<ostrolen::Statement> statements;
+  if (argc != 2 || !ostrolen::DecodeRequest(argv[1], path, statements)) {
+    std::fputs("usage: ostrolen-mdb-reader REQUEST (started by Ostrolen's segment page)\n", stderr);
+    return 2;
+  }
+  return ostrolen::Run(path, statements);
+}

@@ -1,0 +1,117 @@
+#include "pages/segments/segments.h"
+
+#include <array>
+#include <span>
+#include <string>
+
+namespace ostrolen {
+namespace {
+
+constexpr std::array<std::string_view, 8> kControlSegments = {"3C", "3D", "3E", "3F", "3c", "3d", "3e", "3f"};
+
+// A label and the column whose value follows it.
+struct Shown {
+  std::string_view label;
+  std::string_view column;
+};
+
+constexpr std::array<Shown, 1> kEquipmentLines = {{{"Проверяемое оборудование:", "oborud"}}};
+
+constexpr std::array<Shown, 3> kStepLines = {{
+    {"Наименование исполнительной программы:", "isppro"},
+    {"Неисправность:", "neispr"},
+    {"Примечание:", "prim"},
+}};
+
+// One description of a control step: the scan-point state comes fourth.
+constexpr std::array<Shown, 6> kControlLines = {{
+    {"Объект управления:", "object"},
+    {"Информация в УСК:", "info"},
+    {"Приемник:", "priem"},
+    {"Состояние точки сканирования:", "ts"},
+    {"Неисправность:", "neispr"},
+    {"Примечание:", "prim"},
+}};
+
+// One of two descriptions, one per scan-point state: the state comes first.
+constexpr std::array<Shown, 6> kStateLines = {{
+    {"Состояние точки сканирования:", "ts"},
+    {"Объект управления:", "object"},
+    {"Информация в УСК:", "info"},
+    {"Приемник:", "priem"},
+    {"Неисправность:", "neispr"},
+    {"Примечание:", "prim"},
+}};
+
+enum Position { kEquipment = 0, kStep = 1, kControl = 1, kState0 = 2, kState1 = 3 };
+
+// The label, then its value (which may fail), then an empty line unless
+// `last_blank` is false and this is the last pair.
+void AppendPairs(const QueryResult& result, std::span<const Shown> pairs, bool last_blank,
+                 const std::function<void(std::string_view)>& append) {
+  for (std::size_t i = 0; i < pairs.size(); ++i) {
+    append(pairs[i].label);
+    append(ValueText(FieldValue(result, pairs[i].column)));
+    if (last_blank || i + 1 < pairs.size()) append("");
+  }
+}
+
+const QueryResult& Opened(const Connection& database, const StatementOutcome& outcome) {
+  if (outcome.failure != ReadFailure::None)
+    throw DatabaseError(FailureMessage(outcome.failure, database.File(), outcome.name));
+  return outcome.result;
+}
+
+}  // namespace
+
+bool IsControlSegment(std::string_view segment) {
+  for (const std::string_view s : kControlSegments) {
+    if (segment == s) return true;
+  }
+  return false;
+}
+
+std::vector<Statement> LookupStatements(std::string_view segment, std::string_view step) {
+  const std::string s(segment), t(step);
+  std::vector<Statement> statements = {{"segmoborud", {{"nomsegm", s}}}};
+  if (!IsControlSegment(segment)) {
+    statements.push_back({"Segment", {{"nomsegm", s}, {"nomstep", t}}});
+    return statements;
+  }
+  const Statement control{"segmentkup", {{"segm", s}, {"step", t}}};
+  statements.push_back(control);
+  for (const std::string_view state : {"0", "1"}) {
+    Statement with_state = control;
+    with_state.conditions.push_back({"ts", std::string(state)});
+    statements.push_back(std::move(with_state));
+  }
+  return statements;
+}
+
+void SegmentLookup(Connection& database, std::string_view segment, std::string_view step,
+                   const std::function<void(std::string_view)>& append) {
+  // One reading of the file answers every statement the lookup may need.
+  const std::vector<StatementOutcome> outcomes = database.Run(LookupStatements(segment, step));
+  AppendPairs(Opened(database, outcomes[kEquipment]), kEquipmentLines, true, append);
+  if (!IsControlSegment(segment)) {
+    AppendPairs(Opened(database, outcomes[kStep]), kStepLines, false, append);
+    return;
+  }
+  const QueryResult& control = Opened(database, outcomes[kControl]);
+  if (EqualsFalse(FieldValue(control, "d"))) {
+    AppendPairs(control, kControlLines, true, append);
+    return;
+  }
+  AppendPairs(Opened(database, outcomes[kState0]), kStateLines, true, append);
+  append(kSegmentSeparator);
+  AppendPairs(Opened(database, outcomes[kState1]), kStateLines, true, append);
+}
+
+void SpeedButton17Click(Window& window) {
+  FillEmptyBoxes(window, {"Edit329", "Edit330"});
+  window.ClearList("ListBox10");
+  SegmentLookup(ReferenceDatabase(), window.Text("Edit329"), window.Text("Edit330"),
+                [&](std::string_view line) { window.AppendLine("ListBox10", line); });
+}
+
+}  // namespace ostrolen
