@@ -113,6 +113,14 @@ Value ParseText(std::string_view field, const Column& column, std::size_t index,
     ++i;
   }
   std::u16string wide = Wide(text);
+  // libmdb takes a text that starts with FF FE for compressed Unicode, so
+  // such a text would be read back as something else.
+  if (!wide.empty() && wide.front() == u'\uFEFF') {
+    throw InputError(line, ValueLabel(column, index) + ": a text cannot start with U+FEFF");
+  }
+  if (wide.find(u'\0') != std::u16string::npos) {
+    throw InputError(line, ValueLabel(column, index) + ": a text cannot hold the character U+0000");
+  }
   if (wide.size() > static_cast<std::size_t>(column.size)) {
     throw InputError(line, ValueLabel(column, index) + ": text of " + std::to_string(wide.size()) +
                                " characters is longer than text(" + std::to_string(column.size) + ")");
