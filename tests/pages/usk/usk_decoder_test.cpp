@@ -1,5 +1,6 @@
-// The decoders as plain functions: words to bits, bit numbers, and the
-// lines and error each report gives.
+// The decoders as plain functions: words to bits, bit numbers, and every
+// word through tests 0 and 3, checked against the bits of the word itself
+// and against what the page's buttons show.
 #include "pages/usk/usk.h"
 
 #include <gtest/gtest.h>
@@ -7,6 +8,8 @@
 #include <cstdio>
 #include <string>
 #include <vector>
+
+#include "tests/support/press.h"
 
 namespace ostrolen {
 namespace {
@@ -39,8 +42,6 @@ Lines Concat(Lines head, const Lines& tail) {
   head.insert(head.end(), tail.begin(), tail.end());
   return head;
 }
-
-std::string MessageOf(const UskReport& report) { return report.error ? report.error->what() : "(no error)"; }
 
 const Lines kAllOnesHead = {"Тип проверки: объединичивание", "", "№ неисправной линейки УСК:", "00000", ""};
 const Lines kWriteCheckHead = {"Тип проверки:",
@@ -105,103 +106,32 @@ TEST(BitNumberList, ListsTheMatchingBitsFromBitZeroUp) {
   EXPECT_EQ(BitNumberList("00", zero), (Lines{"E", "F"}));
 }
 
-TEST(UskAllOnesReport, ListsTheBitsThatReadZero) {
-  const struct {
-    const char* word;
-    Lines bits;
-  } cases[] = {
-      {"FFFF", {}},
-      {"FFFE", {"0"}},
-      {"fffe", {"0"}},
-      {"7FFF", {"F"}},
-      {"5FFF", {"D", "F"}},
-      {"5fff", {"D", "F"}},
-      {"0000", SetBitNumbers(0xFFFF)},
-      {"A5F0", {"0", "1", "2", "3", "9", "B", "C", "E"}},
-  };
-  for (const auto& c : cases) {
-    const UskReport report = UskAllOnesReport("00000", c.word);
-    EXPECT_FALSE(report.error) << c.word;
-    EXPECT_EQ(report.lines, Concat(Concat(kAllOnesHead, {"Неисправны биты:"}), c.bits)) << c.word;
-  }
-}
-
 TEST(UskAllOnesReport, SweepsEveryWordAgainstItsZeroBits) {
+  ModelWindow window;
   for (unsigned word = 0; word <= 0xFFFF; ++word) {
-    const UskReport report = UskAllOnesReport("00000", Hex4(word, word % 2 == 0));
-    ASSERT_EQ(report.lines, Concat(Concat(kAllOnesHead, {"Неисправны биты:"}), SetBitNumbers(~word & 0xFFFFu)))
-        << Hex4(word, false);
-  }
-}
-
-TEST(UskAllOnesReport, StopsAfterTheLineNumberWhenTheWordFails) {
-  for (const char* word : {"12", "12G4", "G234", "1G34", "123G", "1", "12 4"}) {
-    const UskReport report = UskAllOnesReport("00000", word);
-    EXPECT_TRUE(report.error) << word;
-    EXPECT_EQ(report.lines, kAllOnesHead) << word;
-  }
-  EXPECT_EQ(MessageOf(UskAllOnesReport("1", "12")), "'$' is not a valid integer value");
-  EXPECT_EQ(MessageOf(UskAllOnesReport("1", "12G4")), "'$G' is not a valid integer value");
-}
-
-TEST(UskWriteCheckReport, ListsTheBitsInWhichTheWordsDiffer) {
-  const struct {
-    const char* read;
-    const char* written;
-    Lines bits;
-  } cases[] = {
-      {"1234", "1234", {}},     {"abcd", "ABCD", {}},
-      {"00FF", "00FE", {"0"}},  {"0000", "8001", {"0", "F"}},
-      {"FFFF", "0000", SetBitNumbers(0xFFFF)},
-      {"0000", "FFFF", SetBitNumbers(0xFFFF)},
-  };
-  for (const auto& c : cases) {
-    const UskReport report = UskWriteCheckReport("00000", c.read, c.written);
-    EXPECT_FALSE(report.error) << c.read << " " << c.written;
-    EXPECT_EQ(report.lines, Concat(WriteCheckHead(c.read, c.written), c.bits)) << c.read << " " << c.written;
+    const std::string text = Hex4(word, word % 2 == 0);
+    const UskReport report = UskAllOnesReport("00000", text);
+    ASSERT_FALSE(report.error) << text;
+    ASSERT_EQ(report.lines, Concat(Concat(kAllOnesHead, {"Неисправны биты:"}), SetBitNumbers(~word & 0xFFFFu))) << text;
+    // The button gives the same lines as the decoder.
+    ASSERT_TRUE(testing::PressWith(window, "SpeedButton7", {{"Edit331", "00000"}, {"Edit332", text}}).empty());
+    ASSERT_EQ(window.Lines("ListBox11"), report.lines) << text;
   }
 }
 
 TEST(UskWriteCheckReport, SweepsEveryReadWordAgainstAFixedWrittenWord) {
+  ModelWindow window;
   constexpr unsigned kWritten = 0x5A3C;
   const std::string written = Hex4(kWritten, false);
   for (unsigned word = 0; word <= 0xFFFF; ++word) {
     const std::string read = Hex4(word, word % 3 == 0);
     const UskReport report = UskWriteCheckReport("00000", read, written);
+    ASSERT_FALSE(report.error) << read;
     ASSERT_EQ(report.lines, Concat(WriteCheckHead(read, written), SetBitNumbers(word ^ kWritten))) << read;
-  }
-}
-
-TEST(UskWriteCheckReport, ConvertsTheReadWordFirstAndListsNoBitOnFailure) {
-  const struct {
-    const char* read;
-    const char* written;
-    const char* message;
-  } cases[] = {
-      {"G000", "0000", "'$G' is not a valid integer value"}, {"000G", "0000", "'$G' is not a valid integer value"},
-      {"0000", "X000", "'$X' is not a valid integer value"}, {"0000", "000X", "'$X' is not a valid integer value"},
-      {"12", "X", "'$' is not a valid integer value"},        {"12X4", "G", "'$X' is not a valid integer value"},
-      {"1234", "123", "'$' is not a valid integer value"},   {"FFFF", "ffЯf", "'$Я' is not a valid integer value"},
-  };
-  for (const auto& c : cases) {
-    const UskReport report = UskWriteCheckReport("00000", c.read, c.written);
-    EXPECT_EQ(MessageOf(report), c.message) << c.read << " " << c.written;
-    EXPECT_EQ(report.lines, WriteCheckHead(c.read, c.written)) << c.read << " " << c.written;
-  }
-}
-
-TEST(BalShortReport, NamesTheBalBeforeTheRackRow) {
-  const struct {
-    const char* text;
-    const char* last;
-  } cases[] = {
-      {"00", "КЗ в БАЛе 0 стативного ряда 0"}, {"13", "КЗ в БАЛе 3 стативного ряда 1"},
-      {"5", "КЗ в БАЛе  стативного ряда 5"},   {"", "КЗ в БАЛе  стативного ряда "},
-      {"ЖЯ", "КЗ в БАЛе Я стативного ряда Ж"}, {"Ж1", "КЗ в БАЛе 1 стативного ряда Ж"},
-      {" 7", "КЗ в БАЛе 7 стативного ряда  "},
-  };
-  for (const auto& c : cases) {
-    EXPECT_EQ(BalShortReport(c.text), (Lines{"Неисправность при прохождении теста УТП 2.1В", "", c.last})) << c.text;
+    ASSERT_TRUE(
+        testing::PressWith(window, "SpeedButton20", {{"Edit340", "00000"}, {"Edit342", read}, {"Edit343", written}})
+            .empty());
+    ASSERT_EQ(window.Lines("ListBox11"), report.lines) << read;
   }
 }
 
