@@ -32,6 +32,9 @@ constexpr std::uint32_t kInlineMapPages = 64 * 8;
 constexpr std::uint32_t kMapPageBits = (kPageSize - 4) * 8;
 constexpr std::size_t kMapPagePointers = 17;
 
+constexpr std::uint64_t kMaxFileSize = std::uint64_t{1} << 31;
+static_assert(kMaxFileSize / kPageSize <= kMapPagePointers * kMapPageBits);
+
 constexpr std::uint32_t kMapsPage = 1;
 constexpr std::uint32_t kCatalogPage = 2;
 
@@ -546,6 +549,10 @@ std::string JetImage(const Database& db) {
     for (const std::uint32_t slot : MapSlots(map.range)) map.map_pages.emplace_back(slot, next++);
   }
 
+  // Jet files stop at 2 GB; the usage maps could not name pages past it.
+  if (static_cast<std::uint64_t>(next) * kPageSize > kMaxFileSize) {
+    throw InputError(db.tables.empty() ? 0 : db.tables.back().line, "the database would be larger than 2 GB");
+  }
   std::string image(static_cast<std::size_t>(next) * kPageSize, '\0');
   const auto place = [&image](std::uint32_t number, const std::string& page) {
     image.replace(static_cast<std::size_t>(number) * kPageSize, kPageSize, page);
