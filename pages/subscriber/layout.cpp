@@ -1,14 +1,60 @@
+#include <string>
+#include <vector>
+
 #include "core/layout.h"
 #include "pages/pages.h"
+#include "pages/subscriber/subscriber.h"
 
 namespace ostrolen {
+namespace {
+
+constexpr int kStep = 27;       // box to box in a row
+constexpr int kRowStep = 34;    // row to row of a word grid
+constexpr int kLineStep = 16;   // line to line of an information text
+constexpr int kHeaderGap = 24;  // from the column labels down to the first row
+
+// One label per line, in the page font.
+std::vector<LabelSpec> TextLines(const std::vector<std::string>& lines, int x, int y) {
+  std::vector<LabelSpec> labels;
+  for (const std::string& line : lines) {
+    labels.push_back({line, x, y, 11, false, 0});
+    y += kLineStep;
+  }
+  return labels;
+}
+
+// The code word rows of a page from (x, y): the position maxima above the
+// first row and, on four-word pages, the word numbers at the left.
+void AddWordGrid(PageLayout& page, const AhPageControls& controls, int x, int y) {
+  Append(page.labels, LabelRow({"7", "7", "3", "F", "F"}, x, y - kHeaderGap, 19, true));
+  for (int w = 0; w < controls.words; ++w) {
+    const int first = controls.first + 5 * w;
+    const int row_y = y + w * kRowStep;
+    Append(page.boxes, BoxRow(EditRange(first, first + 4), x, row_y));
+    if (controls.words == 4) page.labels.push_back({std::to_string(w), x - 18, row_y + 7, 16, true, 0});
+  }
+}
+
+int GridRight(int x) { return x + 4 * kStep + 25; }
+
+ListSpec ResultList(const AhPageControls& controls, int x, int y, int width, int height, int pixel_size) {
+  return {std::string(controls.list), x, y, width, height, pixel_size, 16, true};
+}
+
+}  // namespace
 
 const PageLayout& FirstStagePage() {
   static const PageLayout page = [] {
     PageLayout p;
     p.sheet = "TabSheet4";
     p.caption = "Первая ступень";
-    p.buttons = {{"SpeedButton3", "", Picture::ArrowRight, 8, 8, 33, 33}};
+    p.labels = TextLines({"Данные первой ступени АХ находятся ", "в области памяти начиная с ячейки ",
+                          "444000 и заканчивая 4453FF.", "Или стартовый адрес указан в ячейках", "24305 и 243CF."},
+                         16, 16);
+    constexpr int kX = 16, kY = 140;
+    AddWordGrid(p, kFirstStageControls, kX, kY);
+    p.buttons = {{"SpeedButton3", "", Picture::ArrowRight, GridRight(kX) + 12, kY, 33, 33, SpeedButton3Click}};
+    p.lists = {ResultList(kFirstStageControls, GridRight(kX) + 60, kY - kHeaderGap, 380, 120, 15)};
     return p;
   }();
   return page;
@@ -19,7 +65,17 @@ const PageLayout& SecondStagePage() {
     PageLayout p;
     p.sheet = "TabSheet5";
     p.caption = "Вторая ступень";
-    p.buttons = {{"SpeedButton6", "", Picture::ArrowRight, 8, 8, 33, 33}};
+    // The grid at the top left, the list below it across the page: its
+    // longest line, a long line type, needs most of the page's width.
+    constexpr int kX = 40, kY = 32;
+    AddWordGrid(p, kSecondStageControls, kX, kY);
+    p.buttons = {{"SpeedButton6", "", Picture::ArrowRight, GridRight(kX) + 12, kY + (4 * kRowStep - 35) / 2, 33, 33,
+                  SpeedButton6Click}};
+    Append(p.labels, TextLines({"Данные второй ступени АХ находятся ", "в области памяти начиная с ячейки ",
+                                "446000 и заканчивая 4463FF.", "Или стартовый адрес указан в ячейках",
+                                "27195 и 27196."},
+                               GridRight(kX) + 70, kY + 8));
+    p.lists = {ResultList(kSecondStageControls, 16, kY + 4 * kRowStep + 20, 740, 212, 15)};
     return p;
   }();
   return page;
@@ -30,7 +86,16 @@ const PageLayout& InitialBlockPage() {
     PageLayout p;
     p.sheet = "TabSheet7";
     p.caption = "Начальный 4-х словный блок";
-    p.buttons = {{"SpeedButton10", "", Picture::ArrowRight, 8, 8, 33, 33}};
+    constexpr int kX = 40, kY = 32;
+    AddWordGrid(p, kInitialBlockControls, kX, kY);
+    p.buttons = {{"SpeedButton10", "", Picture::ArrowRight, GridRight(kX) + 12, kY + (4 * kRowStep - 35) / 2, 33,
+                  33, SpeedButton10Click}};
+    // "2719В-9Е.": the В and Е are Cyrillic letters.
+    Append(p.labels, TextLines({"Данные третей ступени АХ находятся ", "в области памяти начиная с ячейки ",
+                                "450000.", "Или стартовый адрес указан в ячейках", "2719В-9Е."},
+                               16, kY + 4 * kRowStep + 24));
+    // Fourteen lines at most.
+    p.lists = {ResultList(kInitialBlockControls, GridRight(kX) + 90, kY - kHeaderGap, 470, 236, 13)};
     return p;
   }();
   return page;
@@ -41,7 +106,15 @@ const PageLayout& SkoPage() {
     PageLayout p;
     p.sheet = "TabSheet8";
     p.caption = "СКО";
-    p.buttons = {{"SpeedButton14", "Проверить", Picture::Book, 8, 8, 121, 33}};
+    constexpr int kX = 516, kY = 32;
+    p.labels = {{"Введите код сокращенного класса обслуживания", 8, kY + 5, 19, true, 0}};
+    AddWordGrid(p, kSkoControls, kX, kY);
+    p.buttons = {{"SpeedButton14", "Проверить", Picture::Book, GridRight(kX) + 12, kY, 121, 33, SpeedButton14Click}};
+    Append(p.labels,
+           TextLines({"Коды сокращенных классов обслуживания находятся в ячейках 33200-33207 (СКО0-СКО7 соответственно)"},
+                     8, kY + 44));
+    // Fifteen lines at most.
+    p.lists = {ResultList(kSkoControls, 8, kY + 70, 700, 252, 15)};
     return p;
   }();
   return page;
@@ -52,9 +125,19 @@ const PageLayout& RkoPage() {
     PageLayout p;
     p.sheet = "TabSheet13";
     p.caption = "РКО";
-    p.buttons = {{"SpeedButton15", "Проверить", Picture::Book, 8, 8, 121, 33}};
+    p.labels = {{"Введите код расширенного класса обслуживания", 8, 8, 19, true, 0}};
+    Append(p.labels, TextLines({"Коды расширенных классов обслуживания (двусловные) находятся в ячейках начиная с адреса",
+                                "33360 или стартовый адрес расширенных классов находится в ячейке 243D0"},
+                               8, 38));
+    constexpr int kX = 16, kY = 108;
+    AddWordGrid(p, kRkoControls, kX, kY);
+    p.buttons = {{"SpeedButton15", "Проверить", Picture::Book, kX, kY + 2 * kRowStep + 12, 121, 33,
+                  SpeedButton15Click}};
+    // Always twenty lines.
+    p.lists = {ResultList(kRkoControls, 300, kY - kHeaderGap, 470, 332, 13)};
     return p;
   }();
   return page;
 }
+
 }  // namespace ostrolen
