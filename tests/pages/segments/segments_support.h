@@ -1,0 +1,68 @@
+// A temporary folder made the current directory for one test, where the
+// page finds its dbveltra.mdb; and the test databases.
+#pragma once
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <string_view>
+
+namespace ostrolen::testing {
+
+inline std::string FixturePath(std::string_view name) {
+  return std::string(OSTROLEN_SEGMENT_FIXTURES) + "/" + std::string(name) + ".mdb";
+}
+
+inline std::string ReadBytes(const std::filesystem::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+inline void WriteBytes(const std::filesystem::path& path, std::string_view bytes) {
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
+// The real Access-made file the test setup provides, or empty.
+inline std::string MonitorPath() {
+  const char* path = std::getenv("OSTROLEN_MONITOR_MDB");
+  if (path == nullptr || !std::filesystem::is_regular_file(path)) return {};
+  return path;
+}
+
+class DatabaseFolder : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    previous_ = std::filesystem::current_path();
+    std::string pattern = (std::filesystem::temp_directory_path() / "ostrolen-segments-XXXXXX").string();
+    ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
+    folder_ = pattern;
+    std::filesystem::current_path(folder_);
+  }
+  void TearDown() override {
+    std::filesystem::current_path(previous_);
+    std::error_code ignored;
+    std::filesystem::remove_all(folder_, ignored);
+  }
+
+  std::filesystem::path Database() const { return folder_ / "dbveltra.mdb"; }
+
+  // The test database `name` as the folder's dbveltra.mdb.
+  void Place(std::string_view name) {
+    const std::string from = FixturePath(name);
+    ASSERT_TRUE(std::filesystem::is_regular_file(from)) << from << " was not built";
+    std::filesystem::copy_file(from, Database(), std::filesystem::copy_options::overwrite_existing);
+  }
+
+  std::filesystem::path folder_;
+
+ private:
+  std::filesystem::path previous_;
+};
+
+}  // namespace ostrolen::testing
