@@ -106,7 +106,8 @@ void Reap(pid_t pid, std::chrono::steady_clock::time_point deadline) {
 
 }  // namespace
 
-std::string FailureMessage(ReadFailure failure, std::string_view file, std::string_view name) {
+std::string FailureMessage(ReadFailure failure, std::string_view file, std::string_view table,
+                           std::string_view name) {
   const std::string f = Quoted(file);
   switch (failure) {
     case ReadFailure::None:
@@ -128,7 +129,7 @@ std::string FailureMessage(ReadFailure failure, std::string_view file, std::stri
     case ReadFailure::DamagedTable:
       return "Таблица " + Quoted(name) + " в базе данных " + f + " повреждена";
     case ReadFailure::MissingColumn:
-      return "В базе данных " + f + " нет столбца " + Quoted(name);
+      return "В таблице " + Quoted(table) + " базы данных " + f + " нет столбца " + Quoted(name);
     case ReadFailure::BadPattern:
       return "Недопустимый образец поиска " + Quoted(name);
     case ReadFailure::NoReader:

@@ -25,8 +25,8 @@ inline constexpr std::string_view kDatabaseFile = "dbveltra.mdb";
 inline constexpr std::string_view kReaderName = "ostrolen-mdb-reader";
 inline constexpr std::string_view kVariantConversionMessage = "Invalid variant type conversion";
 
-// The operator's text for a failed statement.
-std::string FailureMessage(ReadFailure failure, std::string_view file, std::string_view name);
+// The operator's text for a failed statement on `table`.
+std::string FailureMessage(ReadFailure failure, std::string_view file, std::string_view table, std::string_view name);
 
 // The reader program: $OSTROLEN_MDB_READER if set, else the one beside
 // this program, else the installed one. Empty when none is there.

@@ -56,11 +56,24 @@ void AppendPairs(const QueryResult& result, std::span<const Shown> pairs, bool l
   }
 }
 
-const QueryResult& Opened(const Connection& database, const StatementOutcome& outcome) {
-  if (outcome.failure != ReadFailure::None)
-    throw DatabaseError(FailureMessage(outcome.failure, database.File(), outcome.name));
-  return outcome.result;
-}
+// The result of statement `i`, or its failure thrown.
+class Results {
+ public:
+  Results(const Connection& database, std::vector<Statement> statements)
+      : database_(database), statements_(std::move(statements)) {}
+  void Run(Connection& database) { outcomes_ = database.Run(statements_); }
+  const QueryResult& Opened(std::size_t i) const {
+    const StatementOutcome& outcome = outcomes_.at(i);
+    if (outcome.failure != ReadFailure::None)
+      throw DatabaseError(FailureMessage(outcome.failure, database_.File(), statements_[i].table, outcome.name));
+    return outcome.result;
+  }
+
+ private:
+  const Connection& database_;
+  std::vector<Statement> statements_;
+  std::vector<StatementOutcome> outcomes_;
+};
 
 }  // namespace
 
@@ -91,20 +104,21 @@ std::vector<Statement> LookupStatements(std::string_view segment, std::string_vi
 void SegmentLookup(Connection& database, std::string_view segment, std::string_view step,
                    const std::function<void(std::string_view)>& append) {
   // One reading of the file answers every statement the lookup may need.
-  const std::vector<StatementOutcome> outcomes = database.Run(LookupStatements(segment, step));
-  AppendPairs(Opened(database, outcomes[kEquipment]), kEquipmentLines, true, append);
+  Results results(database, LookupStatements(segment, step));
+  results.Run(database);
+  AppendPairs(results.Opened(kEquipment), kEquipmentLines, true, append);
   if (!IsControlSegment(segment)) {
-    AppendPairs(Opened(database, outcomes[kStep]), kStepLines, false, append);
+    AppendPairs(results.Opened(kStep), kStepLines, false, append);
     return;
   }
-  const QueryResult& control = Opened(database, outcomes[kControl]);
+  const QueryResult& control = results.Opened(kControl);
   if (EqualsFalse(FieldValue(control, "d"))) {
     AppendPairs(control, kControlLines, true, append);
     return;
   }
-  AppendPairs(Opened(database, outcomes[kState0]), kStateLines, true, append);
+  AppendPairs(results.Opened(kState0), kStateLines, true, append);
   append(kSegmentSeparator);
-  AppendPairs(Opened(database, outcomes[kState1]), kStateLines, true, append);
+  AppendPairs(results.Opened(kState1), kStateLines, true, append);
 }
 
 void SpeedButton17Click(Window& window) {
