@@ -8,7 +8,9 @@
 #include <QListWidget>
 #include <QStyledItemDelegate>
 #include <QToolButton>
+#include <vector>
 
+#include "app/input_flow.h"
 #include "app/pictures.h"
 #include "app/widget_window.h"
 
@@ -47,6 +49,9 @@ QLineEdit* MakeBox(const BoxSpec& spec, QWidget* sheet) {
     box->setReadOnly(true);
     box->setText(FromUtf8(spec.text));
     box->setFocusPolicy(Qt::NoFocus);
+  } else if (spec.role == BoxRole::Output) {
+    // Every press rewrites the bit rows: Tab passes them by.
+    box->setFocusPolicy(Qt::ClickFocus);
   }
   return box;
 }
@@ -67,7 +72,7 @@ QListWidget* MakeList(const ListSpec& spec, QWidget* sheet) {
   list->setObjectName(FromUtf8(spec.name));
   list->setGeometry(spec.x, spec.y, spec.width, spec.height);
   list->setFont(PageFont(spec.pixel_size, spec.bold));
-  list->setSelectionMode(QAbstractItemView::NoSelection);
+  MakeListCopyable(list);
   list->setSortingEnabled(false);
   list->setItemDelegate(new LineHeightDelegate(spec.line_height, list));
   list->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
@@ -123,8 +128,13 @@ void BuildPage(const PageLayout& page, QWidget* sheet, WidgetWindow& window,
                const std::function<void(const QString&)>& on_click) {
   // Labels first, so that boxes, lists and buttons stack above them.
   for (const LabelSpec& label : page.labels) MakeLabel(label, sheet);
-  // Boxes in input order, which makes the Tab order.
-  for (const BoxSpec& spec : page.boxes) window.AddBox(MakeBox(spec, sheet));
+  // Boxes in input order, which makes the Tab order and the typing flow.
+  std::vector<QLineEdit*> boxes;
+  for (const BoxSpec& spec : page.boxes) {
+    boxes.push_back(MakeBox(spec, sheet));
+    window.AddBox(boxes.back());
+  }
+  new InputFlow(page, std::move(boxes), on_click, sheet);
   for (const ListSpec& spec : page.lists) window.AddList(MakeList(spec, sheet));
   for (const ButtonSpec& spec : page.buttons) {
     QToolButton* button = MakeButton(spec, sheet);

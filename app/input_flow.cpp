@@ -1,0 +1,311 @@
+#include "app/input_flow.h"
+
+#include <QAction>
+#include <QClipboard>
+#include <QContextMenuEvent>
+#include <QCoreApplication>
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMenu>
+#include <algorithm>
+#include <climits>
+#include <cstdlib>
+
+namespace ostrolen {
+namespace {
+
+enum class Caret { All, Start, End };
+
+void FocusBox(QLineEdit* box, Caret caret) {
+  box->setFocus(Qt::OtherFocusReason);
+  switch (caret) {
+    case Caret::All: box->selectAll(); break;
+    case Caret::Start: box->home(false); break;
+    case Caret::End: box->end(false); break;
+  }
+}
+
+// A key that types into a box: a printable character without Ctrl, Alt or Meta.
+bool Typed(const QKeyEvent* key) {
+  if (key->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)) return false;
+  const QString text = key->text();
+  return !text.isEmpty() && text.at(0).isPrint();
+}
+
+// Arrow keys with Shift or Ctrl select or jump by words inside a box, as usual.
+bool PlainArrow(const QKeyEvent* key) {
+  return !(key->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier));
+}
+
+}  // namespace
+
+bool IsWordSeparator(QChar c) {
+  static const QString kSeparators = QStringLiteral("-,;:._/");
+  return c.isSpace() || kSeparators.contains(c);
+}
+
+QStringList SpreadCharacters(const QString& text) {
+  QStringList characters;
+  for (const char32_t code : text.toUcs4()) {
+    const QString character = QString::fromUcs4(&code, 1);
+    if (character.size() == 1 && IsWordSeparator(character.at(0))) continue;
+    if (code < 0x20 || code == 0x7F) continue;  // line breaks and other controls of a copied text
+    characters << character;
+  }
+  return characters;
+}
+
+InputFlow::InputFlow(const PageLayout& page, std::vector<QLineEdit*> boxes, std::function<void(const QString&)> press,
+                     QObject* parent)
+    : QObject(parent), page_(page), press_(std::move(press)) {
+  for (std::size_t i = 0; i < boxes.size() && i < page.boxes.size(); ++i) {
+    boxes_.push_back({&page.boxes[i], boxes[i]});
+    if (page.boxes[i].role != BoxRole::Fixed) boxes[i]->installEventFilter(this);
+  }
+  // Tab runs through the input boxes in input order.
+  QLineEdit* before = nullptr;
+  for (std::size_t i = 0; i < boxes_.size(); ++i) {
+    if (!IsInput(static_cast<int>(i))) continue;
+    if (before != nullptr) QWidget::setTabOrder(before, boxes_[i].edit);
+    before = boxes_[i].edit;
+  }
+}
+
+bool InputFlow::IsInput(int index) const { return boxes_[static_cast<std::size_t>(index)].spec->role == BoxRole::Input; }
+
+bool InputFlow::IsSingle(int index) const { return boxes_[static_cast<std::size_t>(index)].spec->max_length == 1; }
+
+int InputFlow::IndexOf(const QObject* edit) const {
+  for (std::size_t i = 0; i < boxes_.size(); ++i) {
+    if (boxes_[i].edit == edit) return static_cast<int>(i);
+  }
+  return -1;
+}
+
+int InputFlow::Previous(int index) const {
+  for (int i = index - 1; i >= 0; --i) {
+    if (IsInput(i)) return i;
+  }
+  return -1;
+}
+
+int InputFlow::Next(int index) const {
+  for (int i = index + 1; i < static_cast<int>(boxes_.size()); ++i) {
+    if (IsInput(i)) return i;
+  }
+  return -1;
+}
+
+int InputFlow::NextOfPress(int index) const {
+  const int next = Next(index);
+  if (next < 0 || EnterButton(boxes_[static_cast<std::size_t>(next)].edit) != EnterButton(boxes_[static_cast<std::size_t>(index)].edit)) {
+    return -1;
+  }
+  return next;
+}
+
+int InputFlow::RowNeighbour(int index, int step) const {
+  const BoxSpec& from = *boxes_[static_cast<std::size_t>(index)].spec;
+  // The nearest row in that direction that holds an input box.
+  int row_y = step < 0 ? INT_MIN : INT_MAX;
+  bool found = false;
+  for (int i = 0; i < static_cast<int>(boxes_.size()); ++i) {
+    if (!IsInput(i)) continue;
+    const int y = boxes_[static_cast<std::size_t>(i)].spec->y;
+    if (step < 0 ? (y < from.y && y > row_y) : (y > from.y && y < row_y)) {
+      row_y = y;
+      found = true;
+    }
+  }
+  if (!found) return -1;
+  const int middle = from.x + from.width / 2;
+  int best = -1;
+  int best_distance = INT_MAX;
+  for (int i = 0; i < static_cast<int>(boxes_.size()); ++i) {
+    const BoxSpec& spec = *boxes_[static_cast<std::size_t>(i)].spec;
+    if (!IsInput(i) || spec.y != row_y) continue;
+    const int distance = std::abs(spec.x + spec.width / 2 - middle);
+    if (distance < best_distance) {
+      best = i;
+      best_distance = distance;
+    }
+  }
+  return best;
+}
+
+QString InputFlow::EnterButton(const QLineEdit* box) const {
+  const int index = IndexOf(box);
+  if (index >= 0 && !boxes_[static_cast<std::size_t>(index)].spec->enter_button.empty()) {
+    return QString::fromStdString(boxes_[static_cast<std::size_t>(index)].spec->enter_button);
+  }
+  return page_.buttons.empty() ? QString() : QString::fromStdString(page_.buttons.front().name);
+}
+
+void InputFlow::Paste(QLineEdit* box, const QString& text) {
+  int index = IndexOf(box);
+  if (index < 0 || !IsInput(index)) return;
+  if (!IsSingle(index)) {
+    // Exactly what a paste into a plain box does: the text at the cursor, cut at the maximum length.
+    box->insert(text);
+    return;
+  }
+  int last = -1;
+  for (const QString& character : SpreadCharacters(text)) {
+    if (index < 0 || !IsSingle(index)) break;  // past the last box, or into a wider box: the rest is dropped
+    boxes_[static_cast<std::size_t>(index)].edit->setText(character);
+    last = index;
+    index = NextOfPress(index);
+  }
+  if (last < 0) return;
+  const int focus = NextOfPress(last) >= 0 ? NextOfPress(last) : last;
+  FocusBox(boxes_[static_cast<std::size_t>(focus)].edit, Caret::All);
+}
+
+bool InputFlow::KeyPressed(int index, QKeyEvent* key) {
+  QLineEdit* box = boxes_[static_cast<std::size_t>(index)].edit;
+  if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {
+    const QString button = EnterButton(box);
+    if (!button.isEmpty()) press_(button);
+    return true;
+  }
+  if (!IsInput(index)) return false;
+  if (key->matches(QKeySequence::Paste)) {
+    if (!IsSingle(index)) return false;
+    if (const QClipboard* clipboard = QGuiApplication::clipboard()) Paste(box, clipboard->text());
+    return true;
+  }
+  const bool single = IsSingle(index);
+  switch (key->key()) {
+    case Qt::Key_Backspace: {
+      if (!PlainArrow(key)) return false;
+      if (!box->text().isEmpty()) {
+        if (!single) return false;
+        box->clear();
+        return true;
+      }
+      const int previous = Previous(index);
+      if (previous < 0) return true;
+      QLineEdit* back = boxes_[static_cast<std::size_t>(previous)].edit;
+      FocusBox(back, Caret::End);
+      if (IsSingle(previous)) {
+        back->clear();
+      } else {
+        back->backspace();
+      }
+      return true;
+    }
+    case Qt::Key_Left: {
+      if (!PlainArrow(key) || (!single && (box->cursorPosition() > 0 || box->hasSelectedText()))) return false;
+      const int previous = Previous(index);
+      if (previous >= 0) FocusBox(boxes_[static_cast<std::size_t>(previous)].edit, IsSingle(previous) ? Caret::All : Caret::End);
+      return true;
+    }
+    case Qt::Key_Right: {
+      if (!PlainArrow(key) || (!single && (box->cursorPosition() < box->text().size() || box->hasSelectedText()))) {
+        return false;
+      }
+      const int next = Next(index);
+      if (next >= 0) FocusBox(boxes_[static_cast<std::size_t>(next)].edit, IsSingle(next) ? Caret::All : Caret::Start);
+      return true;
+    }
+    case Qt::Key_Up:
+    case Qt::Key_Down: {
+      if (!PlainArrow(key)) return false;
+      const int other = RowNeighbour(index, key->key() == Qt::Key_Up ? -1 : 1);
+      if (other >= 0) FocusBox(boxes_[static_cast<std::size_t>(other)].edit, Caret::All);
+      return true;
+    }
+    default: break;
+  }
+  if (single && Typed(key)) {
+    // The character replaces what the box holds, and the next box is ready for the next one.
+    box->selectAll();
+    box->insert(key->text().left(key->text().at(0).isHighSurrogate() ? 2 : 1));
+    if (const int next = NextOfPress(index); next >= 0) FocusBox(boxes_[static_cast<std::size_t>(next)].edit, Caret::All);
+    return true;
+  }
+  return false;
+}
+
+QMenu* InputFlow::ContextMenu(QLineEdit* box) {
+  QMenu* menu = box->createStandardContextMenu();
+  // The standard menu names its paste item with the line edit's own translated text.
+  const QString paste_text = QCoreApplication::translate("QLineEdit", "&Paste");
+  for (QAction* action : menu->actions()) {
+    if (action->objectName() != QLatin1String("edit-paste") && !action->text().startsWith(paste_text)) continue;
+    action->setObjectName(QStringLiteral("edit-paste"));
+    QObject::disconnect(action, &QAction::triggered, nullptr, nullptr);
+    QObject::connect(action, &QAction::triggered, this, [this, box] {
+      if (const QClipboard* clipboard = QGuiApplication::clipboard()) Paste(box, clipboard->text());
+    });
+  }
+  return menu;
+}
+
+bool InputFlow::eventFilter(QObject* watched, QEvent* event) {
+  const int index = IndexOf(watched);
+  if (index < 0) return false;
+  if (event->type() == QEvent::KeyPress) return KeyPressed(index, static_cast<QKeyEvent*>(event));
+  if (event->type() == QEvent::ContextMenu && IsInput(index) && IsSingle(index)) {
+    QMenu* menu = ContextMenu(boxes_[static_cast<std::size_t>(index)].edit);
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    menu->popup(static_cast<QContextMenuEvent*>(event)->globalPos());
+    return true;
+  }
+  return false;
+}
+
+QString CopiedLines(const QListWidget* list) {
+  QStringList lines;
+  const bool all = list->selectedItems().isEmpty();
+  for (int row = 0; row < list->count(); ++row) {
+    const QListWidgetItem* item = list->item(row);
+    if (all || item->isSelected()) lines << item->text();
+  }
+  return lines.join(QLatin1Char('\n'));
+}
+
+namespace {
+
+void CopyLines(const QListWidget* list) {
+  if (list->count() == 0) return;
+  if (QClipboard* clipboard = QGuiApplication::clipboard()) clipboard->setText(CopiedLines(list));
+}
+
+// Ctrl+C on a list copies its lines, not just its current line.
+class ListCopyKey : public QObject {
+ public:
+  explicit ListCopyKey(QListWidget* list) : QObject(list), list_(list) {}
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (watched != list_) return false;
+    if (event->type() != QEvent::KeyPress && event->type() != QEvent::ShortcutOverride) return false;
+    if (!static_cast<QKeyEvent*>(event)->matches(QKeySequence::Copy)) return false;
+    if (event->type() == QEvent::ShortcutOverride) {
+      event->accept();  // the key comes to the list itself
+      return true;
+    }
+    CopyLines(list_);
+    return true;
+  }
+
+ private:
+  QListWidget* list_;
+};
+
+}  // namespace
+
+void MakeListCopyable(QListWidget* list) {
+  list->setSelectionMode(QAbstractItemView::ExtendedSelection);
+  list->installEventFilter(new ListCopyKey(list));
+  auto* copy = new QAction(QStringLiteral("Копировать"), list);
+  copy->setObjectName(QStringLiteral("CopyLines"));
+  copy->setShortcut(QKeySequence::Copy);
+  copy->setShortcutContext(Qt::WidgetShortcut);
+  QObject::connect(copy, &QAction::triggered, list, [list] { CopyLines(list); });
+  list->addAction(copy);
+  list->setContextMenuPolicy(Qt::ActionsContextMenu);
+}
+
+}  // namespace ostrolen
