@@ -47,8 +47,8 @@ extern const FaultTable PuuFaultTable;
 
 // The texts, in table order, of the entries whose bit in their word differs
 // from the same bit of that word's mask. `words` and `masks` are bit
-// strings, one per word. Never fails: an entry whose word or bit is missing
-// compares two empty characters and is not listed.
+// strings, one per word. Never fails: a bit missing from a string compares
+// as the empty text, so a word given neither as word nor as mask lists nothing.
 std::vector<std::string> DecodeFaults(const std::vector<std::string>& words, const std::vector<std::string>& masks,
                                       FaultTable table);
 

@@ -29,7 +29,9 @@ std::vector<std::string> Names(const std::array<std::string, N>& names) {
 void AddRow(PageLayout& page, std::vector<BoxSpec> row) { Append(page.boxes, row); }
 
 // A row title, bold 19 px, level with a row of boxes at `y`.
-void AddTitle(PageLayout& page, std::string text, int y) { page.labels.push_back({std::move(text), kTitleX, y + 5, 19, true}); }
+void AddTitle(PageLayout& page, std::string text, int y) {
+  page.labels.push_back({std::move(text), kTitleX, y + 5, 19, true});
+}
 
 void AddMaskBoxes(PageLayout& page, const FaultWordBoxes& word, int x, int y) {
   std::vector<BoxSpec> boxes = BoxRow(Names(word.mask_boxes), x, y, BoxRole::Fixed);
