@@ -220,9 +220,11 @@ bool InputFlow::KeyPressed(int index, QKeyEvent* key) {
     default: break;
   }
   if (single && Typed(key)) {
-    // The character replaces what the box holds, and the next box is ready for the next one.
-    box->selectAll();
-    box->insert(key->text().left(key->text().at(0).isHighSurrogate() ? 2 : 1));
+    // The character fills an empty box (or replaces its selected one); a full
+    // box keeps its character. Either way the next box is ready for the next.
+    if (box->text().isEmpty() || box->hasSelectedText()) {
+      box->insert(key->text().left(key->text().at(0).isHighSurrogate() ? 2 : 1));
+    }
     if (const int next = NextOfPress(index); next >= 0) FocusBox(boxes_[static_cast<std::size_t>(next)].edit, Caret::All);
     return true;
   }
@@ -248,6 +250,12 @@ bool InputFlow::eventFilter(QObject* watched, QEvent* event) {
   const int index = IndexOf(watched);
   if (index < 0) return false;
   if (event->type() == QEvent::KeyPress) return KeyPressed(index, static_cast<QKeyEvent*>(event));
+  if (event->type() == QEvent::MouseButtonRelease && IsInput(index) && IsSingle(index)) {
+    // A click into a one-character box readies it for a new character.
+    QLineEdit* box = boxes_[static_cast<std::size_t>(index)].edit;
+    if (!box->hasSelectedText()) box->selectAll();
+    return false;
+  }
   if (event->type() == QEvent::ContextMenu && IsInput(index) && IsSingle(index)) {
     QMenu* menu = ContextMenu(boxes_[static_cast<std::size_t>(index)].edit);
     menu->setAttribute(Qt::WA_DeleteOnClose);

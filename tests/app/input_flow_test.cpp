@@ -60,10 +60,11 @@ class InputFlowTest : public QObject {
     QVERIFY(page->isVisible());
   }
 
+  // The operator comes to a box as Tab brings him: its text selected.
   void Focus(const QString& name) {
     QLineEdit* box = Box(name);
     QVERIFY2(box != nullptr, qPrintable(name));
-    box->setFocus();
+    box->setFocus(Qt::TabFocusReason);
     QCOMPARE(QApplication::focusWidget(), box);
   }
 
@@ -113,15 +114,25 @@ class InputFlowTest : public QObject {
     Type("0101110110100110");
     QCOMPARE(Texts(Names(6, 21)).join(""), QStringLiteral("0101110110100110"));
     QCOMPARE(Focused(), QStringLiteral("Edit21"));
-    // Typing into a full box replaces its character and moves on.
-    Focus("Edit2");
+    // A click into a full box readies it: the typed character replaces its own.
+    QTest::mouseClick(Box("Edit2"), Qt::LeftButton);
+    QCOMPARE(Focused(), QStringLiteral("Edit2"));
     Type("3");
     QCOMPARE(Box("Edit2")->text(), QStringLiteral("3"));
     QCOMPARE(Focused(), QStringLiteral("Edit3"));
+    // With the cursor after its character, the full box keeps it and the focus moves on.
+    Focus("Edit3");
+    Box("Edit3")->end(false);
+    Type("0");
+    QCOMPARE(Box("Edit3")->text(), QStringLiteral("1"));
+    QCOMPARE(Focused(), QStringLiteral("Edit4"));
+    Type("0");
+    QCOMPARE(Texts(Names(1, 5)), QStringList({"2", "3", "1", "0", "6"}));
     // The page's last box keeps the focus.
     Focus("Edit21");
+    Box("Edit21")->selectAll();
     Type("10");
-    QCOMPARE(Box("Edit21")->text(), QStringLiteral("0"));
+    QCOMPARE(Box("Edit21")->text(), QStringLiteral("1"));
     QCOMPARE(Focused(), QStringLiteral("Edit21"));
   }
 
