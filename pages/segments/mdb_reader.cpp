@@ -7,8 +7,9 @@
 //
 // REQUEST is EncodeRequest's text; the output is one EncodeOutcome per
 // statement, in statement order, each written as soon as it is known.
-// The file is only read: it is loaded into memory once and never locked.
+// The file is only read: it is mapped into memory once and never locked.
 #include <fcntl.h>
+#include <sys/mman.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -59,40 +60,57 @@ StatementOutcome Failed(ReadFailure failure, std::string name = {}) {
   return outcome;
 }
 
-// The whole file, read once, so that every statement sees the same bytes.
-ReadFailure LoadFile(const std::string& path, std::string& bytes) {
-  const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
-  if (fd < 0) {
-    if (errno == ENOENT || errno == ENOTDIR) return ReadFailure::MissingFile;
-    if (errno == EACCES || errno == EPERM) return ReadFailure::NoAccess;
-    if (errno == EISDIR) return ReadFailure::NotAFile;
-    return ReadFailure::Unreadable;
+// The whole file, mapped once, so that every statement reads the same
+// bytes and nothing is copied. Mapped read-only and private: the reader
+// cannot write to it, and takes no lock.
+class FileBytes {
+ public:
+  FileBytes() = default;
+  ~FileBytes() {
+    if (data_ != nullptr) ::munmap(data_, size_);
   }
-  struct stat st {};
-  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-    ::close(fd);
-    return S_ISDIR(st.st_mode) || !S_ISREG(st.st_mode) ? ReadFailure::NotAFile : ReadFailure::Unreadable;
-  }
-  bytes.clear();
-  char chunk[1 << 16];
-  for (;;) {
-    const ssize_t n = ::read(fd, chunk, sizeof chunk);
-    if (n < 0 && errno == EINTR) continue;
-    if (n < 0) {
-      ::close(fd);
-      return errno == EISDIR ? ReadFailure::NotAFile : ReadFailure::Unreadable;
+  FileBytes(const FileBytes&) = delete;
+  FileBytes& operator=(const FileBytes&) = delete;
+
+  ReadFailure Load(const std::string& path) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0) {
+      if (errno == ENOENT || errno == ENOTDIR) return ReadFailure::MissingFile;
+      if (errno == EACCES || errno == EPERM) return ReadFailure::NoAccess;
+      if (errno == EISDIR) return ReadFailure::NotAFile;
+      return ReadFailure::Unreadable;
     }
-    if (n == 0) break;
-    bytes.append(chunk, static_cast<std::size_t>(n));
+    struct stat st {};
+    ReadFailure failure = ReadFailure::None;
+    if (::fstat(fd, &st) != 0) {
+      failure = ReadFailure::Unreadable;
+    } else if (!S_ISREG(st.st_mode)) {
+      failure = ReadFailure::NotAFile;
+    } else if (st.st_size > 0) {
+      void* data = ::mmap(nullptr, static_cast<std::size_t>(st.st_size), PROT_READ, MAP_PRIVATE, fd, 0);
+      if (data == MAP_FAILED) {
+        failure = ReadFailure::Unreadable;
+      } else {
+        data_ = data;
+        size_ = static_cast<std::size_t>(st.st_size);
+      }
+    }
+    ::close(fd);
+    return failure;
   }
-  ::close(fd);
-  return ReadFailure::None;
-}
+
+  std::string_view View() const { return {static_cast<const char*>(data_), size_}; }
+  void* Data() const { return data_; }
+
+ private:
+  void* data_ = nullptr;
+  std::size_t size_ = 0;
+};
 
 // Page 0 of a Jet 3 or Jet 4 file; ACE files (.accdb) are not for the Jet 4.0 engine.
-bool LooksLikeJet(const std::string& bytes) {
+bool LooksLikeJet(std::string_view bytes) {
   static constexpr char kMagic[] = "Standard Jet DB";
-  if (bytes.size() < 2048 || bytes[0] != 0 || bytes.compare(4, sizeof kMagic - 1, kMagic) != 0) return false;
+  if (bytes.size() < 2048 || bytes[0] != 0 || bytes.substr(4, sizeof kMagic - 1) != kMagic) return false;
   const auto version = static_cast<unsigned char>(bytes[0x14]);
   return version == MDB_VER_JET3 || version == MDB_VER_JET4;
 }
@@ -145,15 +163,11 @@ std::optional<std::string> FormatDate(double td) {
 std::string FormatMoney(long long raw) {
   const bool negative = raw < 0;
   const unsigned long long magnitude = negative ? 0ULL - static_cast<unsigned long long>(raw) : raw;
-  std::string text = (negative ? "-" : "") + std::to_string(magnitude / 10000);
-  unsigned long long fraction = magnitude % 10000;
-  if (fraction != 0) {
-    char buf[8];
-    std::snprintf(buf, sizeof buf, "%04llu", fraction);
-    std::string digits = buf;
-    while (digits.back() == '0') digits.pop_back();
-    text += "." + digits;
-  }
+  char buf[48];
+  std::snprintf(buf, sizeof buf, "%s%llu.%04llu", negative ? "-" : "", magnitude / 10000, magnitude % 10000);
+  std::string text = buf;
+  while (text.back() == '0') text.pop_back();
+  if (text.back() == '.') text.pop_back();
   return text;
 }
 
@@ -454,10 +468,11 @@ int Run(const std::string& path, const std::vector<Statement>& statements) {
     return 0;
   };
 
-  std::string bytes;
-  if (const ReadFailure failure = LoadFile(path, bytes); failure != ReadFailure::None) return fail_all(failure);
-  if (!LooksLikeJet(bytes)) return fail_all(ReadFailure::NotDatabase);
-  MdbHandle* mdb = mdb_open_buffer(bytes.data(), bytes.size(), MDB_NOFLAGS);
+  FileBytes bytes;
+  if (const ReadFailure failure = bytes.Load(path); failure != ReadFailure::None) return fail_all(failure);
+  if (!LooksLikeJet(bytes.View())) return fail_all(ReadFailure::NotDatabase);
+  // Opened read-only ("r"): libmdb's stream never writes to the mapping.
+  MdbHandle* mdb = mdb_open_buffer(bytes.Data(), bytes.View().size(), MDB_NOFLAGS);
   if (mdb == nullptr) return fail_all(ReadFailure::NotDatabase);
   Database db(mdb);
   if (mdb_read_catalog(mdb, MDB_TABLE) == nullptr || mdb->catalog == nullptr) return fail_all(ReadFailure::DamagedFile);

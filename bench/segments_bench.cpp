@@ -1,0 +1,81 @@
+// The segment lookup on databases of growing size: an ordinary and a
+// two-description lookup, the matching rows near the end of each table;
+// and the start of the reader program alone, which every lookup pays.
+#include <benchmark/benchmark.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <stdexcept>
+#include <string>
+
+#include "pages/segments/segments.h"
+
+namespace ostrolen {
+namespace {
+
+std::filesystem::path Beside(const std::string& program) {
+  return std::filesystem::read_symlink("/proc/self/exe").parent_path() / program;
+}
+
+// A reference database with `rows` rows in each of the three tables; the
+// rows the lookups find are the last ones.
+std::string MakeDatabase(int rows) {
+  static const std::filesystem::path folder = [] {
+    std::string pattern = (std::filesystem::temp_directory_path() / "ostrolen-bench-XXXXXX").string();
+    if (::mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("no temporary folder");
+    return std::filesystem::path(pattern);
+  }();
+  const std::filesystem::path tsv = folder / ("rows" + std::to_string(rows) + ".tsv");
+  const std::filesystem::path mdb = folder / ("rows" + std::to_string(rows) + ".mdb");
+  if (std::filesystem::exists(mdb)) return mdb.string();
+  std::ofstream out(tsv);
+  const int filler = rows - 2;
+  out << "table\tsegmoborud\ncolumn\tnomsegm\ttext(8)\ncolumn\toborud\ttext\n";
+  for (int i = 0; i < filler; ++i) out << "row\tx" << i << "\tОборудование " << i << "\n";
+  out << "row\t12\tБлок групповой БГ 2\nrow\t3D\tЛинии УСК 8-F\n";
+  out << "table\tSegment\ncolumn\tnomsegm\ttext(8)\ncolumn\tnomstep\ttext(8)\ncolumn\tisppro\ttext\n"
+         "column\tneispr\ttext\ncolumn\tprim\ttext\n";
+  for (int i = 0; i < filler; ++i) out << "row\tx" << i << "\t1\tПрограмма " << i << "\tНеисправность\tПримечание\n";
+  out << "row\t12\t1\tПрограмма 12-1\tНеисправность 12-1\tПримечание 12-1\n"
+         "row\t12\t2\tПрограмма 12-2\tНеисправность 12-2\tПримечание 12-2\n";
+  out << "table\tsegmentkup\ncolumn\tsegm\ttext(8)\ncolumn\tstep\ttext(8)\ncolumn\td\tbool\ncolumn\tts\tlong\n"
+         "column\tobject\ttext\ncolumn\tinfo\ttext\ncolumn\tpriem\ttext\ncolumn\tneispr\ttext\ncolumn\tprim\ttext\n";
+  for (int i = 0; i < filler; ++i) out << "row\tx" << i << "\t1\t0\t0\tОбъект\tИнформация\tПриемник\tНеисправность\tПримечание\n";
+  out << "row\t3D\t7\t1\t0\tОбъект 0\tИнформация 0\tПриемник 0\tНеисправность 0\tПримечание 0\n"
+         "row\t3D\t7\t1\t1\tОбъект 1\tИнформация 1\tПриемник 1\tНеисправность 1\tПримечание 1\n";
+  out.close();
+  const std::string command = Beside("ostrolen-mkdb").string() + " '" + tsv.string() + "' '" + mdb.string() + "'";
+  if (std::system(command.c_str()) != 0) throw std::runtime_error("ostrolen-mkdb failed: " + command);
+  return mdb.string();
+}
+
+void Lookup(benchmark::State& state, const char* segment, const char* step, std::size_t expected) {
+  Connection connection(MakeDatabase(static_cast<int>(state.range(0))));
+  std::size_t lines = 0;
+  for (auto _ : state) {
+    lines = 0;
+    SegmentLookup(connection, segment, step, [&](std::string_view) { ++lines; });
+  }
+  if (lines != expected) state.SkipWithError("wrong number of lines");
+  state.counters["file_kB"] = static_cast<double>(std::filesystem::file_size(connection.File())) / 1024.0;
+}
+
+void BM_OrdinaryLookup(benchmark::State& state) { Lookup(state, "12", "1", 11); }
+void BM_TwoDescriptionLookup(benchmark::State& state) { Lookup(state, "3D", "7", 40); }
+
+// The reader started and answering at once: the file is not there.
+void BM_ReaderStartOnly(benchmark::State& state) {
+  Connection connection("/nonexistent/dbveltra.mdb");
+  const std::vector<Statement> statements = LookupStatements("12", "1");
+  for (auto _ : state) benchmark::DoNotOptimize(connection.Run(statements));
+}
+
+BENCHMARK(BM_OrdinaryLookup)->Arg(10)->Arg(1000)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_TwoDescriptionLookup)->Arg(10)->Arg(1000)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ReaderStartOnly)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+}  // namespace ostrolen
