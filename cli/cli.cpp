@@ -1,10 +1,13 @@
 #include "cli/cli.h"
 
+#include <iostream>
 #include <ostream>
 
 namespace ostrolen {
 
 int RunPressCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
+int RunDecodeCommand(const std::vector<std::string>& args, std::istream& in, std::ostream& out, std::ostream& err);
+std::string DecodeUsage();
 
 namespace {
 
@@ -24,18 +27,24 @@ constexpr const char* kUsage =
     "Usage errors exit with status 2; otherwise the status is 0.\n"
     "\n"
     "Example:\n"
-    "  ostrolen-cli press SpeedButton1 Edit1=7 Edit2=7 Edit3=3 Edit4=F Edit5=F\n";
+    "  ostrolen-cli press SpeedButton1 Edit1=7 Edit2=7 Edit3=3 Edit4=F Edit5=F\n"
+    "\n";
 
 }  // namespace
 
-int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+int RunCli(const std::vector<std::string>& args, std::istream& in, std::ostream& out, std::ostream& err) {
   if (!args.empty() && (args[0] == "--help" || args[0] == "-h" || args[0] == "help")) {
-    out << kUsage;
+    out << kUsage << DecodeUsage();
     return 0;
   }
   if (!args.empty() && args[0] == "press") return RunPressCommand(args, out, err);
-  err << "ostrolen-cli: expected 'press BUTTON ...' (see ostrolen-cli --help)\n";
+  if (!args.empty() && args[0] == "decode") return RunDecodeCommand(args, in, out, err);
+  err << "ostrolen-cli: expected 'press BUTTON ...' or 'decode PAGE WORD...' (see ostrolen-cli --help)\n";
   return 2;
+}
+
+int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+  return RunCli(args, std::cin, out, err);
 }
 
 }  // namespace ostrolen

@@ -9,7 +9,18 @@
 namespace ostrolen {
 
 // Runs one command line (without the program name). Returns the exit status.
+// `decode PAGE -` reads its words from `in`.
+int RunCli(const std::vector<std::string>& args, std::istream& in, std::ostream& out, std::ostream& err);
+// The same, reading standard input.
 int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
+
+// The pages `decode` knows, in the window's tab order.
+std::vector<std::string> DecodePageNames();
+
+// The box texts that `decode PAGE WORD...` types in before its press.
+// Throws std::invalid_argument with a one-line message for a usage error.
+std::vector<std::pair<std::string, std::string>> DecodeSettings(const std::string& page,
+                                                                 const std::vector<std::string>& words);
 
 // One `press BUTTON [NAME=TEXT ...]` group of a command line.
 struct PressGroup {

@@ -7,5 +7,5 @@
 int main(int argc, char** argv) {
   std::ios::sync_with_stdio(false);
   const std::vector<std::string> args(argv + 1, argv + argc);
-  return ostrolen::RunCli(args, std::cout, std::cerr);
+  return ostrolen::RunCli(args, std::cin, std::cout, std::cerr);
 }
