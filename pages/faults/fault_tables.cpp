@@ -7,6 +7,9 @@
 namespace ostrolen {
 namespace {
 
+// One entry a line, as the tables are read.
+// clang-format off
+
 // Masks 0035 (word 1) and 003F (word 2). Not monitored: bits 1 and 9 of
 // word 1, bits 1, 9 and 10 of word 2.
 constexpr std::array kUvpEntries = {
@@ -108,6 +111,8 @@ constexpr std::array kPuuEntries = {
     FaultEntry{2, 2, "УВПЕ"},  // Cyrillic Е
     FaultEntry{2, 1, "УВПF"},  // Latin F
 };
+
+// clang-format on
 
 }  // namespace
 

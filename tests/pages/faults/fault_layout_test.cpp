@@ -123,12 +123,8 @@ TEST_P(FaultLayoutTest, DeclaresEveryBoxWithItsRole) {
         fixed.push_back(box.name);
         texts.push_back(box.text);
         break;
-      case BoxRole::Input:
-        input.push_back(box.name);
-        break;
-      case BoxRole::Output:
-        output.push_back(box.name);
-        break;
+      case BoxRole::Input: input.push_back(box.name); break;
+      case BoxRole::Output: output.push_back(box.name); break;
     }
   }
   EXPECT_EQ(fixed, expected.fixed);
