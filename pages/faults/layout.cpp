@@ -26,7 +26,10 @@ std::vector<std::string> Names(const std::array<std::string, N>& names) {
   return {names.begin(), names.end()};
 }
 
-void AddRow(PageLayout& page, std::vector<BoxSpec> row) { Append(page.boxes, row); }
+void AddRow(PageLayout& page, const std::vector<BoxSpec>& row) { Append(page.boxes, row); }
+
+// Word 1 in the left group of a row, word 2 in the right group.
+int GroupX(std::size_t word) { return word == 0 ? kBoxX : kRightGroupX; }
 
 // A row title, bold 19 px, level with a row of boxes at `y`.
 void AddTitle(PageLayout& page, std::string text, int y) {
@@ -62,15 +65,14 @@ PageLayout MaskedPage(const FaultPage& faults, std::string sheet, std::string ca
   PageLayout page;
   page.sheet = std::move(sheet);
   page.caption = std::move(caption);
-  const int group_x[2] = {kBoxX, kRightGroupX};
 
   int y = 8;
   AddTitle(page, "Маска исправности", y);
-  for (std::size_t w = 0; w < faults.words.size(); ++w) AddMaskBoxes(page, faults.words[w], group_x[w], y);
+  for (std::size_t w = 0; w < faults.words.size(); ++w) AddMaskBoxes(page, faults.words[w], GroupX(w), y);
   y += kRowPitch + 2;
   AddTitle(page, "Введите код сообщения", y);
   for (std::size_t w = 0; w < faults.words.size(); ++w) {
-    AddRow(page, BoxRow(Names(faults.words[w].message), group_x[w], y));
+    AddRow(page, BoxRow(Names(faults.words[w].message), GroupX(w), y));
   }
   y += kRowPitch + kPairGap;
   for (std::size_t w = 0; w < faults.words.size(); ++w) {
