@@ -23,11 +23,21 @@ std::filesystem::path Beside(const std::string& program) {
 // A reference database with `rows` rows in each of the three tables; the
 // rows the lookups find are the last ones.
 std::string MakeDatabase(int rows) {
-  static const std::filesystem::path folder = [] {
-    std::string pattern = (std::filesystem::temp_directory_path() / "ostrolen-bench-XXXXXX").string();
-    if (::mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("no temporary folder");
-    return std::filesystem::path(pattern);
-  }();
+  // Removed when the benchmark ends.
+  struct Folder {
+    std::filesystem::path path;
+    Folder() {
+      std::string pattern = (std::filesystem::temp_directory_path() / "ostrolen-bench-XXXXXX").string();
+      if (::mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("no temporary folder");
+      path = pattern;
+    }
+    ~Folder() {
+      std::error_code ignored;
+      std::filesystem::remove_all(path, ignored);
+    }
+  };
+  static const Folder made;
+  const std::filesystem::path& folder = made.path;
   const std::filesystem::path tsv = folder / ("rows" + std::to_string(rows) + ".tsv");
   const std::filesystem::path mdb = folder / ("rows" + std::to_string(rows) + ".mdb");
   if (std::filesystem::exists(mdb)) return mdb.string();
