@@ -38,8 +38,9 @@ std::string MakeDatabase(int rows) {
   };
   static const Folder made;
   const std::filesystem::path& folder = made.path;
-  const std::filesystem::path tsv = folder / ("rows" + std::to_string(rows) + ".tsv");
-  const std::filesystem::path mdb = folder / ("rows" + std::to_string(rows) + ".mdb");
+  const std::string stem = "rows" + std::to_string(rows);
+  const std::filesystem::path tsv = folder / (stem + ".tsv");
+  const std::filesystem::path mdb = folder / (stem + ".mdb");
   if (std::filesystem::exists(mdb)) return mdb.string();
   std::ofstream out(tsv);
   const int filler = rows - 2;
@@ -57,7 +58,8 @@ std::string MakeDatabase(int rows) {
   out << "row\t3D\t7\t1\t0\tОбъект 0\tИнформация 0\tПриемник 0\tНеисправность 0\tПримечание 0\n"
          "row\t3D\t7\t1\t1\tОбъект 1\tИнформация 1\tПриемник 1\tНеисправность 1\tПримечание 1\n";
   out.close();
-  const std::string command = Beside("ostrolen-mkdb").string() + " '" + tsv.string() + "' '" + mdb.string() + "'";
+  std::string command = Beside("ostrolen-mkdb").string();
+  command.append(" '").append(tsv.string()).append("' '").append(mdb.string()).append("'");
   if (std::system(command.c_str()) != 0) throw std::runtime_error("ostrolen-mkdb failed: " + command);
   return mdb.string();
 }
