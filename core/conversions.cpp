@@ -54,10 +54,24 @@ std::int32_t ConvertInteger(std::string_view text) {
 
 }  // namespace
 
-ConversionError::ConversionError(std::string_view text)
-    : std::runtime_error("'" + std::string(text) + "' is not a valid integer value"), text_(text) {}
+namespace {
+// Built by appending: GCC 12 warns falsely (-Wrestrict) on "x" + std::string at -O2.
+std::string ConversionMessage(std::string_view text) {
+  std::string message = "'";
+  message.append(text);
+  message.append("' is not a valid integer value");
+  return message;
+}
+}  // namespace
 
-std::int32_t HexValue(std::string_view text) { return ConvertInteger("$" + std::string(text)); }
+ConversionError::ConversionError(std::string_view text)
+    : std::runtime_error(ConversionMessage(text)), text_(text) {}
+
+std::int32_t HexValue(std::string_view text) {
+  std::string converted = "$";
+  converted.append(text);
+  return ConvertInteger(converted);
+}
 
 std::int32_t DecimalValue(std::string_view text) { return ConvertInteger(text); }
 

@@ -8,6 +8,13 @@
 namespace ostrolen {
 namespace {
 
+// Leading bits put in front of a field (appended: GCC 12 warns falsely on "x" + std::string).
+std::string Prefixed(std::string_view prefix, const std::string& bits) {
+  std::string joined(prefix);
+  joined += bits;
+  return joined;
+}
+
 // The bits each position carries: first bit and width.
 struct PositionBits {
   int first;
@@ -150,7 +157,7 @@ void DecodeAhFirstStage(const CodeWordTexts& word, AhOutput& out) {
   CheckWord(word, out);
   if (FieldBits(word, 1, 1) == "0") {
     // Class and number: the whole word is read before the list is touched.
-    const std::string service_class = BitsToHexDigit("0" + FieldBits(word, 2, 4));
+    const std::string service_class = BitsToHexDigit(Prefixed("0", FieldBits(word, 2, 4)));
     const std::string hundred = BitsToDecimal(FieldBits(word, 5, 9));
     const std::string tens_units = BitsToDecimal(FieldBits(word, 10, 16));
     out.ClearLines();
@@ -163,7 +170,7 @@ void DecodeAhFirstStage(const CodeWordTexts& word, AhOutput& out) {
   out.ClearLines();
   out.AppendLine(FieldBits(word, 2, 2) == "0" ? "используется 0-й дополнительный блок"
                                               : "используется 1-й дополнительный блок");
-  out.AppendLine(Line("№ 4-словного блока 2-й ступени=", CodeWordText(BitsToCodeWord("00" + FieldBits(word, 3, 16)))));
+  out.AppendLine(Line("№ 4-словного блока 2-й ступени=", CodeWordText(BitsToCodeWord(Prefixed("00", FieldBits(word, 3, 16))))));
 }
 
 void DecodeAhSecondStage(const FourWordBlockTexts& block, AhOutput& out) {
@@ -183,7 +190,7 @@ void DecodeAhSecondStage(const FourWordBlockTexts& block, AhOutput& out) {
   out.AppendLine(Line("Количество сокращённых номеров = ", BitsToDecimal(FieldBits(word1, 7, 9))));
   out.AppendLine(Line("Расширенный класс обслуживания = ", BitsToHexDigit(FieldBits(word1, 10, 13))));
   AppendLines(RestrictionLines(FieldBits(word1, 14, 16)), out);
-  out.AppendLine(Line("№ 4-словного блока ОЗУ = ", CodeWordText(BitsToCodeWord("00" + FieldBits(word2, 3, 16)))));
+  out.AppendLine(Line("№ 4-словного блока ОЗУ = ", CodeWordText(BitsToCodeWord(Prefixed("00", FieldBits(word2, 3, 16))))));
   out.AppendLine(Line("Линейный № секретаря (при ПАЗ) = ", CodeWordText(BitsToCodeWord(FieldBits(word3, 1, 16)))));
 }
 
