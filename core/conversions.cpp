@@ -7,9 +7,8 @@
 namespace ostrolen {
 namespace {
 
-constexpr std::array<std::string_view, 16> kNibbles = {
-    "0000", "0001", "0010", "0011", "0100", "0101", "0110", "0111",
-    "1000", "1001", "1010", "1011", "1100", "1101", "1110", "1111"};
+constexpr std::array<std::string_view, 16> kNibbles = {"0000", "0001", "0010", "0011", "0100", "0101", "0110", "0111",
+                                                       "1000", "1001", "1010", "1011", "1100", "1101", "1110", "1111"};
 constexpr std::string_view kHexDigits = "0123456789ABCDEF";
 
 int DigitValue(char c, int base) {
@@ -64,8 +63,7 @@ std::string ConversionMessage(std::string_view text) {
 }
 }  // namespace
 
-ConversionError::ConversionError(std::string_view text)
-    : std::runtime_error(ConversionMessage(text)), text_(text) {}
+ConversionError::ConversionError(std::string_view text) : std::runtime_error(ConversionMessage(text)), text_(text) {}
 
 std::int32_t HexValue(std::string_view text) {
   std::string converted = "$";
@@ -116,8 +114,8 @@ std::string BitsToDecimal(std::string_view bits) {
   return std::to_string(sum);
 }
 
-std::string CodeWordToBits(std::string_view p1, std::string_view p2, std::string_view p3,
-                           std::string_view p4, std::string_view p5) {
+std::string CodeWordToBits(std::string_view p1, std::string_view p2, std::string_view p3, std::string_view p4,
+                           std::string_view p5) {
   std::string bits = ValueToBits(HexValue(p1), 3);
   bits += ValueToBits(HexValue(p2), 3);
   bits += ValueToBits(HexValue(p3), 2);
@@ -137,12 +135,20 @@ std::array<std::string, 5> BitsToCodeWord(std::string_view bits) {
   return {group("0", 1, 3), group("0", 4, 6), group("00", 7, 8), group("", 9, 12), group("", 13, 16)};
 }
 
-int CheckCodeWordPositions(std::string_view p1, std::string_view p2, std::string_view p3,
-                           const ReportSink& report) {
+int CheckCodeWordPositions(std::string_view p1, std::string_view p2, std::string_view p3, const ReportSink& report) {
   int failed = 0;
-  if (HexValue(p1) > 7) { ++failed; report(kFirstPositionMessage); }
-  if (HexValue(p2) > 7) { ++failed; report(kSecondPositionMessage); }
-  if (HexValue(p3) > 3) { ++failed; report(kThirdPositionMessage); }
+  if (HexValue(p1) > 7) {
+    ++failed;
+    report(kFirstPositionMessage);
+  }
+  if (HexValue(p2) > 7) {
+    ++failed;
+    report(kSecondPositionMessage);
+  }
+  if (HexValue(p3) > 3) {
+    ++failed;
+    report(kThirdPositionMessage);
+  }
   return failed;
 }
 

@@ -51,8 +51,8 @@ std::string DecimalToBits(std::string_view text);
 std::string BitsToDecimal(std::string_view bits);
 
 // The 16 bits of a code word given as its five position texts.
-std::string CodeWordToBits(std::string_view p1, std::string_view p2, std::string_view p3,
-                           std::string_view p4, std::string_view p5);
+std::string CodeWordToBits(std::string_view p1, std::string_view p2, std::string_view p3, std::string_view p4,
+                           std::string_view p5);
 
 // The five position digits of 16 bits; a group that is not made of "0" and
 // "1" gives the empty text for its position.
@@ -67,7 +67,6 @@ using ReportSink = std::function<void(std::string_view)>;
 
 // Checks positions 1-3 against 7, 7, 3, each on a fresh HexValue, and hands
 // every failed check's message to `report` at once. Returns how many failed.
-int CheckCodeWordPositions(std::string_view p1, std::string_view p2, std::string_view p3,
-                           const ReportSink& report);
+int CheckCodeWordPositions(std::string_view p1, std::string_view p2, std::string_view p3, const ReportSink& report);
 
 }  // namespace ostrolen

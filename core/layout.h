@@ -46,7 +46,7 @@ struct LabelSpec {
   int y = 0;
   int pixel_size = 11;
   bool bold = false;
-  int width = 0;          // 0: as wide as the text; otherwise the text is centred in it
+  int width = 0;  // 0: as wide as the text; otherwise the text is centred in it
 };
 
 struct ListSpec {
@@ -72,11 +72,11 @@ struct ButtonSpec {
 };
 
 struct PageLayout {
-  std::string sheet;             // the tab sheet's control name
-  std::string caption;           // the tab's caption
-  std::vector<BoxSpec> boxes;    // in input order: row by row, left to right
+  std::string sheet;           // the tab sheet's control name
+  std::string caption;         // the tab's caption
+  std::vector<BoxSpec> boxes;  // in input order: row by row, left to right
   std::vector<LabelSpec> labels;
-  std::vector<ListSpec> lists;   // the page's result list, if it has one
+  std::vector<ListSpec> lists;  // the page's result list, if it has one
   std::vector<ButtonSpec> buttons;
 
   const ListSpec* list() const { return lists.empty() ? nullptr : &lists.front(); }
@@ -89,7 +89,7 @@ struct TabNode {
   const PageLayout* page = nullptr;  // a leaf
   std::string control;               // a nested tab set's control name
   std::vector<TabNode> children;
-  int initial = 0;                   // the child selected at start
+  int initial = 0;  // the child selected at start
 };
 
 // "Edit" followed by the number.

@@ -12,11 +12,17 @@ std::size_t SequenceLength(std::string_view text, std::size_t i) {
   char32_t min = 0;
   char32_t cp = 0;
   if (lead >= 0xC2 && lead <= 0xDF) {
-    length = 2; min = 0x80; cp = lead & 0x1F;
+    length = 2;
+    min = 0x80;
+    cp = lead & 0x1F;
   } else if (lead >= 0xE0 && lead <= 0xEF) {
-    length = 3; min = 0x800; cp = lead & 0x0F;
+    length = 3;
+    min = 0x800;
+    cp = lead & 0x0F;
   } else if (lead >= 0xF0 && lead <= 0xF4) {
-    length = 4; min = 0x10000; cp = lead & 0x07;
+    length = 4;
+    min = 0x10000;
+    cp = lead & 0x07;
   } else {
     return 0;
   }

@@ -39,8 +39,6 @@ void ModelWindow::InputErrorReport(std::string_view text) {
 
 void ModelWindow::ShowError(std::string_view text) { messages_.push_back({MessageKind::Error, std::string(text)}); }
 
-const std::vector<std::string>& ModelWindow::Lines(std::string_view list) const {
-  return Lookup(lists_, list, "list");
-}
+const std::vector<std::string>& ModelWindow::Lines(std::string_view list) const { return Lookup(lists_, list, "list"); }
 
 }  // namespace ostrolen

@@ -37,31 +37,31 @@ const Index& ControlIndex() {
 }  // namespace
 
 const TabNode& PageTree() {
-  static const TabNode tree = Set(
-      "", "", "PageControl1",
-      {
-          Leaf(ConverterPage()),
-          Set("TabSheet2", "АХ", "PageControl2",
-              {
-                  Leaf(FirstStagePage()),
-                  Leaf(SecondStagePage()),
-                  Set("TabSheet6", "Третья ступень", "PageControl4", {Leaf(InitialBlockPage())}, 0),
-                  Leaf(SkoPage()),
-                  Leaf(RkoPage()),
-              },
-              3),
-          Set("TabSheet3", "Неисправности", "PageControl3",
-              {
-                  Leaf(UvpPage()),
-                  Leaf(BgPage()),
-                  Leaf(VvkPage()),
-                  Leaf(PuuPage()),
-                  Leaf(UskPage()),
-                  Leaf(SegmentsPage()),
-              },
-              5),
-      },
-      2);
+  static const TabNode tree =
+      Set("", "", "PageControl1",
+          {
+              Leaf(ConverterPage()),
+              Set("TabSheet2", "АХ", "PageControl2",
+                  {
+                      Leaf(FirstStagePage()),
+                      Leaf(SecondStagePage()),
+                      Set("TabSheet6", "Третья ступень", "PageControl4", {Leaf(InitialBlockPage())}, 0),
+                      Leaf(SkoPage()),
+                      Leaf(RkoPage()),
+                  },
+                  3),
+              Set("TabSheet3", "Неисправности", "PageControl3",
+                  {
+                      Leaf(UvpPage()),
+                      Leaf(BgPage()),
+                      Leaf(VvkPage()),
+                      Leaf(PuuPage()),
+                      Leaf(UskPage()),
+                      Leaf(SegmentsPage()),
+                  },
+                  5),
+          },
+          2);
   return tree;
 }
 

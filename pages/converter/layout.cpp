@@ -18,14 +18,10 @@ const PageLayout& ConverterPage() {
     for (BoxSpec& box : p.boxes) box.enter_button = box.name == "Edit29" ? "SpeedButton8" : "SpeedButton4";
     for (std::size_t i = 3; i < p.boxes.size(); ++i) p.boxes[i].enter_button = "SpeedButton5";
     p.labels = {
-        {"DEC", kDecX + 8, kTopY - 24, 16, true, 36},
-        {"0", kDecX - 22, kTopY + 7, 16, true},
-        {"15", kDecX + 58, kTopY + 7, 16, true},
-        {"HEX", kHexX - 6, kTopY - 24, 16, true, 36},
-        {"0", kHexX - 22, kTopY + 7, 16, true},
-        {"F", kHexX + 33, kTopY + 7, 16, true},
-        {"BIN", kBinX + 32, kBinY - 22, 16, true, 36},
-        {"0", kBinX - 22, kBinY + 7, 16, true},
+        {"DEC", kDecX + 8, kTopY - 24, 16, true, 36},  {"0", kDecX - 22, kTopY + 7, 16, true},
+        {"15", kDecX + 58, kTopY + 7, 16, true},       {"HEX", kHexX - 6, kTopY - 24, 16, true, 36},
+        {"0", kHexX - 22, kTopY + 7, 16, true},        {"F", kHexX + 33, kTopY + 7, 16, true},
+        {"BIN", kBinX + 32, kBinY - 22, 16, true, 36}, {"0", kBinX - 22, kBinY + 7, 16, true},
         {"1", kBinX + 112, kBinY + 7, 16, true},
     };
     p.buttons = {
