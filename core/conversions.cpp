@@ -63,7 +63,8 @@ std::string ConversionMessage(std::string_view text) {
 }
 }  // namespace
 
-ConversionError::ConversionError(std::string_view text) : std::runtime_error(ConversionMessage(text)), text_(text) {}
+ConversionError::ConversionError(std::string_view text)
+    : std::runtime_error(ConversionMessage(text)), text_(text), message_(ConversionMessage(text)) {}
 
 std::int32_t HexValue(std::string_view text) {
   std::string converted = "$";

@@ -20,9 +20,12 @@ class ConversionError : public std::runtime_error {
  public:
   explicit ConversionError(std::string_view text);
   const std::string& text() const noexcept { return text_; }
+  // The whole message; what() stops at a NUL character the text may hold.
+  const std::string& message() const noexcept { return message_; }
 
  private:
   std::string text_;
+  std::string message_;
 };
 
 // Integer value of "$" + text, i.e. the text read as hexadecimal digits only.

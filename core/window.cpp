@@ -2,6 +2,7 @@
 
 #include <exception>
 
+#include "core/conversions.h"
 #include "core/utf8.h"
 
 namespace ostrolen {
@@ -26,6 +27,8 @@ void RunGuarded(Window& window, Handler handler) {
   if (handler == nullptr) return;
   try {
     handler(window);
+  } catch (const ConversionError& error) {
+    window.ShowError(ErrorBoxText(error.message()));
   } catch (const std::exception& error) {
     window.ShowError(ErrorBoxText(error.what()));
   }

@@ -60,6 +60,9 @@ TEST(RunGuarded, ShowsTheErrorAndKeepsWhatWasWritten) {
   EXPECT_EQ(w.log.back(), "error Invalid variant type conversion.");
   RunGuarded(w, nullptr);  // a button with no handler yet does nothing
   EXPECT_EQ(w.log.size(), 3u);
+  // A NUL character in a box does not cut the message short.
+  RunGuarded(w, [](Window&) { HexValue(std::string_view("\0", 1)); });
+  EXPECT_EQ(w.log.back(), std::string("error '$\0' is not a valid integer value.", 40));
 }
 
 }  // namespace
