@@ -106,36 +106,23 @@ void Reap(pid_t pid, std::chrono::steady_clock::time_point deadline) {
 
 }  // namespace
 
-std::string FailureMessage(ReadFailure failure, std::string_view file, std::string_view table,
-                           std::string_view name) {
+std::string FailureMessage(ReadFailure failure, std::string_view file, std::string_view table, std::string_view name) {
   const std::string f = Quoted(file);
   switch (failure) {
-    case ReadFailure::None:
-      return {};
-    case ReadFailure::MissingFile:
-      return "Не найден файл базы данных " + f;
-    case ReadFailure::NoAccess:
-      return "Нет доступа к файлу базы данных " + f;
-    case ReadFailure::NotAFile:
-      return f + " — не файл базы данных, а папка или устройство";
-    case ReadFailure::Unreadable:
-      return "Не удалось прочитать файл базы данных " + f;
-    case ReadFailure::NotDatabase:
-      return "Файл " + f + " не является базой данных Access";
-    case ReadFailure::DamagedFile:
-      return "Файл базы данных " + f + " повреждён";
-    case ReadFailure::MissingTable:
-      return "В базе данных " + f + " нет таблицы " + Quoted(name);
-    case ReadFailure::DamagedTable:
-      return "Таблица " + Quoted(name) + " в базе данных " + f + " повреждена";
+    case ReadFailure::None: return {};
+    case ReadFailure::MissingFile: return "Не найден файл базы данных " + f;
+    case ReadFailure::NoAccess: return "Нет доступа к файлу базы данных " + f;
+    case ReadFailure::NotAFile: return f + " — не файл базы данных, а папка или устройство";
+    case ReadFailure::Unreadable: return "Не удалось прочитать файл базы данных " + f;
+    case ReadFailure::NotDatabase: return "Файл " + f + " не является базой данных Access";
+    case ReadFailure::DamagedFile: return "Файл базы данных " + f + " повреждён";
+    case ReadFailure::MissingTable: return "В базе данных " + f + " нет таблицы " + Quoted(name);
+    case ReadFailure::DamagedTable: return "Таблица " + Quoted(name) + " в базе данных " + f + " повреждена";
     case ReadFailure::MissingColumn:
       return "В таблице " + Quoted(table) + " базы данных " + f + " нет столбца " + Quoted(name);
-    case ReadFailure::BadPattern:
-      return "Недопустимый образец поиска " + Quoted(name);
-    case ReadFailure::NoReader:
-      return "Не найдена программа чтения базы данных " + std::string(kReaderName);
-    case ReadFailure::ReaderNotStarted:
-      return "Не удалось запустить программу чтения базы данных " + Quoted(name);
+    case ReadFailure::BadPattern: return "Недопустимый образец поиска " + Quoted(name);
+    case ReadFailure::NoReader: return "Не найдена программа чтения базы данных " + std::string(kReaderName);
+    case ReadFailure::ReaderNotStarted: return "Не удалось запустить программу чтения базы данных " + Quoted(name);
     case ReadFailure::ReaderCrashed:
       return "Чтение базы данных " + f + " завершилось аварийно: файл, видимо, повреждён";
     case ReadFailure::ReaderTimedOut:
@@ -188,7 +175,8 @@ std::vector<StatementOutcome> Connection::Run(const std::vector<Statement>& stat
   bool timed_out = false, too_much = false;
   char chunk[1 << 16];
   for (;;) {
-    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+    const auto left =
+        std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
     if (left.count() <= 0) {
       timed_out = true;
       break;

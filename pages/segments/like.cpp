@@ -76,7 +76,8 @@ std::string DecodeJetText(std::string_view bytes) {
       }
     }
   } else {
-    for (std::size_t i = 0; i + 1 < bytes.size(); i += 2) units.push_back(static_cast<char16_t>(at(i) | (at(i + 1) << 8)));
+    for (std::size_t i = 0; i + 1 < bytes.size(); i += 2)
+      units.push_back(static_cast<char16_t>(at(i) | (at(i + 1) << 8)));
   }
   std::u32string text;
   text.reserve(units.size());
@@ -97,15 +98,15 @@ std::string DecodeJetText(std::string_view bytes) {
 char32_t FoldCase(char32_t c) {
   if (c >= U'A' && c <= U'Z') return c + 0x20;
   if (c < 0xC0) return c;
-  if (c <= 0xDE) return c == 0xD7 ? c : c + 0x20;                   // Latin-1, but for the multiplication sign
-  if (c >= 0x100 && c <= 0x137) return c | 1;                        // Latin Extended-A pairs: even capital, odd small
-  if (c >= 0x139 && c <= 0x148) return (c & 1) ? c + 1 : c;          // odd capital, even small
+  if (c <= 0xDE) return c == 0xD7 ? c : c + 0x20;            // Latin-1, but for the multiplication sign
+  if (c >= 0x100 && c <= 0x137) return c | 1;                // Latin Extended-A pairs: even capital, odd small
+  if (c >= 0x139 && c <= 0x148) return (c & 1) ? c + 1 : c;  // odd capital, even small
   if (c >= 0x14A && c <= 0x177) return c | 1;
   if (c == 0x178) return 0xFF;
   if (c >= 0x179 && c <= 0x17E) return (c & 1) ? c + 1 : c;
-  if (c >= 0x391 && c <= 0x3AB && c != 0x3A2) return c + 0x20;      // Greek
-  if (c >= 0x400 && c <= 0x40F) return c + 0x50;                     // Cyrillic Ѐ-Џ, Ё among them
-  if (c >= 0x410 && c <= 0x42F) return c + 0x20;                     // Cyrillic А-Я
+  if (c >= 0x391 && c <= 0x3AB && c != 0x3A2) return c + 0x20;  // Greek
+  if (c >= 0x400 && c <= 0x40F) return c + 0x50;                // Cyrillic Ѐ-Џ, Ё among them
+  if (c >= 0x410 && c <= 0x42F) return c + 0x20;                // Cyrillic А-Я
   if ((c >= 0x460 && c <= 0x481) || (c >= 0x48A && c <= 0x4BF)) return c | 1;
   if (c >= 0x4D0 && c <= 0x52F) return c | 1;
   return c;
@@ -164,12 +165,9 @@ std::optional<LikePattern> LikePattern::Compile(std::string_view pattern) {
 
 bool LikePattern::Accepts(const Token& token, char32_t c) {
   switch (token.kind) {
-    case Token::Kind::Char:
-      return token.ch == c;
-    case Token::Kind::One:
-      return true;
-    case Token::Kind::Run:
-      return false;
+    case Token::Kind::Char: return token.ch == c;
+    case Token::Kind::One: return true;
+    case Token::Kind::Run: return false;
     case Token::Kind::Set:
       for (const auto& [low, high] : token.ranges) {
         if (c >= low && c <= high) return !token.negated;

@@ -320,9 +320,7 @@ Value ReadValue(const Database& db, MdbColumn* col, const MdbField& field) {
       value.kind = Value::Kind::Text;
       value.text = GString(mdb_uuid_to_string(mdb->pg_buf, start));
       break;
-    default:
-      value.kind = Value::Kind::Binary;
-      break;
+    default: value.kind = Value::Kind::Binary; break;
   }
   return value;
 }
@@ -332,17 +330,14 @@ Value ReadValue(const Database& db, MdbColumn* col, const MdbField& field) {
 std::optional<std::string> LikeText(const Value& value) {
   switch (value.kind) {
     case Value::Kind::Null:
-    case Value::Kind::Binary:
-      return std::nullopt;
-    case Value::Kind::Boolean:
-      return value.is_false ? "0" : "-1";
-    default:
-      return value.text;
+    case Value::Kind::Binary: return std::nullopt;
+    case Value::Kind::Boolean: return value.is_false ? "0" : "-1";
+    default: return value.text;
   }
 }
 
 struct Pending {
-  std::size_t index = 0;  // into the request's statements
+  std::size_t index = 0;                                   // into the request's statements
   std::vector<std::pair<std::size_t, LikePattern>> tests;  // column index, pattern
 };
 

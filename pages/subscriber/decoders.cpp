@@ -170,7 +170,8 @@ void DecodeAhFirstStage(const CodeWordTexts& word, AhOutput& out) {
   out.ClearLines();
   out.AppendLine(FieldBits(word, 2, 2) == "0" ? "используется 0-й дополнительный блок"
                                               : "используется 1-й дополнительный блок");
-  out.AppendLine(Line("№ 4-словного блока 2-й ступени=", CodeWordText(BitsToCodeWord(Prefixed("00", FieldBits(word, 3, 16))))));
+  out.AppendLine(
+      Line("№ 4-словного блока 2-й ступени=", CodeWordText(BitsToCodeWord(Prefixed("00", FieldBits(word, 3, 16))))));
 }
 
 void DecodeAhSecondStage(const FourWordBlockTexts& block, AhOutput& out) {
@@ -190,7 +191,8 @@ void DecodeAhSecondStage(const FourWordBlockTexts& block, AhOutput& out) {
   out.AppendLine(Line("Количество сокращённых номеров = ", BitsToDecimal(FieldBits(word1, 7, 9))));
   out.AppendLine(Line("Расширенный класс обслуживания = ", BitsToHexDigit(FieldBits(word1, 10, 13))));
   AppendLines(RestrictionLines(FieldBits(word1, 14, 16)), out);
-  out.AppendLine(Line("№ 4-словного блока ОЗУ = ", CodeWordText(BitsToCodeWord(Prefixed("00", FieldBits(word2, 3, 16))))));
+  out.AppendLine(
+      Line("№ 4-словного блока ОЗУ = ", CodeWordText(BitsToCodeWord(Prefixed("00", FieldBits(word2, 3, 16))))));
   out.AppendLine(Line("Линейный № секретаря (при ПАЗ) = ", CodeWordText(BitsToCodeWord(FieldBits(word3, 1, 16)))));
 }
 

@@ -71,10 +71,10 @@ const PageLayout& SecondStagePage() {
     AddWordGrid(p, kSecondStageControls, kX, kY);
     p.buttons = {{"SpeedButton6", "", Picture::ArrowRight, GridRight(kX) + 12, kY + (4 * kRowStep - 35) / 2, 33, 33,
                   SpeedButton6Click}};
-    Append(p.labels, TextLines({"Данные второй ступени АХ находятся ", "в области памяти начиная с ячейки ",
-                                "446000 и заканчивая 4463FF.", "Или стартовый адрес указан в ячейках",
-                                "27195 и 27196."},
-                               GridRight(kX) + 70, kY + 8));
+    Append(p.labels,
+           TextLines({"Данные второй ступени АХ находятся ", "в области памяти начиная с ячейки ",
+                      "446000 и заканчивая 4463FF.", "Или стартовый адрес указан в ячейках", "27195 и 27196."},
+                     GridRight(kX) + 70, kY + 8));
     p.lists = {ResultList(kSecondStageControls, 16, kY + 4 * kRowStep + 20, 740, 212, 15)};
     return p;
   }();
@@ -88,11 +88,11 @@ const PageLayout& InitialBlockPage() {
     p.caption = "Начальный 4-х словный блок";
     constexpr int kX = 40, kY = 32;
     AddWordGrid(p, kInitialBlockControls, kX, kY);
-    p.buttons = {{"SpeedButton10", "", Picture::ArrowRight, GridRight(kX) + 12, kY + (4 * kRowStep - 35) / 2, 33,
-                  33, SpeedButton10Click}};
+    p.buttons = {{"SpeedButton10", "", Picture::ArrowRight, GridRight(kX) + 12, kY + (4 * kRowStep - 35) / 2, 33, 33,
+                  SpeedButton10Click}};
     // "2719В-9Е.": the В and Е are Cyrillic letters.
-    Append(p.labels, TextLines({"Данные третей ступени АХ находятся ", "в области памяти начиная с ячейки ",
-                                "450000.", "Или стартовый адрес указан в ячейках", "2719В-9Е."},
+    Append(p.labels, TextLines({"Данные третей ступени АХ находятся ", "в области памяти начиная с ячейки ", "450000.",
+                                "Или стартовый адрес указан в ячейках", "2719В-9Е."},
                                16, kY + 4 * kRowStep + 24));
     // Fourteen lines at most.
     p.lists = {ResultList(kInitialBlockControls, GridRight(kX) + 90, kY - kHeaderGap, 470, 236, 13)};
@@ -110,9 +110,10 @@ const PageLayout& SkoPage() {
     p.labels = {{"Введите код сокращенного класса обслуживания", 8, kY + 5, 19, true, 0}};
     AddWordGrid(p, kSkoControls, kX, kY);
     p.buttons = {{"SpeedButton14", "Проверить", Picture::Book, GridRight(kX) + 12, kY, 121, 33, SpeedButton14Click}};
-    Append(p.labels,
-           TextLines({"Коды сокращенных классов обслуживания находятся в ячейках 33200-33207 (СКО0-СКО7 соответственно)"},
-                     8, kY + 44));
+    Append(
+        p.labels,
+        TextLines({"Коды сокращенных классов обслуживания находятся в ячейках 33200-33207 (СКО0-СКО7 соответственно)"},
+                  8, kY + 44));
     // Fifteen lines at most.
     p.lists = {ResultList(kSkoControls, 8, kY + 70, 700, 252, 15)};
     return p;
@@ -126,13 +127,14 @@ const PageLayout& RkoPage() {
     p.sheet = "TabSheet13";
     p.caption = "РКО";
     p.labels = {{"Введите код расширенного класса обслуживания", 8, 8, 19, true, 0}};
-    Append(p.labels, TextLines({"Коды расширенных классов обслуживания (двусловные) находятся в ячейках начиная с адреса",
-                                "33360 или стартовый адрес расширенных классов находится в ячейке 243D0"},
-                               8, 38));
+    Append(p.labels,
+           TextLines({"Коды расширенных классов обслуживания (двусловные) находятся в ячейках начиная с адреса",
+                      "33360 или стартовый адрес расширенных классов находится в ячейке 243D0"},
+                     8, 38));
     constexpr int kX = 16, kY = 108;
     AddWordGrid(p, kRkoControls, kX, kY);
-    p.buttons = {{"SpeedButton15", "Проверить", Picture::Book, kX, kY + 2 * kRowStep + 12, 121, 33,
-                  SpeedButton15Click}};
+    p.buttons = {
+        {"SpeedButton15", "Проверить", Picture::Book, kX, kY + 2 * kRowStep + 12, 121, 33, SpeedButton15Click}};
     // Always twenty lines.
     p.lists = {ResultList(kRkoControls, 300, kY - kHeaderGap, 470, 332, 13)};
     return p;

@@ -14,9 +14,9 @@ struct UskBox {
 };
 
 struct UskRow {
-  const char* title;       // at the left of the row
-  const char* test;        // between the first box and the others; empty: none
-  int first_x;             // where the first box starts, clear of the title
+  const char* title;          // at the left of the row
+  const char* test;           // between the first box and the others; empty: none
+  int first_x;                // where the first box starts, clear of the title
   std::vector<UskBox> boxes;  // left to right
   const char* button;
   Handler handler;
@@ -31,7 +31,11 @@ const std::vector<UskRow>& UskRows() {
   static const std::vector<UskRow> rows = {
       {"УСК", ".0.-", kLineX, {{"Edit331", 5}, {"Edit332", 4}}, "SpeedButton7", SpeedButton7Click},
       {"УСК", ".1.-", kLineX, {{"Edit333", 5}, {"Edit335", 1}, {"Edit334", 4}}, "SpeedButton18", SpeedButton18Click},
-      {"УСК", ".2.-", kLineX, {{"Edit336", 5}, {"Edit337", 1}, {"Edit338", 5}, {"Edit339", 4}}, "SpeedButton19",
+      {"УСК",
+       ".2.-",
+       kLineX,
+       {{"Edit336", 5}, {"Edit337", 1}, {"Edit338", 5}, {"Edit339", 4}},
+       "SpeedButton19",
        SpeedButton19Click},
       {"УСК", ".3.-", kLineX, {{"Edit340", 5}, {"Edit342", 4}, {"Edit343", 4}}, "SpeedButton20", SpeedButton20Click},
       {"УСК КЗ БАЛ", "", kBalX, {{"Edit344", 2}}, "SpeedButton21", SpeedButton21Click},

@@ -40,8 +40,7 @@ struct Database {
 // A fault in the description, with its 1-based line number.
 class InputError : public std::runtime_error {
  public:
-  InputError(int line, const std::string& message)
-      : std::runtime_error(message), line_(line) {}
+  InputError(int line, const std::string& message) : std::runtime_error(message), line_(line) {}
   int line() const noexcept { return line_; }
 
  private:

@@ -351,8 +351,8 @@ std::string MapPage(PageRange range, std::uint32_t slot) {
 }
 
 // The definition of a table, from byte 8 of its first page on.
-std::string Definition(const std::vector<JetColumn>& columns, std::uint32_t rows, bool system,
-                       std::uint32_t used_map, std::uint32_t free_map) {
+std::string Definition(const std::vector<JetColumn>& columns, std::uint32_t rows, bool system, std::uint32_t used_map,
+                       std::uint32_t free_map) {
   const RowLayout layout(columns);
   std::string out;
   Put32(out, 0);  // length, set below
@@ -382,7 +382,7 @@ std::string Definition(const std::vector<JetColumn>& columns, std::uint32_t rows
     Put16(out, text ? 0x0409 : 0);  // sort order "General"
     Put16(out, 0);
     Put8(out, IsFixed(column.type) ? 0x03 : 0x02);  // fixed length; may be null
-    Put8(out, 0);                                    // not compressed
+    Put8(out, 0);                                   // not compressed
     Put32(out, 0);
     Put16(out, layout.fixed_offset(i));
     Put16(out, column.length);

@@ -76,15 +76,14 @@ Column ParseColumn(std::string_view name, std::string_view type, int line) {
     const std::string_view digits = type.substr(5, type.size() - 6);
     int size = 0;
     const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), size);
-    if (error != std::errc() || end != digits.data() + digits.size() || digits.front() == '-' ||
-        size < 1 || size > 255) {
+    if (error != std::errc() || end != digits.data() + digits.size() || digits.front() == '-' || size < 1 ||
+        size > 255) {
       throw InputError(line, "text size in \"" + std::string(type) + "\" must be a number 1..255");
     }
     column.kind = ColumnKind::Text;
     column.size = size;
   } else {
-    throw InputError(line, "unknown column type \"" + std::string(type) +
-                               "\" (expected text, text(N), long or bool)");
+    throw InputError(line, "unknown column type \"" + std::string(type) + "\" (expected text, text(N), long or bool)");
   }
   return column;
 }
@@ -153,8 +152,8 @@ bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
 Value ParseBool(std::string_view field, const Column& column, std::size_t index, int line) {
   if (field == "1" || EqualsIgnoringCase(field, "true")) return true;
   if (field == "0" || EqualsIgnoringCase(field, "false")) return false;
-  throw InputError(line, ValueLabel(column, index) + ": \"" + std::string(field) +
-                             "\" is not a Yes/No value (0, 1, true or false)");
+  throw InputError(
+      line, ValueLabel(column, index) + ": \"" + std::string(field) + "\" is not a Yes/No value (0, 1, true or false)");
 }
 
 Value ParseValue(std::string_view field, const Column& column, std::size_t index, int line) {
@@ -173,9 +172,7 @@ Value ParseValue(std::string_view field, const Column& column, std::size_t index
   return std::monostate{};
 }
 
-bool IsBlank(std::string_view line) {
-  return line.find_first_not_of(" \t") == std::string_view::npos;
-}
+bool IsBlank(std::string_view line) { return line.find_first_not_of(" \t") == std::string_view::npos; }
 
 void CheckHasColumns(const Database& db) {
   if (!db.tables.empty() && db.tables.back().columns.empty()) {
@@ -197,8 +194,9 @@ Database ParseDescription(std::string_view text) {
     if (line.ends_with('\r')) line.remove_suffix(1);
     if (line.starts_with('#') || IsBlank(line)) continue;
     if (!ToUcs2(line)) {
-      throw InputError(number, "line is not valid UTF-8 or holds a character beyond U+FFFF "
-                               "(Jet 4 keeps text as UCS-2)");
+      throw InputError(number,
+                       "line is not valid UTF-8 or holds a character beyond U+FFFF "
+                       "(Jet 4 keeps text as UCS-2)");
     }
 
     const std::vector<std::string_view> fields = SplitTabs(line);

@@ -10,11 +10,16 @@ std::optional<std::u16string> ToUcs2(std::string_view utf8) {
     char32_t cp = 0;
     char32_t min = 0;
     if (lead < 0x80) {
-      length = 1; cp = lead;
+      length = 1;
+      cp = lead;
     } else if (lead >= 0xC2 && lead <= 0xDF) {
-      length = 2; cp = lead & 0x1F; min = 0x80;
+      length = 2;
+      cp = lead & 0x1F;
+      min = 0x80;
     } else if (lead >= 0xE0 && lead <= 0xEF) {
-      length = 3; cp = lead & 0x0F; min = 0x800;
+      length = 3;
+      cp = lead & 0x0F;
+      min = 0x800;
     } else {
       return std::nullopt;  // malformed, or a four-byte character beyond U+FFFF
     }
