@@ -134,8 +134,8 @@ std::string FieldBits(const CodeWordTexts& word, int from, int to) {
     const int last = first + kPositions[p].width - 1;
     if (last < from || first > to) continue;
     const std::string position = ValueToBits(HexValue(word[p]), kPositions[p].width);
-    bits += Slice(position, static_cast<std::size_t>(std::max(from, first) - first + 1),
-                  static_cast<std::size_t>(std::min(to, last) - first + 1));
+    bits += Slice(position, static_cast<std::size_t>(std::max(from, first) - first) + 1,
+                  static_cast<std::size_t>(std::min(to, last) - first) + 1);
   }
   return bits;
 }

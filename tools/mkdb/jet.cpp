@@ -4,6 +4,7 @@
 #include <array>
 #include <bit>
 #include <cstdint>
+#include <ranges>
 #include <string_view>
 #include <utility>
 #include <vector>
@@ -157,7 +158,7 @@ class RowLayout {
     }
     if (var_count_ > 0) {
       Put16(row, static_cast<unsigned>(row.size()));
-      for (auto it = starts.rbegin(); it != starts.rend(); ++it) Put16(row, static_cast<unsigned>(*it));
+      for (const std::size_t start : std::views::reverse(starts)) Put16(row, static_cast<unsigned>(start));
       Put16(row, var_count_);
     }
     std::string mask((cells.size() + 7) / 8, '\0');
@@ -238,6 +239,7 @@ std::vector<Cell> CatalogCells(const CatalogEntry& entry) {
 
 std::vector<JetColumn> CatalogColumns() {
   std::vector<JetColumn> columns;
+  columns.reserve(std::size(kCatalogColumns));
   for (const CatalogColumnSpec& spec : kCatalogColumns) {
     columns.push_back(JetColumn{std::u16string(spec.name), spec.type, spec.length});
   }
@@ -446,7 +448,7 @@ std::string HeaderPage() {
   constexpr std::size_t kHidden = 0x18;
   std::string page(kPageSize, '\0');
   page[1] = 0x01;
-  const std::string_view signature("Standard Jet DB", 16);  // with its terminating zero
+  constexpr std::string_view signature("Standard Jet DB\0", 16);  // with its terminating zero
   page.replace(4, signature.size(), signature);
   Set32(page, 0x14, 1);  // Jet 4
 
