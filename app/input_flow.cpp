@@ -73,7 +73,9 @@ InputFlow::InputFlow(const PageLayout& page, std::vector<QLineEdit*> boxes, std:
   }
 }
 
-bool InputFlow::IsInput(int index) const { return boxes_[static_cast<std::size_t>(index)].spec->role == BoxRole::Input; }
+bool InputFlow::IsInput(int index) const {
+  return boxes_[static_cast<std::size_t>(index)].spec->role == BoxRole::Input;
+}
 
 bool InputFlow::IsSingle(int index) const { return boxes_[static_cast<std::size_t>(index)].spec->max_length == 1; }
 
@@ -100,7 +102,8 @@ int InputFlow::Next(int index) const {
 
 int InputFlow::NextOfPress(int index) const {
   const int next = Next(index);
-  if (next < 0 || EnterButton(boxes_[static_cast<std::size_t>(next)].edit) != EnterButton(boxes_[static_cast<std::size_t>(index)].edit)) {
+  if (next < 0 || EnterButton(boxes_[static_cast<std::size_t>(next)].edit) !=
+                      EnterButton(boxes_[static_cast<std::size_t>(index)].edit)) {
     return -1;
   }
   return next;
@@ -199,7 +202,8 @@ bool InputFlow::KeyPressed(int index, QKeyEvent* key) {
     case Qt::Key_Left: {
       if (!PlainArrow(key) || (!single && (box->cursorPosition() > 0 || box->hasSelectedText()))) return false;
       const int previous = Previous(index);
-      if (previous >= 0) FocusBox(boxes_[static_cast<std::size_t>(previous)].edit, IsSingle(previous) ? Caret::All : Caret::End);
+      if (previous >= 0)
+        FocusBox(boxes_[static_cast<std::size_t>(previous)].edit, IsSingle(previous) ? Caret::All : Caret::End);
       return true;
     }
     case Qt::Key_Right: {
@@ -225,7 +229,8 @@ bool InputFlow::KeyPressed(int index, QKeyEvent* key) {
     if (box->text().isEmpty() || box->hasSelectedText()) {
       box->insert(key->text().left(key->text().at(0).isHighSurrogate() ? 2 : 1));
     }
-    if (const int next = NextOfPress(index); next >= 0) FocusBox(boxes_[static_cast<std::size_t>(next)].edit, Caret::All);
+    if (const int next = NextOfPress(index); next >= 0)
+      FocusBox(boxes_[static_cast<std::size_t>(next)].edit, Caret::All);
     return true;
   }
   return false;

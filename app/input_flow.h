@@ -33,7 +33,6 @@ QStringList SpreadCharacters(const QString& text);
 class InputFlow : public QObject {
   Q_OBJECT
 
-
  public:
   // `boxes` stand in the order of `page.boxes`, one widget per declaration.
   // `press` is called with a button's name, as a click on it calls it.

@@ -2,10 +2,10 @@
 
 #include <QApplication>
 #include <QFontMetrics>
-#include <QStyleFactory>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QStyleFactory>
 #include <QStyledItemDelegate>
 #include <QToolButton>
 #include <vector>
@@ -20,7 +20,9 @@ namespace {
 // Box and list background: the system colour for inactive caption text.
 const QColor kBoxBackground(0xD8, 0xE4, 0xF8);
 
-QString FromUtf8(const std::string& text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
+QString FromUtf8(const std::string& text) {
+  return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
 
 // Every line of a result list at the list's own line height.
 class LineHeightDelegate : public QStyledItemDelegate {
@@ -113,8 +115,9 @@ void SetUpLook() {
   palette.setColor(QPalette::Button, QColor(0xD4, 0xD0, 0xC8));
   QApplication::setPalette(palette);
   // The pages are laid out for this face; fall back on faces of like metrics.
-  QFont::insertSubstitutions(QString::fromLatin1(look::kFontFamily),
-                             {QStringLiteral("Liberation Sans"), QStringLiteral("Arial"), QStringLiteral("DejaVu Sans")});
+  QFont::insertSubstitutions(
+      QString::fromLatin1(look::kFontFamily),
+      {QStringLiteral("Liberation Sans"), QStringLiteral("Arial"), QStringLiteral("DejaVu Sans")});
 }
 
 QFont PageFont(int pixel_size, bool bold) {

@@ -1,9 +1,9 @@
 #include "app/pictures.h"
 
+#include <QIconEngine>
 #include <QPainter>
 #include <QPainterPath>
 #include <QPixmap>
-#include <functional>
 
 namespace ostrolen {
 namespace {
@@ -11,22 +11,38 @@ namespace {
 const QColor kGreen(0x1E, 0x9E, 0x32);
 const QColor kDarkGreen(0x0B, 0x5E, 0x1A);
 
-// Paints on a transparent square of `size` pixels in a 16-unit coordinate system.
-QPixmap Draw(int size, const std::function<void(QPainter&)>& paint) {
-  QPixmap pixmap(size, size);
-  pixmap.fill(Qt::transparent);
-  QPainter painter(&pixmap);
-  painter.setRenderHint(QPainter::Antialiasing);
-  painter.scale(size / 16.0, size / 16.0);
-  paint(painter);
-  return pixmap;
-}
+// An icon painted in a 16-unit square at whatever size it is shown, when
+// it is shown: nothing is drawn while the window is being built.
+class PaintedIcon : public QIconEngine {
+ public:
+  using Paint = void (*)(QPainter&);
+  explicit PaintedIcon(Paint paint) : paint_(paint) {}
 
-QIcon IconOf(const std::function<void(QPainter&)>& paint) {
-  QIcon icon;
-  for (const int size : {16, 24, 32, 48, 64}) icon.addPixmap(Draw(size, paint));
-  return icon;
-}
+  void paint(QPainter* painter, const QRect& rect, QIcon::Mode mode, QIcon::State) override {
+    painter->save();
+    painter->setRenderHint(QPainter::Antialiasing);
+    painter->translate(rect.topLeft());
+    painter->scale(rect.width() / 16.0, rect.height() / 16.0);
+    if (mode == QIcon::Disabled) painter->setOpacity(0.4);
+    paint_(*painter);
+    painter->restore();
+  }
+
+  QPixmap pixmap(const QSize& size, QIcon::Mode mode, QIcon::State state) override {
+    QPixmap pixmap(size);
+    pixmap.fill(Qt::transparent);
+    QPainter painter(&pixmap);
+    paint(&painter, QRect(QPoint(0, 0), size), mode, state);
+    return pixmap;
+  }
+
+  QIconEngine* clone() const override { return new PaintedIcon(paint_); }
+
+ private:
+  Paint paint_;
+};
+
+QIcon IconOf(PaintedIcon::Paint paint) { return QIcon(new PaintedIcon(paint)); }
 
 // A thick green arrow: a quarter bend from `from`, ending in a head at `to`.
 void BentArrow(QPainter& p, QPointF from, QPointF corner, QPointF to) {
@@ -83,18 +99,12 @@ void PaintDisc(QPainter& p) {
 
 QIcon ButtonIcon(Picture picture) {
   switch (picture) {
-    case Picture::ArrowDown:
-      return IconOf([](QPainter& p) { BentArrow(p, {2.5, 3}, {11, 2.5}, {11, 11}); });
-    case Picture::ArrowUp:
-      return IconOf([](QPainter& p) { BentArrow(p, {2.5, 13}, {11, 13.5}, {11, 5}); });
-    case Picture::ArrowRight:
-      return IconOf([](QPainter& p) { BentArrow(p, {3, 2.5}, {3, 10.5}, {11.5, 10.5}); });
-    case Picture::Book:
-      return IconOf(PaintBook);
-    case Picture::Disc:
-      return IconOf(PaintDisc);
-    case Picture::None:
-      break;
+    case Picture::ArrowDown: return IconOf([](QPainter& p) { BentArrow(p, {2.5, 3}, {11, 2.5}, {11, 11}); });
+    case Picture::ArrowUp: return IconOf([](QPainter& p) { BentArrow(p, {2.5, 13}, {11, 13.5}, {11, 5}); });
+    case Picture::ArrowRight: return IconOf([](QPainter& p) { BentArrow(p, {3, 2.5}, {3, 10.5}, {11.5, 10.5}); });
+    case Picture::Book: return IconOf(PaintBook);
+    case Picture::Disc: return IconOf(PaintDisc);
+    case Picture::None: break;
   }
   return {};
 }

@@ -20,7 +20,7 @@ std::vector<std::string> DecodePageNames();
 // The box texts that `decode PAGE WORD...` types in before its press.
 // Throws std::invalid_argument with a one-line message for a usage error.
 std::vector<std::pair<std::string, std::string>> DecodeSettings(const std::string& page,
-                                                                 const std::vector<std::string>& words);
+                                                                const std::vector<std::string>& words);
 
 // One `press BUTTON [NAME=TEXT ...]` group of a command line.
 struct PressGroup {

@@ -3,8 +3,8 @@
 // is printed for people. One table names the pages; the boxes come from the
 // page declarations and the decoding is the page's own press.
 #include <istream>
-#include <stdexcept>
 #include <ostream>
+#include <stdexcept>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -39,6 +39,7 @@ const std::vector<ShownBoxes> kUpperBlock = {{"DEC", "SpeedButton4"}, {"HEX", "S
 
 // In the order of the window's tabs.
 const std::vector<DecodePage>& DecodePages() {
+  // clang-format off
   static const std::vector<DecodePage> pages = {
       {"word-to-bits", "SpeedButton1", "", 5, "CODEWORD", "271A6", "Преобразователь: a code word to its 16 bits",
        kLowerBlock},
@@ -72,6 +73,7 @@ const std::vector<DecodePage>& DecodePages() {
       {"segment", "SpeedButton17", "", 0, "SEGMENT STEP", "0 0",
        "Сегменты: a test segment and step, from dbveltra.mdb in the current folder", {}},
   };
+  // clang-format on
   return pages;
 }
 
@@ -116,13 +118,12 @@ Settings Fill(const DecodePage& page, const std::vector<std::string>& words) {
   Settings settings;
   if (page.word_length == 0) {
     if (words.size() > boxes.size()) {
-      throw UsageError{std::string(page.name) + " takes at most " + std::to_string(boxes.size()) + " words: " +
-                       std::string(page.words)};
+      throw UsageError{std::string(page.name) + " takes at most " + std::to_string(boxes.size()) +
+                       " words: " + std::string(page.words)};
     }
     for (std::size_t i = 0; i < words.size(); ++i) {
       if (CharCount(words[i]) > static_cast<std::size_t>(boxes[i]->max_length)) {
-        throw UsageError{"'" + words[i] + "' is longer than " + std::to_string(boxes[i]->max_length) +
-                         " character(s)"};
+        throw UsageError{"'" + words[i] + "' is longer than " + std::to_string(boxes[i]->max_length) + " character(s)"};
       }
       settings.emplace_back(boxes[i]->name, words[i]);
     }
@@ -253,7 +254,7 @@ std::vector<std::string> DecodePageNames() {
 }
 
 std::vector<std::pair<std::string, std::string>> DecodeSettings(const std::string& page,
-                                                                 const std::vector<std::string>& words) {
+                                                                const std::vector<std::string>& words) {
   const DecodePage* found = FindDecodePage(page);
   if (found == nullptr) throw std::invalid_argument("no page named '" + page + "'");
   try {

@@ -1,8 +1,8 @@
 // The press runner: one invocation is one window session.
 #include <algorithm>
 #include <map>
-#include <stdexcept>
 #include <ostream>
+#include <stdexcept>
 #include <string>
 #include <utility>
 #include <vector>
@@ -41,8 +41,7 @@ std::vector<PressGroup> ParsePresses(const std::vector<std::string>& args) {
     if (found.box == nullptr) throw UsageError{"no input box named '" + name + "'"};
     if (found.box->read_only()) throw UsageError{"box '" + name + "' is read-only"};
     if (CharCount(text) > static_cast<std::size_t>(found.box->max_length)) {
-      throw UsageError{"box '" + name + "' takes at most " + std::to_string(found.box->max_length) +
-                       " character(s)"};
+      throw UsageError{"box '" + name + "' takes at most " + std::to_string(found.box->max_length) + " character(s)"};
     }
     groups.back().settings.emplace_back(name, std::move(text));
   }

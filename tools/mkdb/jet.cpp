@@ -4,7 +4,6 @@
 #include <array>
 #include <bit>
 #include <cstdint>
-#include <ranges>
 #include <string_view>
 #include <utility>
 #include <vector>
@@ -158,7 +157,7 @@ class RowLayout {
     }
     if (var_count_ > 0) {
       Put16(row, static_cast<unsigned>(row.size()));
-      for (const std::size_t start : std::views::reverse(starts)) Put16(row, static_cast<unsigned>(start));
+      for (std::size_t k = starts.size(); k-- > 0;) Put16(row, static_cast<unsigned>(starts[k]));
       Put16(row, var_count_);
     }
     std::string mask((cells.size() + 7) / 8, '\0');
