@@ -6,7 +6,7 @@
 int main(int argc, char** argv) {
   QApplication application(argc, argv);
   ostrolen::SetUpLook();
-  TForm1 form;
+  TForm1 form(nullptr, TForm1::PageBuilding::WhenNeeded);
   form.show();
   return application.exec();
 }

@@ -1,10 +1,13 @@
 #include "app/veltra.h"
 
+#include <algorithm>
+
 #include <QAction>
 #include <QGuiApplication>
 #include <QMap>
 #include <QScreen>
 #include <QTabWidget>
+#include <QTimer>
 #include <QToolBar>
 #include <QVBoxLayout>
 
@@ -33,7 +36,8 @@ const QMap<QString, Click>& Clicks() {
 OSTROLEN_BUTTON_NUMBERS(OSTROLEN_DEFINE_CLICK)
 #undef OSTROLEN_DEFINE_CLICK
 
-TForm1::TForm1(QWidget* parent) : QMainWindow(parent), window_(this) {
+TForm1::TForm1(QWidget* parent, PageBuilding building) : QMainWindow(parent), window_(this), building_(building) {
+  window_.SetMissingControlHook([this](std::string_view name) { BuildPageOf(name); });
   setObjectName(QStringLiteral("Form1"));
   setWindowTitle(QStringLiteral("Ostrolen"));
   setWindowIcon(ostrolen::AppIcon());
@@ -81,7 +85,8 @@ QTabWidget* TForm1::BuildTabs(const ostrolen::TabNode& node, QWidget* parent) {
     auto* sheet = new QWidget(tabs);
     sheet->setObjectName(QString::fromStdString(child.sheet));
     if (child.page != nullptr) {
-      ostrolen::BuildPage(*child.page, sheet, window_, [this](const QString& name) { ButtonClicked(name); });
+      unbuilt_.insert(sheet, child.page);
+      if (building_ == PageBuilding::AtStart) BuildSheet(sheet);
     } else {
       // A nested tab set fills its sheet.
       auto* layout = new QVBoxLayout(sheet);
@@ -91,7 +96,44 @@ QTabWidget* TForm1::BuildTabs(const ostrolen::TabNode& node, QWidget* parent) {
     tabs->addTab(sheet, QString::fromStdString(child.caption));
   }
   tabs->setCurrentIndex(node.initial);
+  // A page is made at the latest when its tab is chosen.
+  connect(tabs, &QTabWidget::currentChanged, this, [this, tabs](int index) { BuildSheet(tabs->widget(index)); });
   return tabs;
+}
+
+void TForm1::BuildSheet(QWidget* sheet) {
+  const auto it = unbuilt_.constFind(sheet);
+  if (it == unbuilt_.constEnd()) return;
+  const ostrolen::PageLayout* page = it.value();
+  unbuilt_.erase(it);
+  ostrolen::BuildPage(*page, sheet, window_, [this](const QString& name) { ButtonClicked(name); });
+  for (QWidget* child : sheet->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) child->show();
+}
+
+void TForm1::BuildPageOf(std::string_view control) {
+  for (auto it = unbuilt_.constBegin(); it != unbuilt_.constEnd(); ++it) {
+    const ostrolen::PageLayout& page = *it.value();
+    const bool declares = std::any_of(page.boxes.begin(), page.boxes.end(),
+                                      [&](const ostrolen::BoxSpec& box) { return box.name == control; }) ||
+                          std::any_of(page.lists.begin(), page.lists.end(),
+                                      [&](const ostrolen::ListSpec& list) { return list.name == control; });
+    if (declares) return BuildSheet(it.key());
+  }
+}
+
+void TForm1::BuildNextPage() {
+  if (unbuilt_.isEmpty()) return;
+  BuildSheet(unbuilt_.constBegin().key());
+  QTimer::singleShot(0, this, &TForm1::BuildNextPage);
+}
+
+void TForm1::showEvent(QShowEvent* event) {
+  QMainWindow::showEvent(event);
+  // The pages on the chosen tabs first, the others once the window is up.
+  for (QTabWidget* tabs : findChildren<QTabWidget*>()) {
+    if (tabs->currentWidget() != nullptr && tabs->currentWidget()->isVisibleTo(this)) BuildSheet(tabs->currentWidget());
+  }
+  if (!unbuilt_.isEmpty()) QTimer::singleShot(0, this, &TForm1::BuildNextPage);
 }
 
 void TForm1::ButtonClicked(const QString& name) {

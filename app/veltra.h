@@ -2,6 +2,7 @@
 // button. The handlers only forward to the pages' own code.
 #pragma once
 
+#include <QHash>
 #include <QMainWindow>
 #include <memory>
 
@@ -12,8 +13,9 @@ class QTabWidget;
 class TForm2;
 
 namespace ostrolen {
+struct PageLayout;
 struct TabNode;
-}
+}  // namespace ostrolen
 
 // The buttons of the pages; each has its SpeedButtonNClick handler.
 #define OSTROLEN_BUTTON_NUMBERS(X) \
@@ -23,7 +25,11 @@ class TForm1 : public QMainWindow {
   Q_OBJECT
 
  public:
-  explicit TForm1(QWidget* parent = nullptr);
+  // When each page's widgets are made: all at once, or a page when it is
+  // first shown or used and the rest while the window waits for input.
+  enum class PageBuilding { AtStart, WhenNeeded };
+
+  explicit TForm1(QWidget* parent = nullptr, PageBuilding building = PageBuilding::AtStart);
   ~TForm1() override;
 
   ostrolen::WidgetWindow& window() { return window_; }
@@ -38,8 +44,16 @@ class TForm1 : public QMainWindow {
 
  private:
   QTabWidget* BuildTabs(const ostrolen::TabNode& node, QWidget* parent);
+  void BuildSheet(QWidget* sheet);
+  void BuildPageOf(std::string_view control);
+  void BuildNextPage();
   void ButtonClicked(const QString& name);
+  void showEvent(QShowEvent* event) override;
+
+  // The leaf sheets whose widgets are not made yet, with their pages.
+  QHash<QWidget*, const ostrolen::PageLayout*> unbuilt_;
 
   ostrolen::WidgetWindow window_;
+  PageBuilding building_;
   TForm2* about_ = nullptr;
 };

@@ -20,12 +20,20 @@ void WidgetWindow::AddList(QListWidget* list) { lists_.insert(list->objectName()
 
 QLineEdit* WidgetWindow::Box(std::string_view name) const {
   QLineEdit* box = boxes_.value(FromUtf8(name));
+  if (box == nullptr && missing_) {
+    missing_(name);
+    box = boxes_.value(FromUtf8(name));
+  }
   if (box == nullptr) throw std::out_of_range("no box named " + std::string(name));
   return box;
 }
 
 QListWidget* WidgetWindow::List(std::string_view name) const {
   QListWidget* list = lists_.value(FromUtf8(name));
+  if (list == nullptr && missing_) {
+    missing_(name);
+    list = lists_.value(FromUtf8(name));
+  }
   if (list == nullptr) throw std::out_of_range("no list named " + std::string(name));
   return list;
 }

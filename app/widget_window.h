@@ -23,6 +23,9 @@ class WidgetWindow : public Window {
 
   void AddBox(QLineEdit* box);
   void AddList(QListWidget* list);
+  // Called with a control's name when no widget has it yet, so that the
+  // window can build the page that declares it.
+  void SetMissingControlHook(std::function<void(std::string_view)> hook) { missing_ = std::move(hook); }
   void SetMessageHook(MessageHook hook) { hook_ = std::move(hook); }
 
   std::string Text(std::string_view box) const override;
@@ -40,6 +43,7 @@ class WidgetWindow : public Window {
   QHash<QString, QLineEdit*> boxes_;
   QHash<QString, QListWidget*> lists_;
   MessageHook hook_;
+  std::function<void(std::string_view)> missing_;
 };
 
 // The application's title as the error box shows it: the program file's

@@ -8,7 +8,7 @@
 int main(int argc, char** argv) {
   QApplication application(argc, argv);
   ostrolen::SetUpLook();
-  TForm1 form;
+  TForm1 form(nullptr, TForm1::PageBuilding::WhenNeeded);
   new QuitAfterFirstFrame(&form);
   form.show();
   return application.exec();

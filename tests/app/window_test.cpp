@@ -5,6 +5,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMessageBox>
+#include <QRegularExpression>
 #include <QSignalSpy>
 #include <QTabWidget>
 #include <QTest>
@@ -145,7 +146,9 @@ class WindowTest : public QObject {
     TForm1 form;
     form.show();
     std::vector<Shown> shown;
-    form.window().SetMessageHook([&](WidgetWindow::MessageKind kind, const QString& text) { shown.push_back({kind, text}); });
+    form.window().SetMessageHook([&](WidgetWindow::MessageKind kind, const QString& text) {
+      shown.push_back({kind, text});
+    });
     const auto box = [&](int n) { return form.findChild<QLineEdit*>(QStringLiteral("Edit%1").arg(n)); };
     box(1)->setText("9");
     box(4)->setText("G");
@@ -211,6 +214,33 @@ class WindowTest : public QObject {
       QVERIFY(was_modal);
     }
     QCOMPARE(box->text(), QStringLiteral("5"));
+  }
+
+  void PagesMadeWhenNeededWorkTheSame() {
+    TForm1 form(nullptr, TForm1::PageBuilding::WhenNeeded);
+    QVERIFY(form.findChild<QLineEdit*>(QStringLiteral("Edit329")) == nullptr);
+    // A press on a page not made yet makes it first.
+    form.window().SetMessageHook([](WidgetWindow::MessageKind, const QString&) {});
+    ostrolen::Press(form.window(), "SpeedButton1");
+    QCOMPARE(form.findChild<QLineEdit*>(QStringLiteral("Edit21"))->text(), QStringLiteral("0"));
+    // Showing the window makes the page on the chosen tabs at once.
+    form.show();
+    auto* segment = form.findChild<QLineEdit*>(QStringLiteral("Edit329"));
+    QVERIFY(segment != nullptr);
+    QVERIFY(segment->isVisible());
+    // Choosing a tab makes its page, with the fixed texts.
+    auto* faults = form.findChild<QTabWidget*>(QStringLiteral("PageControl3"));
+    faults->setCurrentIndex(0);
+    auto* mask = form.findChild<QLineEdit*>(QStringLiteral("Edit103"));
+    QVERIFY(mask != nullptr);
+    QVERIFY(mask->isVisible());
+    QCOMPARE(mask->text(), QStringLiteral("5"));
+    // The rest are made while the window waits.
+    QTRY_VERIFY(form.findChild<QLineEdit*>(QStringLiteral("Edit288")) != nullptr);
+    QTRY_VERIFY(form.findChild<QListWidget*>(QStringLiteral("ListBox11")) != nullptr);
+    int boxes = 0;
+    for (const ostrolen::PageLayout* page : ostrolen::AllPages()) boxes += static_cast<int>(page->boxes.size());
+    QTRY_COMPARE(static_cast<int>(form.findChildren<QLineEdit*>(QRegularExpression("^Edit[0-9]+$")).size()), boxes);
   }
 
   void ExitClosesAtOnce() {
