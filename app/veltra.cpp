@@ -38,6 +38,10 @@ OSTROLEN_BUTTON_NUMBERS(OSTROLEN_DEFINE_CLICK)
 
 TForm1::TForm1(QWidget* parent, PageBuilding building) : QMainWindow(parent), window_(this), building_(building) {
   window_.SetMissingControlHook([this](std::string_view name) { BuildPageOf(name); });
+  idle_ = new QTimer(this);
+  idle_->setSingleShot(true);
+  idle_->setInterval(0);
+  connect(idle_, &QTimer::timeout, this, &TForm1::BuildNextPage);
   setObjectName(QStringLiteral("Form1"));
   setWindowTitle(QStringLiteral("Ostrolen"));
   setWindowIcon(ostrolen::AppIcon());
@@ -124,7 +128,7 @@ void TForm1::BuildPageOf(std::string_view control) {
 void TForm1::BuildNextPage() {
   if (unbuilt_.isEmpty()) return;
   BuildSheet(unbuilt_.constBegin().key());
-  QTimer::singleShot(0, this, &TForm1::BuildNextPage);
+  idle_->start();
 }
 
 void TForm1::showEvent(QShowEvent* event) {
@@ -133,7 +137,7 @@ void TForm1::showEvent(QShowEvent* event) {
   for (QTabWidget* tabs : findChildren<QTabWidget*>()) {
     if (tabs->currentWidget() != nullptr && tabs->currentWidget()->isVisibleTo(this)) BuildSheet(tabs->currentWidget());
   }
-  if (!unbuilt_.isEmpty()) QTimer::singleShot(0, this, &TForm1::BuildNextPage);
+  if (!unbuilt_.isEmpty()) idle_->start();
 }
 
 void TForm1::ButtonClicked(const QString& name) {

@@ -10,6 +10,7 @@
 
 class QAction;
 class QTabWidget;
+class QTimer;
 class TForm2;
 
 namespace ostrolen {
@@ -56,4 +57,5 @@ class TForm1 : public QMainWindow {
   ostrolen::WidgetWindow window_;
   PageBuilding building_;
   TForm2* about_ = nullptr;
+  QTimer* idle_ = nullptr;  // makes the next page while the window waits
 };
