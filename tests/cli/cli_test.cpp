@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/process.h"
+
 namespace ostrolen {
 namespace {
 
@@ -35,31 +37,32 @@ TEST(Cli, PrintsTheChangedBoxesInNumberOrder) {
 }
 
 TEST(Cli, RecordsMessagesBeforeBoxesAndKeepsStateBetweenPresses) {
-  const Outcome run = Cli({"press", "SpeedButton1", "Edit1=8", "Edit3=4", "press", "SpeedButton2", "press", "SpeedButton4",
-                       "Edit27=0", "Edit28=G"});
-  EXPECT_EQ(run.out,
-            "press\tSpeedButton1\n"
-            "report\tПервый знак должен быть не более 7!\n"
-            "report\tТретий знак должен быть не более 3!\n"
-            "box\tEdit2\t0\n"
-            "box\tEdit4\t0\n"
-            "box\tEdit5\t0\n" +
-                [] {
-                  std::string bits;
-                  for (int n = 6; n <= 21; ++n) bits += "box\tEdit" + std::to_string(n) + "\t0\n";
-                  return bits;
-                }() +
-                // The second press starts from what the first one left: all bits 0.
-                "press\tSpeedButton2\n"
-                "box\tEdit1\t0\n"
-                "box\tEdit3\t0\n"
-                "press\tSpeedButton4\n"
-                "error\t'0G' is not a valid integer value.\n"
-                "box\tEdit29\t0\n"
-                "box\tEdit30\t0\n"
-                "box\tEdit31\t0\n"
-                "box\tEdit32\t0\n"
-                "box\tEdit33\t0\n");
+  const Outcome run = Cli({"press", "SpeedButton1", "Edit1=8", "Edit3=4", "press", "SpeedButton2", "press",
+                           "SpeedButton4", "Edit27=0", "Edit28=G"});
+  EXPECT_EQ(
+      run.out,
+      "press\tSpeedButton1\n"
+      "report\tПервый знак должен быть не более 7!\n"
+      "report\tТретий знак должен быть не более 3!\n"
+      "box\tEdit2\t0\n"
+      "box\tEdit4\t0\n"
+      "box\tEdit5\t0\n" +
+          [] {
+            std::string bits;
+            for (int n = 6; n <= 21; ++n) bits += "box\tEdit" + std::to_string(n) + "\t0\n";
+            return bits;
+          }() +
+          // The second press starts from what the first one left: all bits 0.
+          "press\tSpeedButton2\n"
+          "box\tEdit1\t0\n"
+          "box\tEdit3\t0\n"
+          "press\tSpeedButton4\n"
+          "error\t'0G' is not a valid integer value.\n"
+          "box\tEdit29\t0\n"
+          "box\tEdit30\t0\n"
+          "box\tEdit31\t0\n"
+          "box\tEdit32\t0\n"
+          "box\tEdit33\t0\n");
 }
 
 TEST(Cli, BoxesSetByTheGroupItselfAreNotChanges) {
@@ -118,16 +121,8 @@ TEST(Cli, HelpDescribesTheRunner) {
 
 // The program itself: exit statuses and output streams.
 Outcome Process(const std::string& args) {
-  const std::string command = std::string(OSTROLEN_CLI_PATH) + " " + args + " 2>/dev/null";
-  Outcome run{-1, {}, {}};
-  FILE* pipe = popen(command.c_str(), "r");
-  if (pipe == nullptr) return run;
-  std::array<char, 4096> buffer{};
-  std::size_t n = 0;
-  while ((n = fread(buffer.data(), 1, buffer.size(), pipe)) > 0) run.out.append(buffer.data(), n);
-  const int status = pclose(pipe);
-  run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  return run;
+  const testing::ProcessRun run = testing::RunShell(std::string(OSTROLEN_CLI_PATH) + " " + args + " 2>/dev/null");
+  return {run.status, run.out, {}};
 }
 
 TEST(CliProgram, ExitStatuses) {

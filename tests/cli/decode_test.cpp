@@ -15,6 +15,8 @@
 #include "cli/cli.h"
 #include "core/utf8.h"
 
+#include "tests/support/process.h"
+
 namespace ostrolen {
 namespace {
 
@@ -163,8 +165,8 @@ TEST(Decode, GivesWhatPressGivesOnEveryPage) {
         for (int w = 0; w < count; ++w) {
           // Bits on the bit pages; elsewhere hex digits, which also overrun the code-word maxima.
           const bool bits = page.page.rfind("bi", 0) == 0;
-          std::string word = bits ? RandomWord(random, page.word_length, "01", 2)
-                                  : RandomWord(random, page.word_length, kHex, 22);
+          std::string word =
+              bits ? RandomWord(random, page.word_length, "01", 2) : RandomWord(random, page.word_length, kHex, 22);
           if (run % 7 == 6) word[static_cast<std::size_t>(w) % word.size()] = "G2x"[run % 3];
           words.push_back(word);
         }
@@ -291,13 +293,15 @@ TEST(Decode, StandardInputLineByLine) {
 TEST(Decode, StandardInputNamesTheLinesThatFailed) {
   const Outcome run = Cli({"decode", "uvp", "-"}, "0075 003F\n00G5 003F\n123\n4035 403F\n");
   EXPECT_EQ(run.status, 1);
-  EXPECT_EQ(Lines(run.err), std::vector<std::string>({"ostrolen-cli: line 2: '$G' is not a valid integer value.",
-                                                      "ostrolen-cli: line 3: uvp takes words of 4 character(s); got 3 in all"}));
+  EXPECT_EQ(Lines(run.err),
+            std::vector<std::string>({"ostrolen-cli: line 2: '$G' is not a valid integer value.",
+                                      "ostrolen-cli: line 3: uvp takes words of 4 character(s); got 3 in all"}));
   EXPECT_EQ(Lines(run.out).back(), "ГВТ 1-й ствол");
   const Outcome reports = Cli({"decode", "first-stage", "-"}, "9000 0\n35 29C\n");
   EXPECT_EQ(reports.status, 0);
   EXPECT_EQ(Lines(reports.err), std::vector<std::string>({"line 1: Ошибка!!!: Первый знак должен быть не более 7!"}));
-  EXPECT_EQ(reports.out, Cli({"decode", "first-stage", "90000"}).out + "\n" + Cli({"decode", "first-stage", "3529C"}).out);
+  EXPECT_EQ(reports.out,
+            Cli({"decode", "first-stage", "90000"}).out + "\n" + Cli({"decode", "first-stage", "3529C"}).out);
 }
 
 TEST(Decode, EachLineStartsOnAFreshPage) {
@@ -338,8 +342,8 @@ TEST(Decode, SegmentsFromTheSampleDatabase) {
   ASSERT_NE(getcwd(here, sizeof here), nullptr);
   ASSERT_EQ(chdir(OSTROLEN_SAMPLE_DIR), 0);
   const PageBoxes& page = Pages().back();
-  for (const std::vector<std::string>& words : std::vector<std::vector<std::string>>{
-           {"0", "0"}, {"12", "3"}, {"3C", "1"}, {"0"}, {"ZZ", "Z"}, {}}) {
+  for (const std::vector<std::string>& words :
+       std::vector<std::vector<std::string>>{{"0", "0"}, {"12", "3"}, {"3C", "1"}, {"0"}, {"ZZ", "Z"}, {}}) {
     CrossCheck(page, words);
   }
   const Outcome found = Cli({"decode", "segment", "0", "0"});
@@ -351,15 +355,8 @@ TEST(Decode, SegmentsFromTheSampleDatabase) {
 
 // The program itself, in a pipe.
 Outcome Process(const std::string& command) {
-  Outcome run{-1, {}, {}};
-  FILE* pipe = popen(command.c_str(), "r");
-  if (pipe == nullptr) return run;
-  std::array<char, 4096> buffer{};
-  std::size_t n = 0;
-  while ((n = fread(buffer.data(), 1, buffer.size(), pipe)) > 0) run.out.append(buffer.data(), n);
-  const int status = pclose(pipe);
-  run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  return run;
+  const testing::ProcessRun run = testing::RunShell(command);
+  return {run.status, run.out, {}};
 }
 
 TEST(DecodeProgram, ReadsALogFromAPipe) {
