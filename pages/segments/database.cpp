@@ -136,10 +136,14 @@ std::string FindReader() {
   char self[PATH_MAX];
   const ssize_t n = ::readlink("/proc/self/exe", self, sizeof self - 1);
   if (n > 0) {
-    std::string beside(self, static_cast<std::size_t>(n));
-    beside.erase(beside.find_last_of('/') + 1);
-    beside += kReaderName;
-    if (Executable(beside)) return beside;
+    std::string folder(self, static_cast<std::size_t>(n));
+    folder.erase(folder.find_last_of('/') + 1);
+    // Beside the program in a build; under ../libexec in an installed tree,
+    // wherever that tree was put.
+    for (const std::string& reader :
+         {folder + std::string(kReaderName), folder + "../libexec/ostrolen/" + std::string(kReaderName)}) {
+      if (Executable(reader)) return reader;
+    }
   }
 #ifdef OSTROLEN_READER_LIBEXEC_DIR
   std::string installed = std::string(OSTROLEN_READER_LIBEXEC_DIR) + "/" + std::string(kReaderName);
