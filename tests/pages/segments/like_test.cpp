@@ -17,6 +17,8 @@ struct LikeCase {
   bool matches;
 };
 
+void PrintTo(const LikeCase& c, std::ostream* os) { *os << "'" << c.text << "' LIKE '" << c.pattern << "'"; }
+
 class LikeTest : public ::testing::TestWithParam<LikeCase> {};
 
 TEST_P(LikeTest, Matches) {
@@ -34,17 +36,17 @@ INSTANTIATE_TEST_SUITE_P(
                       LikeCase{"1%", "12", true}, LikeCase{"%2", "12", true}, LikeCase{"%2%", "123", true},
                       LikeCase{"%2%2", "1232", true}, LikeCase{"%2%2", "123", false}, LikeCase{"_", "Ж", true},
                       LikeCase{"_", "", false}, LikeCase{"_", "ab", false}, LikeCase{"__", "ab", true},
-                      LikeCase{"a%b%c", "aXbYc", true}, LikeCase{"a%b%c", "aXcYb", false},
-                      LikeCase{"[abc]", "B", true}, LikeCase{"[abc]", "d", false}, LikeCase{"[a-c]x", "bX", true},
-                      LikeCase{"[A-C]", "b", true}, LikeCase{"[!a-c]", "b", false}, LikeCase{"[!a-c]", "d", true},
-                      LikeCase{"[а-я]", "Ё", false}, LikeCase{"[а-яё]", "Ё", true}, LikeCase{"[-a]", "-", true},
-                      LikeCase{"[a-]", "-", true}, LikeCase{"[*]", "*", true}, LikeCase{"[%]", "%", true},
-                      LikeCase{"[_]", "x", false}, LikeCase{"a[]b", "ab", true}, LikeCase{"]", "]", true},
-                      LikeCase{"!", "!", true}, LikeCase{"*", "*", true}, LikeCase{"*", "abc", false},
-                      LikeCase{"?", "a", false}, LikeCase{"?", "?", true}, LikeCase{"#", "1", false},
-                      LikeCase{"#", "#", true}, LikeCase{"'", "'", true}, LikeCase{"7'", "7'", true},
-                      LikeCase{"''", "'", false}, LikeCase{"\\", "\\", true}, LikeCase{"0", "0", true},
-                      LikeCase{"0", "00", false}, LikeCase{"-1", "-1", true}));
+                      LikeCase{"a%b%c", "aXbYc", true}, LikeCase{"a%b%c", "aXcYb", false}, LikeCase{"[abc]", "B", true},
+                      LikeCase{"[abc]", "d", false}, LikeCase{"[a-c]x", "bX", true}, LikeCase{"[A-C]", "b", true},
+                      LikeCase{"[!a-c]", "b", false}, LikeCase{"[!a-c]", "d", true}, LikeCase{"[а-я]", "Ё", false},
+                      LikeCase{"[а-яё]", "Ё", true}, LikeCase{"[-a]", "-", true}, LikeCase{"[a-]", "-", true},
+                      LikeCase{"[*]", "*", true}, LikeCase{"[%]", "%", true}, LikeCase{"[_]", "x", false},
+                      LikeCase{"a[]b", "ab", true}, LikeCase{"]", "]", true}, LikeCase{"!", "!", true},
+                      LikeCase{"*", "*", true}, LikeCase{"*", "abc", false}, LikeCase{"?", "a", false},
+                      LikeCase{"?", "?", true}, LikeCase{"#", "1", false}, LikeCase{"#", "#", true},
+                      LikeCase{"'", "'", true}, LikeCase{"7'", "7'", true}, LikeCase{"''", "'", false},
+                      LikeCase{"\\", "\\", true}, LikeCase{"0", "0", true}, LikeCase{"0", "00", false},
+                      LikeCase{"-1", "-1", true}));
 
 TEST(Like, AnOpenBracketIsNoPattern) {
   for (const char* pattern : {"[", "[a", "a[b-c", "%[!"}) EXPECT_FALSE(LikePattern::Compile(pattern)) << pattern;
@@ -77,8 +79,11 @@ TEST(Like, LetterCaseIsIgnoredForEveryLetter) {
 TEST(Utf8, RoundTripAndBadBytes) {
   const std::u32string text = U"Сегмент 3C: \U0001D11E\u0000end";
   EXPECT_EQ(DecodeUtf8(EncodeUtf8(text)), text);
-  EXPECT_EQ(DecodeUtf8("a\xFF" "b"), U"a\uFFFD" "b");
-  EXPECT_EQ(DecodeUtf8("\xD0"), U"\uFFFD");         // cut short
+  EXPECT_EQ(DecodeUtf8("a\xFF"
+                       "b"),
+            U"a\uFFFD"
+            "b");
+  EXPECT_EQ(DecodeUtf8("\xD0"), U"\uFFFD");            // cut short
   EXPECT_EQ(DecodeUtf8("\xC0\xAF"), U"\uFFFD\uFFFD");  // overlong
 }
 
@@ -101,7 +106,8 @@ TEST(JetText, Utf16AndCompressedRuns) {
 
 TEST(JetText, BeyondTheBmpAndZeroAreKept) {
   // U+1D11E as a surrogate pair, U+0000 inside the text.
-  EXPECT_EQ(DecodeJetText(Bytes({0x34, 0xD8, 0x1E, 0xDD, 'x', 0, 0, 0, 'y', 0})), "\U0001D11Ex" + std::string(1, '\0') + "y");
+  EXPECT_EQ(DecodeJetText(Bytes({0x34, 0xD8, 0x1E, 0xDD, 'x', 0, 0, 0, 'y', 0})),
+            "\U0001D11Ex" + std::string(1, '\0') + "y");
   EXPECT_EQ(DecodeJetText(Bytes({0x34, 0xD8, 'x', 0})), "\uFFFDx");  // a lone surrogate
   EXPECT_EQ(DecodeJetText(Bytes({0x1E, 0xDD})), "\uFFFD");
 }
@@ -135,7 +141,8 @@ TEST(Wire, OnlyWholeOutcomesCount) {
   StatementOutcome found;
   found.result.columns = {"nomsegm", "oborud", "d"};
   found.result.has_row = true;
-  found.result.row = {{Value::Kind::Text, "12", false}, {Value::Kind::Null, "", false}, {Value::Kind::Boolean, "False", true}};
+  found.result.row = {
+      {Value::Kind::Text, "12", false}, {Value::Kind::Null, "", false}, {Value::Kind::Boolean, "False", true}};
   StatementOutcome missing;
   missing.failure = ReadFailure::MissingTable;
   missing.name = "Segment";

@@ -48,8 +48,24 @@ Lines OneDescription(const std::string& equipment, const std::string& key, const
 
 // One of two descriptions: the state first.
 Lines StateBlock(const std::string& key, const std::string& state) {
-  return {kState, state, "", kObject, "Объект " + key, "", kInfo, "Информация " + key, "", kReceiver,
-          "Приемник " + key, "", kFault, "Неисправность " + key, "", kNote, "Примечание " + key, ""};
+  return {kState,
+          state,
+          "",
+          kObject,
+          "Объект " + key,
+          "",
+          kInfo,
+          "Информация " + key,
+          "",
+          kReceiver,
+          "Приемник " + key,
+          "",
+          kFault,
+          "Неисправность " + key,
+          "",
+          kNote,
+          "Примечание " + key,
+          ""};
 }
 
 struct Case {
@@ -61,13 +77,17 @@ struct Case {
   std::string error;  // as the error box shows it; empty: no error
 };
 
+// Test names show what a case is about, not its bytes.
+void PrintTo(const Case& c, std::ostream* os) { *os << c.what; }
+
 class LookupTest : public DatabaseFolder, public ::testing::WithParamInterface<Case> {};
 
 TEST_P(LookupTest, ShowsTheLinesAndTheError) {
   const Case& c = GetParam();
   Place(c.fixture);
   ModelWindow window;
-  const std::vector<Message> messages = PressWith(window, "SpeedButton17", {{"Edit329", c.segment}, {"Edit330", c.step}});
+  const std::vector<Message> messages =
+      PressWith(window, "SpeedButton17", {{"Edit329", c.segment}, {"Edit330", c.step}});
   EXPECT_EQ(window.Lines("ListBox10"), c.lines);
   if (c.error.empty()) {
     EXPECT_TRUE(messages.empty());
@@ -77,8 +97,8 @@ TEST_P(LookupTest, ShowsTheLinesAndTheError) {
   EXPECT_EQ(Texts(window, {"Edit329", "Edit330"}), (std::vector<std::string>{c.segment, c.step}));
 }
 
-const Lines kDescriptions3D7 = Concat({EquipmentLines("Линии УСК 8-F"), StateBlock("3D-7/0", "0"), {kSeparator},
-                                       StateBlock("3D-7/1", "1")});
+const Lines kDescriptions3D7 =
+    Concat({EquipmentLines("Линии УСК 8-F"), StateBlock("3D-7/0", "0"), {kSeparator}, StateBlock("3D-7/1", "1")});
 
 INSTANTIATE_TEST_SUITE_P(
     Kinds, LookupTest,
@@ -114,8 +134,12 @@ INSTANTIATE_TEST_SUITE_P(
                      {kObject, "Объект 3C-6", "", kInfo, "Информация 3C-6", "", kReceiver, "Приемник 3C-6", "", kState,
                       "1", "", kFault, "Неисправность 3C-6", "", kNote}}),
              kNoValue},
-        Case{"empty texts are empty lines", "lookup", "E1", "1",
-             {kEquipment, "", "", kProgram, "", "", kFault, "Неисправность E1-1", "", kNote, ""}, ""},
+        Case{"empty texts are empty lines",
+             "lookup",
+             "E1",
+             "1",
+             {kEquipment, "", "", kProgram, "", "", kFault, "Неисправность E1-1", "", kNote, ""},
+             ""},
         Case{"a null is an error", "lookup", "N1", "1", {kEquipment}, kNoValue}),
     [](const auto& info) { return "Case" + std::to_string(info.index); });
 
@@ -147,11 +171,13 @@ INSTANTIATE_TEST_SUITE_P(
         Case{"names in other cases", "names", "12", "1", Ordinary("Оборудование 12", "12-1"), ""},
         Case{"numeric zero d, text ts", "names", "3C", "1", OneDescription("Оборудование 3C", "3C-1", "0"), ""},
         Case{"numeric non-zero d", "names", "3C", "2",
-             Concat({EquipmentLines("Оборудование 3C"), StateBlock("3C-2/0", "0"), {kSeparator},
+             Concat({EquipmentLines("Оборудование 3C"),
+                     StateBlock("3C-2/0", "0"),
+                     {kSeparator},
                      StateBlock("3C-2/1", "1")}),
              ""},
-        Case{"no equipment table", "no_tables", "12", "1", {},
-             "В базе данных «dbveltra.mdb» нет таблицы «segmoborud»."},
+        Case{
+            "no equipment table", "no_tables", "12", "1", {}, "В базе данных «dbveltra.mdb» нет таблицы «segmoborud»."},
         Case{"no step table", "equipment_only", "12", "1", EquipmentLines("Оборудование 12"),
              "В базе данных «dbveltra.mdb» нет таблицы «Segment»."},
         Case{"no control table", "equipment_only", "3C", "1", EquipmentLines("Оборудование 3C"),
@@ -163,7 +189,8 @@ INSTANTIATE_TEST_SUITE_P(
              "ADOQuery1: Field 'prim' not found."},
         Case{"no ts column to read", "missing_columns", "3C", "1",
              Concat({EquipmentLines("Оборудование 3C"),
-                     {kObject, "Объект 3C-1", "", kInfo, "Информация 3C-1", "", kReceiver, "Приемник 3C-1", "", kState}}),
+                     {kObject, "Объект 3C-1", "", kInfo, "Информация 3C-1", "", kReceiver, "Приемник 3C-1", "",
+                      kState}}),
              "ADOQuery1: Field 'ts' not found."},
         Case{"no ts column to match", "missing_columns", "3C", "2", EquipmentLines("Оборудование 3C"),
              "В таблице «segmentkup» базы данных «dbveltra.mdb» нет столбца «ts»."},
@@ -193,7 +220,8 @@ TEST_F(SegmentsPageTest, MissingFileThenPresentWorksWithoutRestart) {
   EXPECT_EQ(window.Lines("ListBox10"), Ordinary("Блок групповой БГ 2", "12-1"));
   // Gone again: the list is cleared before the error.
   std::filesystem::remove(Database());
-  EXPECT_EQ(PressWith(window, "SpeedButton17"), std::vector<Message>{Error("Не найден файл базы данных «dbveltra.mdb».")});
+  EXPECT_EQ(PressWith(window, "SpeedButton17"),
+            std::vector<Message>{Error("Не найден файл базы данных «dbveltra.mdb».")});
   EXPECT_TRUE(window.Lines("ListBox10").empty());
 }
 
@@ -285,14 +313,17 @@ TEST_F(FakeReaderTest, ACrashIsAnErrorAndTheAnswersBeforeItStand) {
   const std::vector<StatementOutcome> outcomes = probe.Run(LookupStatements("12", "1"));
   ASSERT_EQ(outcomes.size(), 2u);
   const std::size_t first = EncodeOutcome(outcomes[0]).size();
-  const std::string half = Script("half", "\"" + real + "\" \"$1\" | head -c " + std::to_string(first) + "\nkill -SEGV $$");
-  EXPECT_EQ(Lookup(half, "12", "1"),
-            std::make_pair(EquipmentLines("Блок групповой БГ 2"),
-                           std::string("Чтение базы данных «dbveltra.mdb» завершилось аварийно: файл, видимо, повреждён")));
+  const std::string half =
+      Script("half", "\"" + real + "\" \"$1\" | head -c " + std::to_string(first) + "\nkill -SEGV $$");
+  EXPECT_EQ(
+      Lookup(half, "12", "1"),
+      std::make_pair(EquipmentLines("Блок групповой БГ 2"),
+                     std::string("Чтение базы данных «dbveltra.mdb» завершилось аварийно: файл, видимо, повреждён")));
   const std::string dies = Script("dies", "kill -SEGV $$");
-  EXPECT_EQ(Lookup(dies, "12", "1"),
-            std::make_pair(Lines{},
-                           std::string("Чтение базы данных «dbveltra.mdb» завершилось аварийно: файл, видимо, повреждён")));
+  EXPECT_EQ(
+      Lookup(dies, "12", "1"),
+      std::make_pair(Lines{},
+                     std::string("Чтение базы данных «dbveltra.mdb» завершилось аварийно: файл, видимо, повреждён")));
   const std::string garbage = Script("garbage", "echo 'not an answer'");
   EXPECT_EQ(Lookup(garbage, "3C", "5").first, Lines{});
 }
@@ -310,8 +341,8 @@ TEST_F(FakeReaderTest, AHangIsCutShort) {
 TEST_F(FakeReaderTest, AMissingReader) {
   Place("lookup");
   EXPECT_EQ(Lookup((folder_ / "nowhere").string(), "12", "1"),
-            std::make_pair(Lines{}, "Не удалось запустить программу чтения базы данных «" + (folder_ / "nowhere").string() +
-                                        "»"));
+            std::make_pair(
+                Lines{}, "Не удалось запустить программу чтения базы данных «" + (folder_ / "nowhere").string() + "»"));
 }
 
 // Every one- and two-character text: only the eight spellings of 3C-3F are
