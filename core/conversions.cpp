@@ -117,38 +117,35 @@ std::string BitsToDecimal(std::string_view bits) {
 
 std::string CodeWordToBits(std::string_view p1, std::string_view p2, std::string_view p3, std::string_view p4,
                            std::string_view p5) {
-  std::string bits = ValueToBits(HexValue(p1), 3);
-  bits += ValueToBits(HexValue(p2), 3);
-  bits += ValueToBits(HexValue(p3), 2);
-  bits += ValueToBits(HexValue(p4), 4);
-  bits += ValueToBits(HexValue(p5), 4);
+  const std::array<std::string_view, 5> texts = {p1, p2, p3, p4, p5};
+  std::string bits;
+  for (std::size_t p = 0; p < texts.size(); ++p) bits += ValueToBits(HexValue(texts[p]), kCodeWordPositions[p].width);
   return bits;
 }
 
 std::array<std::string, 5> BitsToCodeWord(std::string_view bits) {
   const auto chars = SplitChars(bits);
-  const auto group = [&](std::string prefix, std::size_t from, std::size_t to) {
-    for (std::size_t k = from; k <= to; ++k) {
-      if (k <= chars.size()) prefix += chars[k - 1];
+  std::array<std::string, 5> digits;
+  for (std::size_t p = 0; p < digits.size(); ++p) {
+    const PositionFormat& position = kCodeWordPositions[p];
+    // A narrow position is read as a 4-bit group with leading zeros.
+    std::string group(static_cast<std::size_t>(4 - position.width), '0');
+    for (int k = position.first_bit; k <= position.last_bit(); ++k) {
+      if (static_cast<std::size_t>(k) <= chars.size()) group += chars[static_cast<std::size_t>(k) - 1];
     }
-    return BitsToHexDigit(prefix);
-  };
-  return {group("0", 1, 3), group("0", 4, 6), group("00", 7, 8), group("", 9, 12), group("", 13, 16)};
+    digits[p] = BitsToHexDigit(group);
+  }
+  return digits;
 }
 
 int CheckCodeWordPositions(std::string_view p1, std::string_view p2, std::string_view p3, const ReportSink& report) {
+  const std::array<std::string_view, 3> texts = {p1, p2, p3};
   int failed = 0;
-  if (HexValue(p1) > 7) {
-    ++failed;
-    report(kFirstPositionMessage);
-  }
-  if (HexValue(p2) > 7) {
-    ++failed;
-    report(kSecondPositionMessage);
-  }
-  if (HexValue(p3) > 3) {
-    ++failed;
-    report(kThirdPositionMessage);
+  for (std::size_t p = 0; p < texts.size(); ++p) {
+    if (HexValue(texts[p]) > kCodeWordPositions[p].max) {
+      ++failed;
+      report(kCodeWordPositions[p].check_message);
+    }
   }
   return failed;
 }

@@ -12,6 +12,8 @@
 #include <string>
 #include <string_view>
 
+#include "core/code_word.h"
+
 namespace ostrolen {
 
 // The one error of the conversions: a text that is not a number of the
@@ -62,13 +64,13 @@ std::string CodeWordToBits(std::string_view p1, std::string_view p2, std::string
 std::array<std::string, 5> BitsToCodeWord(std::string_view bits);
 
 // Message of a failed position check, in the order they are made.
-inline constexpr std::string_view kFirstPositionMessage = "Первый знак должен быть не более 7!";
-inline constexpr std::string_view kSecondPositionMessage = "Второй знак должен быть не более 7!";
-inline constexpr std::string_view kThirdPositionMessage = "Третий знак должен быть не более 3!";
+inline constexpr std::string_view kFirstPositionMessage = kCodeWordPositions[0].check_message;
+inline constexpr std::string_view kSecondPositionMessage = kCodeWordPositions[1].check_message;
+inline constexpr std::string_view kThirdPositionMessage = kCodeWordPositions[2].check_message;
 
 using ReportSink = std::function<void(std::string_view)>;
 
-// Checks positions 1-3 against 7, 7, 3, each on a fresh HexValue, and hands
+// Checks positions 1-3 against their largest digits, each on a fresh HexValue, and hands
 // every failed check's message to `report` at once. Returns how many failed.
 int CheckCodeWordPositions(std::string_view p1, std::string_view p2, std::string_view p3, const ReportSink& report);
 
