@@ -7,6 +7,10 @@
 
 namespace ostrolen {
 
+void Window::AppendSourcedLine(std::string_view list, std::string_view line, const LineOrigin& /*origin*/) {
+  AppendLine(list, line);
+}
+
 void FillEmptyBoxes(Window& window, std::span<const std::string_view> boxes, std::string_view fill) {
   for (const std::string_view box : boxes) {
     if (window.Text(box).empty()) window.SetText(box, fill);

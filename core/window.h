@@ -10,6 +10,8 @@
 
 namespace ostrolen {
 
+struct LineOrigin;
+
 class Window {
  public:
   virtual ~Window() = default;
@@ -19,6 +21,9 @@ class Window {
 
   virtual void ClearList(std::string_view list) = 0;
   virtual void AppendLine(std::string_view list, std::string_view line) = 0;
+  // A result line with the bits it comes from; a window that explains its
+  // lines keeps the origin, any other just appends the line.
+  virtual void AppendSourcedLine(std::string_view list, std::string_view line, const LineOrigin& origin);
 
   // The modal input error report: caption "Ошибка!!!", the text, OK, no icon.
   virtual void InputErrorReport(std::string_view text) = 0;

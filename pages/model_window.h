@@ -8,6 +8,7 @@
 #include <string_view>
 #include <vector>
 
+#include "core/explain.h"
 #include "core/window.h"
 
 namespace ostrolen {
@@ -28,10 +29,13 @@ class ModelWindow : public Window {
   void SetText(std::string_view box, std::string_view text) override;
   void ClearList(std::string_view list) override;
   void AppendLine(std::string_view list, std::string_view line) override;
+  void AppendSourcedLine(std::string_view list, std::string_view line, const LineOrigin& origin) override;
   void InputErrorReport(std::string_view text) override;
   void ShowError(std::string_view text) override;
 
   const std::vector<std::string>& Lines(std::string_view list) const;
+  // Where each line of the list comes from; an empty origin for a plain line.
+  const std::vector<LineOrigin>& Origins(std::string_view list) const;
   const std::map<std::string, std::string, std::less<>>& Boxes() const { return boxes_; }
   const std::vector<Message>& Messages() const { return messages_; }
   void ClearMessages() { messages_.clear(); }
@@ -39,6 +43,7 @@ class ModelWindow : public Window {
  private:
   std::map<std::string, std::string, std::less<>> boxes_;
   std::map<std::string, std::vector<std::string>, std::less<>> lists_;
+  std::map<std::string, std::vector<LineOrigin>, std::less<>> origins_;
   std::vector<Message> messages_;
 };
 
