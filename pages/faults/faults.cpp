@@ -1,6 +1,7 @@
 #include "pages/faults/faults.h"
 
 #include "core/conversions.h"
+#include "core/explain.h"
 #include "core/layout.h"
 #include "core/utf8.h"
 
@@ -26,16 +27,42 @@ std::vector<std::string> DecodeFaults(const std::vector<std::string>& words, con
   return lines;
 }
 
-void ShowWordBits(Window& window, const PositionBoxes& positions, const BitRowBoxes& row, RowOrder order) {
+std::uint16_t ShowWordBits(Window& window, const PositionBoxes& positions, const BitRowBoxes& row, RowOrder order) {
   const bool forward = order == RowOrder::FirstToLast;
+  std::uint32_t value = 0;
   for (std::size_t step = 0; step < 4; ++step) {
     const std::size_t k = forward ? step : 3 - step;
-    const std::string bits = ValueToBits(HexValue(window.Text(positions[k])), 4);
+    const std::int32_t digit = HexValue(window.Text(positions[k]));
+    const std::string bits = ValueToBits(digit, 4);
     for (std::size_t s = 0; s < 4; ++s) {
       const std::size_t j = forward ? s : 3 - s;
       window.SetText(row[4 * k + j], CharAt(bits, j + 1));
     }
+    value |= (static_cast<std::uint32_t>(digit) & 0xFU) << (4 * (3 - k));
   }
+  return static_cast<std::uint16_t>(value);
+}
+
+DecodeResult DecodeFaultWords(std::span<const std::uint16_t> words, std::span<const std::uint16_t> masks,
+                              FaultTable table) {
+  DecodeResult result;
+  result.cleared = true;
+  for (const FaultEntry& entry : table) {
+    const auto w = static_cast<std::size_t>(entry.word - 1);
+    if (entry.word < 1 || w >= words.size() || w >= kMaxWords || entry.bit < 1 || entry.bit > 16) continue;
+    const BitRange bit{entry.word - 1, entry.bit, entry.bit};
+    const std::uint16_t mask = w < masks.size() ? masks[w] : 0;
+    if (((words[w] ^ mask) & bit.mask()) == 0) continue;
+    LineOrigin origin;
+    origin.Add(bit, words);
+    result.lines.push_back({std::string(entry.text), origin});
+  }
+  return result;
+}
+
+std::uint16_t HealthyValue(const FaultPage& page, const FaultWordBoxes& word) {
+  if (page.rule == FaultRule::IsOne || !word.mask) return 0;
+  return static_cast<std::uint16_t>(std::stoul(MessageWordBits(*word.mask), nullptr, 2));
 }
 
 void CheckFaultPage(Window& window, const FaultPage& page) {
@@ -47,18 +74,15 @@ void CheckFaultPage(Window& window, const FaultPage& page) {
   for (const FaultWordBoxes& word : page.words) message.insert(message.end(), word.message.begin(), word.message.end());
   FillEmptyBoxes(window, message);
 
-  for (const FaultWordBoxes& word : page.words) ShowWordBits(window, word.message, word.check_row, page.order);
-
-  window.ClearList(page.list);
-  for (const FaultEntry& entry : page.table) {
-    const auto w = static_cast<std::size_t>(entry.word - 1);
-    const auto b = static_cast<std::size_t>(entry.bit - 1);
-    if (entry.word < 1 || w >= page.words.size() || entry.bit < 1 || b >= 16) continue;
-    const FaultWordBoxes& word = page.words[w];
-    const std::string check = window.Text(word.check_row[b]);
-    const bool faulty = page.rule == FaultRule::IsOne ? check == "1" : check != window.Text(word.mask_row[b]);
-    if (faulty) window.AppendLine(page.list, entry.text);
+  // The list comes from the words as converted, against the page's declared
+  // healthy words; the rows only show the bits.
+  std::vector<std::uint16_t> words;
+  std::vector<std::uint16_t> masks;
+  for (const FaultWordBoxes& word : page.words) {
+    words.push_back(ShowWordBits(window, word.message, word.check_row, page.order));
+    masks.push_back(HealthyValue(page, word));
   }
+  ShowResult(window, page.list, DecodeFaultWords(words, masks, page.table));
 }
 
 namespace {

@@ -7,12 +7,14 @@
 #pragma once
 
 #include <array>
+#include <cstdint>
 #include <optional>
 #include <span>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "core/explain.h"
 #include "core/window.h"
 
 namespace ostrolen {
@@ -52,6 +54,11 @@ extern const FaultTable PuuFaultTable;
 std::vector<std::string> DecodeFaults(const std::vector<std::string>& words, const std::vector<std::string>& masks,
                                       FaultTable table);
 
+// The lines of the entries whose bit differs between word and mask (words
+// and masks by value, word 1 first), each with its bit as the line's source.
+DecodeResult DecodeFaultWords(std::span<const std::uint16_t> words, std::span<const std::uint16_t> masks,
+                              FaultTable table);
+
 using PositionBoxes = std::array<std::string, 4>;
 using BitRowBoxes = std::array<std::string, 16>;
 
@@ -63,8 +70,8 @@ enum class RowOrder {
 // Writes the four positions bit by bit into the sixteen row boxes: box
 // 4(k-1)+j receives bit j of position k. Each position is converted before
 // any of its boxes changes, so a bad digit stops with that position's boxes
-// (and all later ones) untouched.
-void ShowWordBits(Window& window, const PositionBoxes& positions, const BitRowBoxes& row,
+// (and all later ones) untouched. Returns the word's value.
+std::uint16_t ShowWordBits(Window& window, const PositionBoxes& positions, const BitRowBoxes& row,
                   RowOrder order = RowOrder::FirstToLast);
 
 // The boxes of one word on a fault page.
@@ -94,9 +101,13 @@ const FaultPage& BgFaultPage();
 const FaultPage& VvkFaultPage();
 const FaultPage& PuuFaultPage();
 
+// The value a word is compared with: its healthy word, or 0000 on a page
+// that lists the bits that are on.
+std::uint16_t HealthyValue(const FaultPage& page, const FaultWordBoxes& word);
+
 // One press of a fault page's "Проверить": masks into the mask rows, empty
 // message positions filled with "0", the words into the check rows, the
-// list cleared, then one line per faulty entry, compared from the row boxes.
+// list cleared, then one line per faulty entry of the words as converted.
 void CheckFaultPage(Window& window, const FaultPage& page);
 
 void SpeedButton11Click(Window& window);  // "УВП"

@@ -7,6 +7,10 @@
 namespace ostrolen {
 namespace {
 
+constexpr std::array<std::string_view, 2> kServiceStates = {"выключена", "включена"};
+constexpr std::array<std::string_view, 2> kDiallings = {"Декадый", "Частотный"};  // [sic] "Декадый"
+constexpr std::array<std::string_view, 2> kRingings = {"25Гц", "ГВТ"};
+
 // By the value of the four bits.
 constexpr std::array<std::string_view, 16> kLineTypes = {
     "Индивидуальный и коммунальный пользователь",
@@ -37,11 +41,18 @@ constexpr std::string_view kNoRestrictions = "Ограничений нет";
 
 }  // namespace
 
-std::string_view ServiceStateText(std::string_view bit) { return bit == "1" ? "включена" : "выключена"; }
+std::span<const std::string_view> ServiceStateTexts() { return kServiceStates; }
+std::span<const std::string_view> DiallingTexts() { return kDiallings; }
+std::span<const std::string_view> RingingTexts() { return kRingings; }
+std::span<const std::string_view> LineTypeTexts() { return kLineTypes; }
+std::span<const std::string_view> RestrictionTexts() { return kRestrictions; }
+std::string_view NoRestrictionsText() { return kNoRestrictions; }
 
-std::string_view DiallingText(std::string_view bit) { return bit == "1" ? "Частотный" : "Декадый"; }
+std::string_view ServiceStateText(std::string_view bit) { return kServiceStates[bit == "1" ? 1 : 0]; }
 
-std::string_view RingingText(std::string_view bit) { return bit == "1" ? "ГВТ" : "25Гц"; }
+std::string_view DiallingText(std::string_view bit) { return kDiallings[bit == "1" ? 1 : 0]; }
+
+std::string_view RingingText(std::string_view bit) { return kRingings[bit == "1" ? 1 : 0]; }
 
 std::string_view LineTypeText(std::string_view bits4) {
   const std::string digit = BitsToHexDigit(bits4);

@@ -3,11 +3,20 @@
 // characters of a word's bit string, most significant bit first.
 #pragma once
 
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
 
 namespace ostrolen {
+
+// The texts by value, for the fields that show them.
+std::span<const std::string_view> ServiceStateTexts();
+std::span<const std::string_view> DiallingTexts();
+std::span<const std::string_view> RingingTexts();
+std::span<const std::string_view> LineTypeTexts();
+std::span<const std::string_view> RestrictionTexts();  // departmental, outgoing, long-distance
+std::string_view NoRestrictionsText();
 
 // "включена" for "1", "выключена" for "0".
 std::string_view ServiceStateText(std::string_view bit);

@@ -1,25 +1,19 @@
 // The decoders of the subscriber data pages ("АХ"): from the position texts
 // of one, two or four code words to input error reports and result lines.
-//
-// A decoder converts each position only where its field is first needed and
-// hands its output on as it goes, so a run stopped by a ConversionError
-// leaves exactly the output made before that point.
+// Each is its page's field declarations walked by DecodeAhPage; these forms
+// hand the result to an output as a press does.
 #pragma once
 
 #include <array>
-#include <cstddef>
-#include <span>
 #include <string>
 #include <string_view>
 #include <utility>
 #include <vector>
 
-#include "core/conversions.h"
+#include "pages/subscriber/fields.h"
 
 namespace ostrolen {
 
-// The texts of positions p1 to p5 of one code word.
-using CodeWordTexts = std::array<std::string, 5>;
 // Words 0 to 3 of a four-word block.
 using FourWordBlockTexts = std::array<CodeWordTexts, 4>;
 // Words 0 and 1 of an extended class of service.
@@ -51,24 +45,8 @@ class CollectedOutput : public AhOutput {
   bool cleared = false;
 };
 
-// A service shown as one line: its label and the bit of word `word`
-// (0-based) that switches it on, bits numbered 1-16 from the left.
-struct ServiceBit {
-  std::string_view label;
-  std::size_t word = 0;
-  std::size_t bit = 0;
-};
-
-// The service lines of `table`, in table order, from the words' bit strings.
-std::vector<std::string> ServiceLines(std::span<const ServiceBit> table, std::span<const std::string> words);
-
-// Bits `from` to `to` (1-16, inclusive) of a code word. Only the positions
-// that carry them are converted, left to right.
-std::string FieldBits(const CodeWordTexts& word, int from, int to);
-
-// The twelve position checks of a four-word block, word by word, p1, p2,
-// p3 of each; every failure is reported at once. Returns the count.
-int CheckFourWordBlock(const FourWordBlockTexts& block, const ReportSink& report);
+// Hands `result` to `out` in the order a press shows it, then raises its error.
+void Deliver(const DecodeResult& result, AhOutput& out);
 
 // Each takes the texts as the boxes hold them after filling.
 void DecodeAhFirstStage(const CodeWordTexts& word, AhOutput& out);
