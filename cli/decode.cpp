@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "cli/cli.h"
+#include "core/explain.h"
 #include "core/utf8.h"
 #include "pages/model_window.h"
 #include "pages/pages.h"
@@ -32,6 +33,7 @@ struct DecodePage {
   std::string_view example;
   std::string_view what;
   std::vector<ShownBoxes> shown;  // the converter's boxes; empty: the page's result list
+  bool explains = false;          // its lines know their bits (--explain)
 };
 
 const std::vector<ShownBoxes> kLowerBlock = {{"WORD", "SpeedButton1"}, {"BITS", "SpeedButton2"}};
@@ -53,17 +55,17 @@ const std::vector<DecodePage>& DecodePages() {
        kUpperBlock},
       {"bin-to-hex", "SpeedButton9", "SpeedButton5", 4, "BIN", "1001",
        "Преобразователь: four bits to hex and decimal, without the bit check", kUpperBlock},
-      {"first-stage", "SpeedButton3", "", 5, "WORD", "3529C", "АХ, Первая ступень", {}},
+      {"first-stage", "SpeedButton3", "", 5, "WORD", "3529C", "АХ, Первая ступень", {}, true},
       {"second-stage", "SpeedButton6", "", 5, "WORD0 WORD1 WORD2 WORD3", "03245 253A7 12345 701F0",
-       "АХ, Вторая ступень: the four-word block", {}},
+       "АХ, Вторая ступень: the four-word block", {}, true},
       {"third-stage", "SpeedButton10", "", 5, "WORD0 WORD1 WORD2 WORD3", "1235C 5227F 00000 00000",
-       "АХ, Третья ступень: the initial four-word block", {}},
-      {"sko", "SpeedButton14", "", 5, "CODE", "271A6", "АХ, СКО: an abbreviated class of service", {}},
-      {"rko", "SpeedButton15", "", 5, "WORD0 WORD1", "00359 362C5", "АХ, РКО: an extended class of service", {}},
-      {"uvp", "SpeedButton11", "", 4, "WORD1 WORD2", "0075 003F", "Неисправности, УВП: a status message", {}},
-      {"bg", "SpeedButton12", "", 4, "WORD", "0030", "Неисправности, БГ: a status message", {}},
-      {"vvk", "SpeedButton13", "", 4, "WORD1 WORD2", "0030 0034", "Неисправности, ВВК: a status message", {}},
-      {"puu", "SpeedButton16", "", 4, "WORD1 WORD2", "0100 8001", "Неисправности, ПУУ: a status message", {}},
+       "АХ, Третья ступень: the initial four-word block", {}, true},
+      {"sko", "SpeedButton14", "", 5, "CODE", "271A6", "АХ, СКО: an abbreviated class of service", {}, true},
+      {"rko", "SpeedButton15", "", 5, "WORD0 WORD1", "00359 362C5", "АХ, РКО: an extended class of service", {}, true},
+      {"uvp", "SpeedButton11", "", 4, "WORD1 WORD2", "0075 003F", "Неисправности, УВП: a status message", {}, true},
+      {"bg", "SpeedButton12", "", 4, "WORD", "0030", "Неисправности, БГ: a status message", {}, true},
+      {"vvk", "SpeedButton13", "", 4, "WORD1 WORD2", "0030 0034", "Неисправности, ВВК: a status message", {}, true},
+      {"puu", "SpeedButton16", "", 4, "WORD1 WORD2", "0100 8001", "Неисправности, ПУУ: a status message", {}, true},
       {"usk0", "SpeedButton7", "", 0, "LINE WORD", "00012 5FFF", "УСК .0.-: the all-ones test", {}},
       {"usk1", "SpeedButton18", "", 0, "LINE BIT WORD", "00012 3 A5F0", "УСК .1.-: the running-zero test", {}},
       {"usk2", "SpeedButton19", "", 0, "LINE BIT AFFECTED-LINE WORD", "00012 3 00034 FFF0",
@@ -164,7 +166,8 @@ std::string ShownText(const ModelWindow& window, std::string_view button) {
 
 // Presses the page with `words` on a fresh window and prints what it shows.
 // Returns false when the press ended in the common error box.
-bool DecodeOnce(const DecodePage& page, const std::vector<std::string>& words, const std::string& where,
+// With `explain`, each line is followed by a TAB and the bits it comes from.
+bool DecodeOnce(const DecodePage& page, const std::vector<std::string>& words, const std::string& where, bool explain,
                 std::ostream& out, std::ostream& err) {
   const Settings settings = Fill(page, words);
   ModelWindow window;
@@ -182,13 +185,19 @@ bool DecodeOnce(const DecodePage& page, const std::vector<std::string>& words, c
   if (!page.shown.empty()) {
     for (const ShownBoxes& shown : page.shown) out << shown.label << ' ' << ShownText(window, shown.boxes_of) << '\n';
   } else if (const ListSpec* list = FindButton(page.button).page->list()) {
-    for (const std::string& line : window.Lines(list->name)) out << line << '\n';
+    const std::vector<std::string>& lines = window.Lines(list->name);
+    const std::vector<LineOrigin>& origins = window.Origins(list->name);
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+      out << lines[i];
+      if (explain) out << '\t' << SourceText(origins[i]);
+      out << '\n';
+    }
   }
   return !failed;
 }
 
 // Each line of `in` is one set of words, separated by blanks.
-int DecodeLines(const DecodePage& page, std::istream& in, std::ostream& out, std::ostream& err) {
+int DecodeLines(const DecodePage& page, bool explain, std::istream& in, std::ostream& out, std::ostream& err) {
   int status = 0;
   bool first = true;
   std::string line;
@@ -205,7 +214,7 @@ int DecodeLines(const DecodePage& page, std::istream& in, std::ostream& out, std
     first = false;
     const std::string where = "line " + std::to_string(number) + ": ";
     try {
-      if (!DecodeOnce(page, words, where, out, err)) status = 1;
+      if (!DecodeOnce(page, words, where, explain, out, err)) status = 1;
     } catch (const UsageError& error) {
       err << "ostrolen-cli: " << where << error.message << '\n';
       status = 1;
@@ -219,8 +228,8 @@ int DecodeLines(const DecodePage& page, std::istream& in, std::ostream& out, std
 
 std::string DecodeUsage() {
   std::string usage =
-      "usage: ostrolen-cli decode PAGE WORD...\n"
-      "       ostrolen-cli decode PAGE -\n"
+      "usage: ostrolen-cli decode [--explain] PAGE WORD...\n"
+      "       ostrolen-cli decode [--explain] PAGE -\n"
       "\n"
       "Types the words into the boxes of PAGE as they stand on the console, presses\n"
       "the page's button and prints the page's result lines (the converter: its\n"
@@ -232,10 +241,15 @@ std::string DecodeUsage() {
       "With -, each line of standard input is one set of words; the results of\n"
       "consecutive lines are separated by an empty line and each message on standard\n"
       "error names its line.\n"
+      "With --explain (the pages marked *), each result line is followed by a TAB and\n"
+      "the bits it comes from: for each word it depends on, w and the word's number\n"
+      "(w0 for the first word given), a colon and the word's 16 bits, most significant\n"
+      "first, with every bit the line does not depend on written as \".\"; items are\n"
+      "separated by one blank, and a line of no bits has nothing after the TAB.\n"
       "\n"
       "Pages:\n";
   for (const DecodePage& page : DecodePages()) {
-    std::string head = "  " + std::string(page.name) + " " + std::string(page.words);
+    std::string head = std::string(page.explains ? "* " : "  ") + std::string(page.name) + " " + std::string(page.words);
     if (head.size() < 40) head.resize(40, ' ');
     usage += head + " " + std::string(page.what) + "\n";
   }
@@ -244,6 +258,7 @@ std::string DecodeUsage() {
     usage += "  ostrolen-cli decode " + std::string(page.name) + " " + std::string(page.example) + "\n";
   }
   usage += "  printf '0075 003F\\n4035 403F\\n' | ostrolen-cli decode uvp -\n";
+  usage += "  ostrolen-cli decode --explain sko 271A6\n";
   return usage;
 }
 
@@ -270,20 +285,26 @@ int RunDecodeCommand(const std::vector<std::string>& args, std::istream& in, std
     out << DecodeUsage();
     return 0;
   }
-  if (args.size() < 2) {
+  const bool explain = args.size() >= 2 && args[1] == "--explain";
+  const std::size_t at = explain ? 2 : 1;
+  if (args.size() <= at) {
     err << "ostrolen-cli: 'decode' needs a page name (see ostrolen-cli decode --help)\n";
     return 2;
   }
-  const DecodePage* page = FindDecodePage(args[1]);
+  const DecodePage* page = FindDecodePage(args[at]);
   if (page == nullptr) {
-    err << "ostrolen-cli: no page named '" << args[1] << "' (see ostrolen-cli decode --help)\n";
+    err << "ostrolen-cli: no page named '" << args[at] << "' (see ostrolen-cli decode --help)\n";
     return 2;
   }
-  const std::vector<std::string> words(args.begin() + 2, args.end());
-  if (words.size() == 1 && words[0] == "-") return DecodeLines(*page, in, out, err);
+  if (explain && !page->explains) {
+    err << "ostrolen-cli: the lines of '" << args[at] << "' are not explained by bits (see ostrolen-cli decode --help)\n";
+    return 2;
+  }
+  const std::vector<std::string> words(args.begin() + static_cast<std::ptrdiff_t>(at) + 1, args.end());
+  if (words.size() == 1 && words[0] == "-") return DecodeLines(*page, explain, in, out, err);
   int status = 0;
   try {
-    status = DecodeOnce(*page, words, "", out, err) ? 0 : 1;
+    status = DecodeOnce(*page, words, "", explain, out, err) ? 0 : 1;
   } catch (const UsageError& error) {
     err << "ostrolen-cli: " << error.message << '\n';
     return 2;
