@@ -40,4 +40,10 @@ std::vector<LabelSpec> LabelRow(const std::vector<std::string>& texts, int x, in
   return row;
 }
 
+std::vector<std::string> MaxDigitLabels() {
+  std::vector<std::string> labels;
+  for (const PositionFormat& position : kCodeWordPositions) labels.emplace_back(position.max_digit);
+  return labels;
+}
+
 }  // namespace ostrolen

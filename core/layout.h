@@ -8,6 +8,7 @@
 #include <string_view>
 #include <vector>
 
+#include "core/code_word.h"
 #include "core/window.h"
 
 namespace ostrolen {
@@ -71,6 +72,15 @@ struct ButtonSpec {
   Handler handler = nullptr;  // none yet: the button does nothing
 };
 
+// A word a page decodes, for explaining its lines: the boxes of its
+// positions and, where the page shows the word bit by bit, the rows of
+// sixteen boxes (bit 1 first) that show its bits.
+struct WordSpec {
+  WordKind kind = WordKind::Code;
+  std::vector<std::string> positions;
+  std::vector<std::vector<std::string>> bit_rows;
+};
+
 struct PageLayout {
   std::string sheet;           // the tab sheet's control name
   std::string caption;         // the tab's caption
@@ -78,6 +88,7 @@ struct PageLayout {
   std::vector<LabelSpec> labels;
   std::vector<ListSpec> lists;  // the page's result list, if it has one
   std::vector<ButtonSpec> buttons;
+  std::vector<WordSpec> words;  // word 0 first; empty on pages that decode no words
 
   const ListSpec* list() const { return lists.empty() ? nullptr : &lists.front(); }
 };
@@ -106,6 +117,9 @@ std::vector<std::string> EditRange(int first, int last);
 // Labels side by side, one per text, centred over boxes laid as BoxRow lays them.
 std::vector<LabelSpec> LabelRow(const std::vector<std::string>& texts, int x, int y, int pixel_size, bool bold,
                                 int step = 27, int group = 0, int group_gap = 0);
+
+// The largest digit of each code word position, as the labels over the boxes show them.
+std::vector<std::string> MaxDigitLabels();
 
 // Appends `more` to `to`.
 template <typename T>

@@ -39,7 +39,7 @@ const PageLayout& ConverterPage() {
     for (BoxSpec& box : bits) box.enter_button = "SpeedButton2";
     Append(p.boxes, word);
     Append(p.boxes, bits);
-    Append(p.labels, LabelRow({"7", "7", "3", "F", "F"}, kWordX, kWordY - 26, 19, true));
+    Append(p.labels, LabelRow(MaxDigitLabels(), kWordX, kWordY - 26, 19, true));
     Append(p.labels, LabelRow({"F", "E", "D", "C", "B", "A", "9", "8", "7", "6", "5", "4", "3", "2", "1", "0"}, kBitsX,
                               kBitsY - 22, 16, true, 27, 4, kGroupGap));
     p.buttons.push_back({"SpeedButton1", "", Picture::ArrowDown, kWordX + 24, kWordY + 38, 33, 40, SpeedButton1Click});

@@ -84,6 +84,10 @@ PageLayout MaskedPage(const FaultPage& faults, std::string sheet, std::string ca
     y += kRowPitch + kPairGap;
   }
 
+  for (const FaultWordBoxes& word : faults.words) {
+    page.words.push_back({WordKind::Message, Names(word.message), {Names(word.mask_row), Names(word.check_row)}});
+  }
+
   // Lines of 20 px: as many as fit above the bottom of the page.
   const int lines = faults.words.size() == 1 ? 12 : 8;
   AddListAndButton(page, faults, "Неисправность", std::move(button), handler, y + 8,
@@ -136,6 +140,9 @@ const PageLayout& PuuPage() {
       AddRow(p, BoxRow({names.begin(), names.begin() + 8}, kBoxX, y, BoxRole::Output, kStep, 4, kGroupGap));
       AddRow(p, BoxRow({names.begin() + 8, names.end()}, kSecondHalfX, y, BoxRole::Output, kStep, 4, kGroupGap));
       y += kRowPitch + 4;
+    }
+    for (const FaultWordBoxes& word : faults.words) {
+      p.words.push_back({WordKind::Message, Names(word.message), {Names(word.check_row)}});
     }
     const int second_row_y = first_row_y + kRowPitch + 4;
     p.labels.push_back({"Проверка", kTitleX, (first_row_y + second_row_y + 32) / 2 - 11, 19, true});

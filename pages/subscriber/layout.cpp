@@ -26,11 +26,12 @@ std::vector<LabelSpec> TextLines(const std::vector<std::string>& lines, int x, i
 // The code word rows of a page from (x, y): the position maxima above the
 // first row and, on four-word pages, the word numbers at the left.
 void AddWordGrid(PageLayout& page, const AhPageControls& controls, int x, int y) {
-  Append(page.labels, LabelRow({"7", "7", "3", "F", "F"}, x, y - kHeaderGap, 19, true));
+  Append(page.labels, LabelRow(MaxDigitLabels(), x, y - kHeaderGap, 19, true));
   for (int w = 0; w < controls.words; ++w) {
     const int first = controls.first + 5 * w;
     const int row_y = y + w * kRowStep;
     Append(page.boxes, BoxRow(EditRange(first, first + 4), x, row_y));
+    page.words.push_back({WordKind::Code, EditRange(first, first + 4), {}});
     if (controls.words == 4) page.labels.push_back({std::to_string(w), x - 18, row_y + 7, 16, true, 0});
   }
 }
