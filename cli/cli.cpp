@@ -8,6 +8,8 @@ namespace ostrolen {
 int RunPressCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
 int RunDecodeCommand(const std::vector<std::string>& args, std::istream& in, std::ostream& out, std::ostream& err);
 std::string DecodeUsage();
+int RunEncodeCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
+std::string EncodeUsage();
 
 namespace {
 
@@ -34,12 +36,14 @@ constexpr const char* kUsage =
 
 int RunCli(const std::vector<std::string>& args, std::istream& in, std::ostream& out, std::ostream& err) {
   if (!args.empty() && (args[0] == "--help" || args[0] == "-h" || args[0] == "help")) {
-    out << kUsage << DecodeUsage();
+    out << kUsage << DecodeUsage() << '\n' << EncodeUsage();
     return 0;
   }
   if (!args.empty() && args[0] == "press") return RunPressCommand(args, out, err);
   if (!args.empty() && args[0] == "decode") return RunDecodeCommand(args, in, out, err);
-  err << "ostrolen-cli: expected 'press BUTTON ...' or 'decode PAGE WORD...' (see ostrolen-cli --help)\n";
+  if (!args.empty() && args[0] == "encode") return RunEncodeCommand(args, out, err);
+  err << "ostrolen-cli: expected 'press BUTTON ...', 'decode PAGE WORD...' or 'encode PAGE ...' (see ostrolen-cli "
+         "--help)\n";
   return 2;
 }
 
