@@ -11,6 +11,8 @@
 #include <vector>
 
 #include "app/input_flow.h"
+#include "app/line_editing.h"
+#include "app/line_explain.h"
 #include "app/pictures.h"
 #include "app/widget_window.h"
 
@@ -138,12 +140,25 @@ void BuildPage(const PageLayout& page, QWidget* sheet, WidgetWindow& window,
     window.AddBox(boxes.back());
   }
   new InputFlow(page, std::move(boxes), on_click, sheet);
-  for (const ListSpec& spec : page.lists) window.AddList(MakeList(spec, sheet));
+  std::vector<QListWidget*> lists;
+  for (const ListSpec& spec : page.lists) {
+    lists.push_back(MakeList(spec, sheet));
+    window.AddList(lists.back(), WordKinds(page));
+  }
   for (const ButtonSpec& spec : page.buttons) {
     QToolButton* button = MakeButton(spec, sheet);
     const QString name = button->objectName();
     QObject::connect(button, &QToolButton::clicked, sheet, [on_click, name] { on_click(name); });
   }
+  // The lines of a page that decodes words explain themselves; on the
+  // subscriber pages they also change their fields.
+  for (QListWidget* list : lists) {
+    if (!page.words.empty()) new LineExplainer(page, list, sheet);
+    if (const ComposePage* compose = ComposePageOfList(list->objectName().toStdString())) {
+      new LineEditing(*compose, list, window, on_click, sheet);
+    }
+  }
+  DescribePage(page, sheet);
 }
 
 }  // namespace ostrolen

@@ -7,6 +7,8 @@
 #include <QMessageBox>
 #include <stdexcept>
 
+#include "app/line_explain.h"
+
 namespace ostrolen {
 namespace {
 
@@ -16,7 +18,10 @@ QString FromUtf8(std::string_view text) { return QString::fromUtf8(text.data(), 
 
 void WidgetWindow::AddBox(QLineEdit* box) { boxes_.insert(box->objectName(), box); }
 
-void WidgetWindow::AddList(QListWidget* list) { lists_.insert(list->objectName(), list); }
+void WidgetWindow::AddList(QListWidget* list, std::vector<WordKind> kinds) {
+  lists_.insert(list->objectName(), list);
+  kinds_.insert(list->objectName(), std::move(kinds));
+}
 
 QLineEdit* WidgetWindow::Box(std::string_view name) const {
   QLineEdit* box = boxes_.value(FromUtf8(name));
@@ -45,6 +50,13 @@ void WidgetWindow::SetText(std::string_view box, std::string_view text) { Box(bo
 void WidgetWindow::ClearList(std::string_view list) { List(list)->clear(); }
 
 void WidgetWindow::AppendLine(std::string_view list, std::string_view line) { List(list)->addItem(FromUtf8(line)); }
+
+void WidgetWindow::AppendSourcedLine(std::string_view list, std::string_view line, const LineOrigin& origin) {
+  QListWidget* widget = List(list);
+  auto* item = new QListWidgetItem(FromUtf8(line));
+  SetLineOrigin(item, origin, kinds_.value(widget->objectName()));
+  widget->addItem(item);
+}
 
 void WidgetWindow::InputErrorReport(std::string_view text) {
   if (hook_) return hook_(MessageKind::Report, FromUtf8(text));

@@ -4,7 +4,9 @@
 #include <QHash>
 #include <QString>
 #include <functional>
+#include <vector>
 
+#include "core/code_word.h"
 #include "core/window.h"
 
 class QLineEdit;
@@ -22,7 +24,8 @@ class WidgetWindow : public Window {
   explicit WidgetWindow(QWidget* owner) : owner_(owner) {}
 
   void AddBox(QLineEdit* box);
-  void AddList(QListWidget* list);
+  // `kinds`: the format of each word the list's lines come from, for their tooltips.
+  void AddList(QListWidget* list, std::vector<WordKind> kinds = {});
   // Called with a control's name when no widget has it yet, so that the
   // window can build the page that declares it.
   void SetMissingControlHook(std::function<void(std::string_view)> hook) { missing_ = std::move(hook); }
@@ -32,6 +35,8 @@ class WidgetWindow : public Window {
   void SetText(std::string_view box, std::string_view text) override;
   void ClearList(std::string_view list) override;
   void AppendLine(std::string_view list, std::string_view line) override;
+  // The line keeps its origin (kLineOriginRole) for the window to explain it.
+  void AppendSourcedLine(std::string_view list, std::string_view line, const LineOrigin& origin) override;
   void InputErrorReport(std::string_view text) override;
   void ShowError(std::string_view text) override;
 
@@ -42,6 +47,7 @@ class WidgetWindow : public Window {
   QWidget* owner_;
   QHash<QString, QLineEdit*> boxes_;
   QHash<QString, QListWidget*> lists_;
+  QHash<QString, std::vector<WordKind>> kinds_;
   MessageHook hook_;
   std::function<void(std::string_view)> missing_;
 };

@@ -1,0 +1,83 @@
+// Explaining a result line on the window: each line keeps the bits it comes
+// from, selecting it highlights the boxes that carry them, and its tooltip
+// says where they are. Also the accessible names of a page's controls, made
+// from the page's declaration.
+#pragma once
+
+#include <QColor>
+#include <QHash>
+#include <QList>
+#include <QMetaType>
+#include <QObject>
+#include <QPalette>
+#include <QPointer>
+#include <QString>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "core/explain.h"
+#include "core/layout.h"
+
+class QLineEdit;
+class QListWidget;
+class QListWidgetItem;
+class QWidget;
+
+Q_DECLARE_METATYPE(ostrolen::LineOrigin)
+
+namespace ostrolen {
+
+// The item data role that holds a line's LineOrigin.
+inline constexpr int kLineOriginRole = Qt::UserRole + 1;
+
+// The background of the boxes behind the selected line, and of the line itself.
+QColor ExplainColour();
+
+// The format of each word the page decodes, word 0 first.
+std::vector<WordKind> WordKinds(const PageLayout& page);
+
+// The origin a line was appended with; nothing for a line without one.
+std::optional<LineOrigin> OriginOf(const QListWidgetItem* item);
+
+// Stores the origin with the line and, when it has bits, the tooltip that
+// names them.
+void SetLineOrigin(QListWidgetItem* item, const LineOrigin& origin, const std::vector<WordKind>& kinds);
+
+// The boxes that carry the origin's bits: on a page that shows its words
+// bit by bit, the bit boxes of every row; elsewhere the position boxes.
+std::vector<std::string> BoxesOfOrigin(const PageLayout& page, const LineOrigin& origin);
+
+// The accessible name of every box, list and button of the page, by control
+// name: a word's boxes by word and position ("Слово 0, позиция 4 (до F)"),
+// bit rows by row, word and bit, other boxes by the title of their row.
+QHash<QString, QString> AccessibleNames(const PageLayout& page);
+
+// Highlights the boxes behind the selected line of a page's list; the
+// highlight goes when the selection does, when the list is decoded anew
+// and when a box changes or a button is pressed.
+class LineExplainer : public QObject {
+  Q_OBJECT
+
+ public:
+  LineExplainer(const PageLayout& page, QListWidget* list, QWidget* sheet);
+
+  // The names of the boxes highlighted now, in the order they were lit.
+  QStringList Highlighted() const;
+  // Takes the highlight off the boxes.
+  void Clear();
+  // Highlights the boxes of the selected line, if exactly one is selected.
+  void Explain();
+
+ private:
+  const PageLayout& page_;
+  QListWidget* list_;
+  QWidget* sheet_;
+  std::vector<std::pair<QPointer<QLineEdit>, QPalette>> lit_;  // the highlighted boxes with their own palettes
+};
+
+// Sets the accessible names and the Tab order of a built page: the boxes in
+// input order, then the buttons, then the list.
+void DescribePage(const PageLayout& page, QWidget* sheet);
+
+}  // namespace ostrolen
