@@ -1,8 +1,12 @@
-// Renders every page of the window to a PNG file, after optional presses
-// given as ostrolen-cli takes them: ostrolen-screenshot DIR [press BUTTON NAME=TEXT ...]...
+// Renders every page of the window to a PNG file, after optional steps:
+// presses given as ostrolen-cli takes them, a result line selected, or a
+// line's field switched as a double click does:
+//   ostrolen-screenshot DIR [press BUTTON NAME=TEXT ...|select LIST LINE|toggle LIST LINE]...
+// LINE is the line's number from 1 or the beginning of its text.
 #include <QApplication>
 #include <QDir>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QTabWidget>
 #include <QTimer>
 #include <QToolButton>
@@ -13,6 +17,7 @@
 #include <vector>
 
 #include "app/about.h"
+#include "app/line_editing.h"
 #include "app/page_builder.h"
 #include "app/veltra.h"
 #include "cli/cli.h"
@@ -40,21 +45,66 @@ void CollectPaths(const ostrolen::TabNode& node, std::vector<std::pair<const ost
   }
 }
 
+// One step of the command line, in order.
+struct Step {
+  std::string kind;  // "press", "select" or "toggle"
+  ostrolen::PressGroup press;
+  std::string list;
+  std::string line;
+};
+
+bool IsStepWord(const std::string& word) { return word == "press" || word == "select" || word == "toggle"; }
+
+std::vector<Step> ParseSteps(const std::vector<std::string>& args) {
+  std::vector<Step> steps;
+  for (std::size_t i = 0; i < args.size();) {
+    if (args[i] == "press") {
+      std::size_t end = i + 1;
+      while (end < args.size() && !IsStepWord(args[end])) ++end;
+      for (ostrolen::PressGroup& group : ostrolen::ParsePressGroups(
+               {args.begin() + static_cast<std::ptrdiff_t>(i), args.begin() + static_cast<std::ptrdiff_t>(end)})) {
+        steps.push_back({"press", std::move(group), {}, {}});
+      }
+      i = end;
+    } else if (IsStepWord(args[i])) {
+      if (i + 2 >= args.size()) throw std::invalid_argument(args[i] + " needs a list and a line");
+      steps.push_back({args[i], {}, args[i + 1], args[i + 2]});
+      i += 3;
+    } else {
+      throw std::invalid_argument("expected press, select or toggle, not '" + args[i] + "'");
+    }
+  }
+  return steps;
+}
+
+// The line given by its number from 1 or the beginning of its text.
+QListWidgetItem* FindLine(const QListWidget* list, const std::string& line) {
+  const QString text = QString::fromStdString(line);
+  bool number = false;
+  const int row = text.toInt(&number);
+  if (number) return list->item(row - 1);
+  for (int i = 0; i < list->count(); ++i) {
+    if (list->item(i)->text().startsWith(text)) return list->item(i);
+  }
+  return nullptr;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
   QApplication application(argc, argv);
   ostrolen::SetUpLook();
   if (argc < 2) {
-    std::fprintf(stderr, "usage: ostrolen-screenshot DIR [press BUTTON NAME=TEXT ...]...\n");
+    std::fprintf(stderr,
+                 "usage: ostrolen-screenshot DIR [press BUTTON NAME=TEXT ...|select LIST LINE|toggle LIST LINE]...\n");
     return 2;
   }
   const QString dir = QString::fromLocal8Bit(argv[1]);
   QDir().mkpath(dir);
-  std::vector<ostrolen::PressGroup> groups;
+  std::vector<Step> script;
   if (argc > 2) {
     try {
-      groups = ostrolen::ParsePressGroups(std::vector<std::string>(argv + 2, argv + argc));
+      script = ParseSteps(std::vector<std::string>(argv + 2, argv + argc));
     } catch (const std::invalid_argument& error) {
       std::fprintf(stderr, "ostrolen-screenshot: %s\n", error.what());
       return 2;
@@ -67,11 +117,30 @@ int main(int argc, char** argv) {
                  text.toUtf8().constData());
   });
   form.show();
-  for (const ostrolen::PressGroup& group : groups) {
-    for (const auto& [name, text] : group.settings) {
-      form.findChild<QLineEdit*>(QString::fromStdString(name))->setText(QString::fromStdString(text));
+  for (const Step& step : script) {
+    if (step.kind == "press") {
+      for (const auto& [name, text] : step.press.settings) {
+        form.findChild<QLineEdit*>(QString::fromStdString(name))->setText(QString::fromStdString(text));
+      }
+      form.findChild<QToolButton*>(QString::fromStdString(step.press.button))->click();
+      continue;
     }
-    form.findChild<QToolButton*>(QString::fromStdString(group.button))->click();
+    auto* list = form.findChild<QListWidget*>(QString::fromStdString(step.list));
+    QListWidgetItem* item = list != nullptr ? FindLine(list, step.line) : nullptr;
+    if (item == nullptr) {
+      std::fprintf(stderr, "ostrolen-screenshot: no line %s in %s\n", step.line.c_str(), step.list.c_str());
+      return 2;
+    }
+    list->setCurrentItem(item);
+    if (step.kind == "toggle") {
+      auto* editing = list->findChild<ostrolen::LineEditing*>();
+      if (editing == nullptr || editing->FieldOf(item) == nullptr) {
+        std::fprintf(stderr, "ostrolen-screenshot: the line %s of %s changes nothing\n", step.line.c_str(),
+                     step.list.c_str());
+        return 2;
+      }
+      editing->Activate(item);
+    }
   }
 
   std::vector<PagePath> paths;
