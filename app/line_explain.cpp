@@ -19,27 +19,83 @@ std::uint16_t PositionMask(const PositionFormat& position) {
   return static_cast<std::uint16_t>(ones << static_cast<unsigned>(16 - position.last_bit()));
 }
 
-// A label that can title a row: more than a digit or a letter.
-bool IsTitle(const LabelSpec& label) { return QString::fromUtf8(label.text.c_str()).trimmed().size() >= 2; }
+// A label that can title a row: more than one character, and not a number
+// (the limits "0" and "15" beside a box are not its title).
+bool IsTitle(const LabelSpec& label) {
+  const QString text = QString::fromUtf8(label.text.c_str()).trimmed();
+  bool number = false;
+  text.toInt(&number);
+  return text.size() >= 2 && !number;
+}
 
-// The title of the row a box stands in: the nearest title at its left on the
-// same line, else the nearest one above it, else the page's caption.
-QString RowTitle(const PageLayout& page, const BoxSpec& box) {
-  const LabelSpec* best = nullptr;
+bool OnLine(const LabelSpec& label, const BoxSpec& box) {
+  return label.y <= box.y + box.height && label.y + label.pixel_size + 4 >= box.y;
+}
+
+// The one-character label standing right above a box (a position's largest
+// digit, a bit's weight); empty when there is none.
+QString LabelAbove(const PageLayout& page, const BoxSpec& box) {
   for (const LabelSpec& label : page.labels) {
-    if (!IsTitle(label) || label.x >= box.x) continue;
-    if (label.y > box.y + box.height || label.y + label.pixel_size + 4 < box.y) continue;
-    if (best == nullptr || label.x > best->x) best = &label;
+    if (IsTitle(label) || label.y >= box.y || box.y - label.y > 30) continue;
+    const int left = label.x;
+    const int right = label.x + std::max(label.width, label.pixel_size);
+    if (right > box.x && left < box.x + box.width) return FromUtf8(label.text).trimmed();
   }
-  if (best == nullptr) {
-    for (const LabelSpec& label : page.labels) {
-      if (!IsTitle(label) || label.y >= box.y || box.y - label.y > 40 || std::abs(label.x - box.x) > 120) continue;
-      const auto distance = [&box](const LabelSpec& l) { return std::pair(box.y - l.y, std::abs(l.x - box.x)); };
-      if (best == nullptr || distance(label) < distance(*best)) best = &label;
-    }
+  return {};
+}
+
+// A row of boxes: those on one line that one button reads.
+struct Row {
+  std::vector<const BoxSpec*> boxes;
+  QString title;
+  bool code_word = false;  // the maxima of a code word's positions stand above it
+};
+
+// The title of a row: the titles on its line left of its last box, else the
+// nearest title above its first box, else the page's caption.
+QString RowTitle(const PageLayout& page, const Row& row) {
+  const BoxSpec& first = *row.boxes.front();
+  const BoxSpec& last = *row.boxes.back();
+  std::vector<const LabelSpec*> titles;
+  for (const LabelSpec& label : page.labels) {
+    if (IsTitle(label) && label.x < last.x && OnLine(label, first)) titles.push_back(&label);
   }
-  if (best == nullptr) return FromUtf8(page.caption);
-  return FromUtf8(best->text).trimmed();
+  std::sort(titles.begin(), titles.end(), [](const LabelSpec* a, const LabelSpec* b) { return a->x < b->x; });
+  QStringList parts;
+  for (const LabelSpec* label : titles) parts << FromUtf8(label->text).trimmed();
+  if (!parts.isEmpty()) return parts.join(QLatin1Char(' '));
+  const LabelSpec* best = nullptr;
+  const auto distance = [&first](const LabelSpec& l) { return std::pair(first.y - l.y, std::abs(l.x - first.x)); };
+  for (const LabelSpec& label : page.labels) {
+    if (!IsTitle(label) || label.y >= first.y || first.y - label.y > 40 || std::abs(label.x - first.x) > 120) continue;
+    if (best == nullptr || distance(label) < distance(*best)) best = &label;
+  }
+  if (best != nullptr) return FromUtf8(best->text).trimmed();
+  if (row.code_word) return QStringLiteral("Кодовое слово");
+  return FromUtf8(page.caption);
+}
+
+std::vector<Row> Rows(const PageLayout& page, const QHash<QString, QString>& named) {
+  std::vector<Row> rows;
+  for (const BoxSpec& box : page.boxes) {
+    if (named.contains(FromUtf8(box.name))) continue;
+    const auto same = [&box](const Row& row) {
+      return row.boxes.front()->y == box.y && row.boxes.front()->enter_button == box.enter_button;
+    };
+    auto it = std::find_if(rows.begin(), rows.end(), same);
+    if (it == rows.end()) it = rows.insert(rows.end(), Row{});
+    it->boxes.push_back(&box);
+  }
+  const std::vector<std::string> maxima = MaxDigitLabels();
+  for (Row& row : rows) {
+    QStringList above;
+    for (const BoxSpec* box : row.boxes) above << LabelAbove(page, *box);
+    QStringList expected;
+    for (const std::string& max : maxima) expected << FromUtf8(max);
+    row.code_word = above == expected;
+    row.title = RowTitle(page, row);
+  }
+  return rows;
 }
 
 QString ButtonName(const PageLayout& page, const ButtonSpec& button, int disc) {
@@ -121,18 +177,21 @@ QHash<QString, QString> AccessibleNames(const PageLayout& page) {
       }
     }
   }
-  // Every other box by its row's title, counted in input order.
-  QHash<QString, int> counts;
-  std::vector<std::pair<const BoxSpec*, QString>> titled;
-  for (const BoxSpec& box : page.boxes) {
-    if (names.contains(FromUtf8(box.name))) continue;
-    titled.emplace_back(&box, RowTitle(page, box));
-    counts[titled.back().second] += 1;
-  }
-  QHash<QString, int> seen;
-  for (const auto& [box, title] : titled) {
-    const int k = ++seen[title];
-    names.insert(FromUtf8(box->name), counts[title] > 1 ? QStringLiteral("%1, знак %2").arg(title).arg(k) : title);
+  // Every other box by its row's title and its place in the row; a code
+  // word's by position, a bit's with the weight shown above it.
+  for (const Row& row : Rows(page, names)) {
+    for (std::size_t k = 0; k < row.boxes.size(); ++k) {
+      const BoxSpec& box = *row.boxes[k];
+      const QString above = LabelAbove(page, box);
+      QString name = row.title;
+      if (row.code_word) {
+        name += QStringLiteral(", позиция %1 (до %2)").arg(k + 1).arg(above);
+      } else {
+        if (row.boxes.size() > 1) name += QStringLiteral(", знак %1").arg(k + 1);
+        if (!above.isEmpty()) name += QStringLiteral(" (разряд %1)").arg(above);
+      }
+      names.insert(FromUtf8(box.name), name);
+    }
   }
   for (const ListSpec& list : page.lists) {
     names.insert(FromUtf8(list.name), QStringLiteral("Результат: %1").arg(FromUtf8(page.caption)));

@@ -18,9 +18,9 @@ QString FromUtf8(std::string_view text) { return QString::fromUtf8(text.data(), 
 
 void WidgetWindow::AddBox(QLineEdit* box) { boxes_.insert(box->objectName(), box); }
 
-void WidgetWindow::AddList(QListWidget* list, std::vector<WordKind> kinds) {
+void WidgetWindow::AddList(QListWidget* list, const std::vector<WordKind>& kinds) {
   lists_.insert(list->objectName(), list);
-  kinds_.insert(list->objectName(), std::move(kinds));
+  kinds_.insert(list->objectName(), kinds);
 }
 
 QLineEdit* WidgetWindow::Box(std::string_view name) const {

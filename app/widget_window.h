@@ -25,7 +25,7 @@ class WidgetWindow : public Window {
 
   void AddBox(QLineEdit* box);
   // `kinds`: the format of each word the list's lines come from, for their tooltips.
-  void AddList(QListWidget* list, std::vector<WordKind> kinds = {});
+  void AddList(QListWidget* list, const std::vector<WordKind>& kinds = {});
   // Called with a control's name when no widget has it yet, so that the
   // window can build the page that declares it.
   void SetMissingControlHook(std::function<void(std::string_view)> hook) { missing_ = std::move(hook); }

@@ -237,6 +237,12 @@ class LineTest : public QObject {
     QCOMPARE(Box(FromStd(uvp.bit_rows[0][2]))->accessibleName(), QStringLiteral("Маска, слово 1, бит 3"));
     QCOMPARE(Box(FromStd(uvp.bit_rows[1][9]))->accessibleName(), QStringLiteral("Проверка, слово 1, бит 10"));
     QCOMPARE(Box(FromStd(uvp.positions[0]))->accessibleName(), QStringLiteral("Слово 1, позиция 1 (до F)"));
+    // Boxes outside the decoded words by the title of their row.
+    QCOMPARE(Box("Edit1")->accessibleName(), QStringLiteral("Кодовое слово, позиция 1 (до 7)"));
+    QCOMPARE(Box("Edit29")->accessibleName(), QStringLiteral("HEX"));
+    QCOMPARE(Box("Edit28")->accessibleName(), QStringLiteral("DEC, знак 2"));
+    QCOMPARE(Box("Edit332")->accessibleName(), QStringLiteral("УСК .0.-, знак 2"));
+    QCOMPARE(Box("Edit330")->accessibleName(), QStringLiteral("Шаг"));
   }
 
   void TabFollowsTheTypingOrder() {
