@@ -1,6 +1,7 @@
 #include "app/line_editing.h"
 
 #include <QAction>
+#include <QActionGroup>
 #include <QContextMenuEvent>
 #include <QDialog>
 #include <QDialogButtonBox>
@@ -85,8 +86,10 @@ QMenu* LineEditing::Menu(QListWidgetItem* item) {
       connect(edit, &QAction::triggered, this, [this, item] { EditNumber(item); });
     } else {
       const std::uint32_t current = GetField(*field, words);
+      auto* group = new QActionGroup(menu);  // one of the values: drawn as radio items
       for (const FieldChoice& choice : Choices(*field)) {
-        QAction* action = menu->addAction(FromUtf8(choice.text));
+        QAction* action = group->addAction(FromUtf8(choice.text));
+        menu->addAction(action);
         action->setCheckable(true);
         action->setChecked(choice.value == current);
         connect(action, &QAction::triggered, this, [this, field, value = choice.value] { Set(*field, value); });
@@ -95,8 +98,10 @@ QMenu* LineEditing::Menu(QListWidgetItem* item) {
     if (const AhField* form = FormField(*page_.fields)) {
       QMenu* forms = menu->addMenu(QStringLiteral("Форма"));
       const std::uint32_t current = GetField(*form, words);
+      auto* group = new QActionGroup(forms);
       for (const FieldChoice& choice : Choices(*form)) {
-        QAction* action = forms->addAction(FromUtf8(choice.text));
+        QAction* action = group->addAction(FromUtf8(choice.text));
+        forms->addAction(action);
         action->setCheckable(true);
         action->setChecked(choice.value == current);
         connect(action, &QAction::triggered, this, [this, form, value = choice.value] { Set(*form, value); });
