@@ -85,32 +85,29 @@ QMenu* LineEditing::Menu(QListWidgetItem* item) {
       QAction* edit = menu->addAction(QStringLiteral("Изменить…"));
       connect(edit, &QAction::triggered, this, [this, item] { EditNumber(item); });
     } else {
-      const std::uint32_t current = GetField(*field, words);
-      auto* group = new QActionGroup(menu);  // one of the values: drawn as radio items
-      for (const FieldChoice& choice : Choices(*field)) {
-        QAction* action = group->addAction(FromUtf8(choice.text));
-        menu->addAction(action);
-        action->setCheckable(true);
-        action->setChecked(choice.value == current);
-        connect(action, &QAction::triggered, this, [this, field, value = choice.value] { Set(*field, value); });
-      }
+      AddValues(menu, *field, GetField(*field, words));
     }
     if (const AhField* form = FormField(*page_.fields)) {
-      QMenu* forms = menu->addMenu(QStringLiteral("Форма"));
-      const std::uint32_t current = GetField(*form, words);
-      auto* group = new QActionGroup(forms);
-      for (const FieldChoice& choice : Choices(*form)) {
-        QAction* action = group->addAction(FromUtf8(choice.text));
-        forms->addAction(action);
-        action->setCheckable(true);
-        action->setChecked(choice.value == current);
-        connect(action, &QAction::triggered, this, [this, form, value = choice.value] { Set(*form, value); });
-      }
+      AddValues(menu->addMenu(QStringLiteral("Форма")), *form, GetField(*form, words));
     }
     menu->addSeparator();
   }
   menu->addActions(list_->actions());
   return menu;
+}
+
+void LineEditing::AddValues(QMenu* menu, const AhField& field, std::uint32_t current) {
+  // One of the values: drawn as radio items.
+  auto* group = new QActionGroup(menu);
+  connect(group, &QActionGroup::triggered, this,
+          [this, field = &field](const QAction* action) { Set(*field, action->data().toUInt()); });
+  for (const FieldChoice& choice : Choices(field)) {
+    QAction* action = menu->addAction(FromUtf8(choice.text));
+    action->setData(choice.value);
+    action->setCheckable(true);
+    action->setChecked(choice.value == current);
+    action->setActionGroup(group);
+  }
 }
 
 void LineEditing::Activate(QListWidgetItem* item) {

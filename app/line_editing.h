@@ -62,6 +62,8 @@ class LineEditing : public QObject {
   // Selects the first line that shows field `index`.
   void Select(int index);
   QMenu* PopupMenu(QListWidgetItem* item, const QPoint& global);
+  // The field's values as items of `menu`, `current` marked.
+  void AddValues(QMenu* menu, const AhField& field, std::uint32_t current);
 
   struct Change {
     QStringList boxes;  // the texts before the change
