@@ -23,9 +23,7 @@ std::uint16_t PositionMask(const PositionFormat& position) {
 // (the limits "0" and "15" beside a box are not its title).
 bool IsTitle(const LabelSpec& label) {
   const QString text = QString::fromUtf8(label.text.c_str()).trimmed();
-  bool number = false;
-  text.toInt(&number);
-  return text.size() >= 2 && !number;
+  return text.size() >= 2 && !std::all_of(text.begin(), text.end(), [](QChar c) { return c.isDigit(); });
 }
 
 bool OnLine(const LabelSpec& label, const BoxSpec& box) {
