@@ -25,4 +25,17 @@ std::string CharAt(std::string_view text, std::size_t index);
 // 0 for the empty text.
 char32_t LastCodePoint(std::string_view text);
 
+// The text as code points; a byte that starts no valid sequence becomes U+FFFD.
+std::u32string DecodeUtf8(std::string_view text);
+// Code points as UTF-8; a surrogate or a value past U+10FFFF becomes U+FFFD.
+std::string EncodeUtf8(std::u32string_view text);
+
+// The small letter of `c` for the Latin, Greek and Cyrillic letters Jet
+// treats as case pairs; every other character is itself. The one case fold
+// of the database reader and of the Jet writer.
+char32_t FoldCase(char32_t c);
+
+// Table and column names compare as Jet compares them: letter case ignored.
+bool SameName(std::string_view a, std::string_view b);
+
 }  // namespace ostrolen

@@ -9,25 +9,15 @@
 #include <utility>
 #include <vector>
 
-namespace ostrolen {
+#include "core/utf8.h"
 
-// The UTF-8 text as code points; a byte that starts no valid sequence
-// becomes U+FFFD.
-std::u32string DecodeUtf8(std::string_view text);
-std::string EncodeUtf8(std::u32string_view text);
+namespace ostrolen {
 
 // A Jet 4 text value as stored: UTF-16LE, or after the marker FF FE runs
 // of one byte per character (high byte zero) and of two, each zero byte
 // switching between them. Pairs of surrogates become one character, a lone
 // one U+FFFD; U+0000 is kept.
 std::string DecodeJetText(std::string_view bytes);
-
-// The small letter of `c` for the Latin, Greek and Cyrillic letters Jet
-// treats as case pairs; every other character is itself.
-char32_t FoldCase(char32_t c);
-
-// Table and column names compare as Jet compares them: letter case ignored.
-bool SameName(std::string_view a, std::string_view b);
 
 class LikePattern {
  public:

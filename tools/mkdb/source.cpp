@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "core/utf8.h"
 #include "tools/mkdb/utf16.h"
 
 namespace ostrolen::mkdb {
@@ -21,24 +22,6 @@ std::vector<std::string_view> SplitTabs(std::string_view line) {
 
 // Lines are checked whole before they are split, so every part converts.
 std::u16string Wide(std::string_view text) { return ToUcs2(text).value_or(std::u16string()); }
-
-// Jet compares object names without regard to letter case.
-char16_t FoldCase(char16_t c) {
-  if (c >= u'A' && c <= u'Z') return static_cast<char16_t>(c + 0x20);
-  if (c >= 0x0410 && c <= 0x042F) return static_cast<char16_t>(c + 0x20);  // А..Я
-  if (c >= 0x0400 && c <= 0x040F) return static_cast<char16_t>(c + 0x50);  // Ѐ..Џ
-  return c;
-}
-
-bool SameName(std::string_view a, std::string_view b) {
-  const std::u16string x = Wide(a);
-  const std::u16string y = Wide(b);
-  if (x.size() != y.size()) return false;
-  for (std::size_t i = 0; i < x.size(); ++i) {
-    if (FoldCase(x[i]) != FoldCase(y[i])) return false;
-  }
-  return true;
-}
 
 // Access refuses these in object names.
 constexpr std::string_view kNameForbidden = ".!`[]";
