@@ -299,6 +299,17 @@ class LineTest : public QObject {
     QCOMPARE(Texts(boxes), QStringList({"2", "7", "1", "A", "6"}));
     QCOMPARE(Lines(list), lines);
     QVERIFY(!Editing(list)->Undo());
+
+    // Ctrl+Z on the page, away from the list and the boxes, takes a change back too.
+    QTest::keyClick(list, Qt::Key_Return);
+    QCOMPARE(Texts(boxes), QStringList({"2", "6", "1", "A", "6"}));
+    QApplication::setActiveWindow(form_.get());
+    QVERIFY(QTest::qWaitForWindowActive(form_.get()));
+    auto* button = form_->findChild<QToolButton*>(QStringLiteral("SpeedButton14"));
+    button->setFocus();
+    QTest::keyClick(button, Qt::Key_Z, Qt::ControlModifier);
+    QCOMPARE(Texts(boxes), QStringList({"2", "7", "1", "A", "6"}));
+    QCOMPARE(Lines(list), lines);
   }
 
   void TheMenuListsEveryValue() {
