@@ -7,7 +7,8 @@
 namespace ostrolen {
 
 inline constexpr std::string_view kNotBinaryMessage = "Неправильный формат! Должны вводиться только 0 и 1 !";
-inline constexpr std::string_view kDecimalTooLargeMessage = "Десятичное число не должнл быть более 15!";
+inline constexpr std::string_view kDecimalTooLargeMessage =
+    "Десятичное число не должнл быть более 15!";  // [sic] "должнл"
 
 void SpeedButton1Click(Window& window);  // code word to bits
 void SpeedButton2Click(Window& window);  // bits to code word

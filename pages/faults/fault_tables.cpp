@@ -17,8 +17,8 @@ constexpr std::array kUvpEntries = {
     FaultEntry{1, 15, "И3 ТС 0-й ствол"},
     FaultEntry{1, 14, "И3 СС 1-й ствол"},
     FaultEntry{1, 13, "И3 ТС 1-й ствол"},
-    FaultEntry{1, 12, "1-я группа ПАК 0,4,8,С"},  // the last letter is the Cyrillic С
-    FaultEntry{1, 11, "2-я группа ПАК 1,5,9,D"},  // Latin D
+    FaultEntry{1, 12, "1-я группа ПАК 0,4,8,С"},  // [sic] the last letter is the Cyrillic С
+    FaultEntry{1, 11, "2-я группа ПАК 1,5,9,D"},  // [sic] Latin D
     FaultEntry{1, 10, "БВ 01-60 УВП 0-3"},
     FaultEntry{1, 8, "БП-15 0БГ"},
     FaultEntry{1, 7, "БП-110 0БГ"},
@@ -31,8 +31,8 @@ constexpr std::array kUvpEntries = {
     FaultEntry{2, 15, "И3 25Гц 0-й ствол"},
     FaultEntry{2, 14, "И3 110В 1-й ствол"},
     FaultEntry{2, 13, "И3 25Гц 1-й ствол"},
-    FaultEntry{2, 12, "1-я группа ПАК 2,6,A,E"},  // Latin A and E
-    FaultEntry{2, 11, "2-я группа ПАК 3,7,B,F"},  // Latin B and F
+    FaultEntry{2, 12, "1-я группа ПАК 2,6,A,E"},  // [sic] Latin A and E
+    FaultEntry{2, 11, "2-я группа ПАК 3,7,B,F"},  // [sic] Latin B and F
     FaultEntry{2, 8, "БП-15 1БГ"},
     FaultEntry{2, 7, "БП-110 1БГ"},
     FaultEntry{2, 6, "ГТС СС 1БГ"},
@@ -104,12 +104,12 @@ constexpr std::array kPuuEntries = {
     FaultEntry{2, 9, "УВП7"},
     FaultEntry{2, 8, "УВП8"},
     FaultEntry{2, 7, "УВП9"},
-    FaultEntry{2, 6, "УВПА"},  // Cyrillic А
-    FaultEntry{2, 5, "УВПВ"},  // Cyrillic В
-    FaultEntry{2, 4, "УВПС"},  // Cyrillic С
-    FaultEntry{2, 3, "УВПD"},  // Latin D
-    FaultEntry{2, 2, "УВПЕ"},  // Cyrillic Е
-    FaultEntry{2, 1, "УВПF"},  // Latin F
+    FaultEntry{2, 6, "УВПА"},  // [sic] Cyrillic А
+    FaultEntry{2, 5, "УВПВ"},  // [sic] Cyrillic В
+    FaultEntry{2, 4, "УВПС"},  // [sic] Cyrillic С
+    FaultEntry{2, 3, "УВПD"},  // [sic] Latin D
+    FaultEntry{2, 2, "УВПЕ"},  // [sic] Cyrillic Е
+    FaultEntry{2, 1, "УВПF"},  // [sic] Latin F
 };
 
 // clang-format on

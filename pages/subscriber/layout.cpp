@@ -91,9 +91,10 @@ const PageLayout& InitialBlockPage() {
     AddWordGrid(p, kInitialBlockControls, kX, kY);
     p.buttons = {{"SpeedButton10", "", Picture::ArrowRight, GridRight(kX) + 12, kY + (4 * kRowStep - 35) / 2, 33, 33,
                   SpeedButton10Click}};
-    // "2719В-9Е.": the В and Е are Cyrillic letters.
-    Append(p.labels, TextLines({"Данные третей ступени АХ находятся ", "в области памяти начиная с ячейки ", "450000.",
-                                "Или стартовый адрес указан в ячейках", "2719В-9Е."},
+    // [sic] "третей"; "2719В-9Е.": the В and Е are Cyrillic letters.
+    Append(p.labels, TextLines({"Данные третей ступени АХ находятся ",  // [sic]
+                                "в области памяти начиная с ячейки ", "450000.", "Или стартовый адрес указан в ячейках",
+                                "2719В-9Е."},  // [sic] Cyrillic В and Е
                                16, kY + 4 * kRowStep + 24));
     // Fourteen lines at most.
     p.lists = {ResultList(kInitialBlockControls, GridRight(kX) + 90, kY - kHeaderGap, 470, 236, 13)};

@@ -109,7 +109,6 @@ UskReport UskRunningZeroReport(std::string_view line, std::string_view word, std
 UskReport UskCrossWriteReport(std::string_view tested_line, std::string_view affected_line, std::string_view word,
                               std::string_view tested_bit) {
   UskReport report;
-  // "лиейки" (sic) is the page's own text.
   report.lines = {"Тип проверки: проверка подзаписи в другие УСК",
                   "",
                   "№ проверяемой линейки УСК:",
@@ -122,7 +121,7 @@ UskReport UskCrossWriteReport(std::string_view tested_line, std::string_view aff
                   "подзапись:",
                   std::string(affected_line),
                   "",
-                  "Биты лиейки УСК " + std::string(affected_line) + ", в которые происходит",
+                  "Биты лиейки УСК " + std::string(affected_line) + ", в которые происходит",  // [sic] "лиейки"
                   "подзапись:"};
   const auto bits = WordBits(report, word);
   if (!bits) return report;
