@@ -249,7 +249,8 @@ std::string DecodeUsage() {
       "\n"
       "Pages:\n";
   for (const DecodePage& page : DecodePages()) {
-    std::string head = std::string(page.explains ? "* " : "  ") + std::string(page.name) + " " + std::string(page.words);
+    std::string head =
+        std::string(page.explains ? "* " : "  ") + std::string(page.name) + " " + std::string(page.words);
     if (head.size() < 40) head.resize(40, ' ');
     usage += head + " " + std::string(page.what) + "\n";
   }
@@ -297,7 +298,8 @@ int RunDecodeCommand(const std::vector<std::string>& args, std::istream& in, std
     return 2;
   }
   if (explain && !page->explains) {
-    err << "ostrolen-cli: the lines of '" << args[at] << "' are not explained by bits (see ostrolen-cli decode --help)\n";
+    err << "ostrolen-cli: the lines of '" << args[at]
+        << "' are not explained by bits (see ostrolen-cli decode --help)\n";
     return 2;
   }
   const std::vector<std::string> words(args.begin() + static_cast<std::ptrdiff_t>(at) + 1, args.end());

@@ -91,8 +91,15 @@ std::vector<std::uint16_t> Encode(const ComposePage& page, const std::vector<std
     }
     const std::optional<std::uint32_t> parsed = ParseFieldValue(*field, value);
     if (!parsed) {
-      throw EncodeError{"'" + value + "' is not a value of '" + name + "': " + AcceptedValues(*field, ", ") +
-                        ", or its bits " + BitsText(*field, 0) + ".." + BitsText(*field, FieldMax(*field))};
+      std::string message = "'";
+      message += value;
+      message += "' is not a value of '";
+      message += name;
+      message += "': ";
+      message += AcceptedValues(*field, ", ");
+      message += ", or its bits " + BitsText(*field, 0);
+      message += ".." + BitsText(*field, FieldMax(*field));
+      throw EncodeError{message};
     }
     SetField(fields, *field, words, *parsed);
   }

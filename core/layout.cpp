@@ -42,6 +42,7 @@ std::vector<LabelSpec> LabelRow(const std::vector<std::string>& texts, int x, in
 
 std::vector<std::string> MaxDigitLabels() {
   std::vector<std::string> labels;
+  labels.reserve(kCodeWordPositions.size());
   for (const PositionFormat& position : kCodeWordPositions) labels.emplace_back(position.max_digit);
   return labels;
 }

@@ -72,7 +72,7 @@ enum class RowOrder {
 // any of its boxes changes, so a bad digit stops with that position's boxes
 // (and all later ones) untouched. Returns the word's value.
 std::uint16_t ShowWordBits(Window& window, const PositionBoxes& positions, const BitRowBoxes& row,
-                  RowOrder order = RowOrder::FirstToLast);
+                           RowOrder order = RowOrder::FirstToLast);
 
 // The boxes of one word on a fault page.
 struct FaultWordBoxes {

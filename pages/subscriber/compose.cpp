@@ -104,8 +104,7 @@ std::optional<std::uint32_t> ParseNumber(const AhField& field, std::string_view 
         value |= static_cast<std::uint32_t>(digit) << (4 * k);
       }
       break;
-    default:
-      return std::nullopt;
+    default: return std::nullopt;
   }
   if (value > max) return std::nullopt;
   return value;
@@ -145,10 +144,8 @@ bool IsNumeric(const AhField& field) {
     case Shown::Decimal:
     case Shown::HexDigit:
     case Shown::CodeWord:
-    case Shown::ReversedHex:
-      return true;
-    default:
-      return false;
+    case Shown::ReversedHex: return true;
+    default: return false;
   }
 }
 
@@ -173,18 +170,11 @@ std::vector<FieldChoice> Choices(const AhField& field) {
 std::string ValueText(const AhField& field, std::uint32_t value) {
   std::string_view text;
   switch (field.shown) {
-    case Shown::Texts:
-      text = value < field.texts.size() ? field.texts[value] : std::string_view{};
-      break;
-    case Shown::ServiceState:
-      text = ServiceStateTexts()[value & 1U];
-      break;
-    case Shown::Present:
-      text = kPresence[value & 1U];
-      break;
+    case Shown::Texts: text = value < field.texts.size() ? field.texts[value] : std::string_view{}; break;
+    case Shown::ServiceState: text = ServiceStateTexts()[value & 1U]; break;
+    case Shown::Present: text = kPresence[value & 1U]; break;
     case Shown::NoneSet:
-    case Shown::Blank:
-      break;
+    case Shown::Blank: break;
     default: {
       const std::optional<std::string> line = FieldLine(field, value);
       return line ? line->substr(field.label.size()) : std::string();

@@ -21,7 +21,9 @@ void DecodeAhThirdStage(const FourWordBlockTexts& block, AhOutput& out) {
   Deliver(DecodeAhPage(ThirdStageFields(), block), out);
 }
 
-void DecodeSko(const CodeWordTexts& word, AhOutput& out) { Deliver(DecodeAhPage(SkoFields(), std::span(&word, 1)), out); }
+void DecodeSko(const CodeWordTexts& word, AhOutput& out) {
+  Deliver(DecodeAhPage(SkoFields(), std::span(&word, 1)), out);
+}
 
 void DecodeRko(const TwoWordTexts& words, AhOutput& out) { Deliver(DecodeAhPage(RkoFields(), words), out); }
 

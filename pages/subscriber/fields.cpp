@@ -30,14 +30,27 @@ const std::array kFirstStageBlock = {
     AhField{{0, 3, 16}, "№ 4-словного блока 2-й ступени=", Shown::CodeWord},
 };
 
-// The three restrictions of a class, and the line shown when there is none.
-#define OSTROLEN_RESTRICTIONS(word)                                            \
-  AhField{{word, 14, 14}, RestrictionTexts()[0], Shown::Present},              \
-  AhField{{word, 15, 15}, RestrictionTexts()[1], Shown::Present},              \
-  AhField{{word, 16, 16}, RestrictionTexts()[2], Shown::Present},              \
-  AhField{{word, 14, 16}, NoRestrictionsText(), Shown::NoneSet}
+// The three restrictions of a class in bits 14-16 of `word`, and the line
+// shown when there is none.
+std::array<AhField, 4> Restrictions(int word) {
+  return {
+      AhField{{word, 14, 14}, RestrictionTexts()[0], Shown::Present},
+      AhField{{word, 15, 15}, RestrictionTexts()[1], Shown::Present},
+      AhField{{word, 16, 16}, RestrictionTexts()[2], Shown::Present},
+      AhField{{word, 14, 16}, NoRestrictionsText(), Shown::NoneSet},
+  };
+}
 
-const std::array kSecondStage = {
+// The fields of `parts`, one after another.
+template <std::size_t... N>
+std::array<AhField, (N + ...)> Joined(const std::array<AhField, N>&... parts) {
+  std::array<AhField, (N + ...)> fields;
+  std::size_t at = 0;
+  ((std::copy(parts.begin(), parts.end(), fields.begin() + static_cast<std::ptrdiff_t>(at)), at += N), ...);
+  return fields;
+}
+
+const std::array kSecondStage = Joined(std::array{
     AhField{{0, 5, 9}, "Нормализованная сотня = ", Shown::Decimal},
     AhField{{0, 10, 16}, "Десятки-еденицы = ", Shown::Decimal},  // [sic] "еденицы"
     AhField{{1, 1, 4}, "Тип абонентской линии = ", Shown::Texts, LineTypeTexts()},
@@ -45,10 +58,10 @@ const std::array kSecondStage = {
     AhField{{1, 6, 6}, "Посылка вызова = ", Shown::Texts, RingingTexts()},
     AhField{{1, 7, 9}, "Количество сокращённых номеров = ", Shown::Decimal},
     AhField{{1, 10, 13}, "Расширенный класс обслуживания = ", Shown::HexDigit},
-    OSTROLEN_RESTRICTIONS(1),
+}, Restrictions(1), std::array{
     AhField{{2, 3, 16}, "№ 4-словного блока ОЗУ = ", Shown::CodeWord},
     AhField{{3, 1, 16}, "Линейный № секретаря (при ПАЗ) = ", Shown::CodeWord},
-};
+});
 
 // Initial block of the third stage; word 3 is checked but carries no field.
 const std::array kThirdStage = {
@@ -69,8 +82,7 @@ const std::array kThirdStage = {
 };
 
 // Abbreviated class of service: bit 11 alone stands for УИВ, НАП and ПОЖ.
-const std::array kSko = {
-    OSTROLEN_RESTRICTIONS(0),
+const std::array kSko = Joined(Restrictions(0), std::array{
     AhField{{0, 13, 13}, "Услуга \"Экстренная связь\"(Экс) = ", Shown::ServiceState},
     AhField{{0, 12, 12}, "Услуга \"Уведомление при входящем вызове\"(УВВ) = ", Shown::ServiceState},
     AhField{{0, 11, 11}, "Услуга \"Уведомление при исходящем вызове\"(УИВ) = ", Shown::ServiceState},
@@ -83,7 +95,7 @@ const std::array kSko = {
     AhField{{0, 6, 6}, "Посылка вызова = ", Shown::Texts, RingingTexts()},
     AhField{{0, 5, 5}, "Набор номера = ", Shown::Texts, DiallingTexts()},
     AhField{{0, 1, 4}, "Тип абонентской линии = ", Shown::Texts, LineTypeTexts()},
-};
+});
 
 // Extended class of service, words 0 and 1.
 const std::array kRko = {
@@ -109,7 +121,6 @@ const std::array kRko = {
     AhField{{1, 3, 3}, "Услуга \"Напоминание\"(НАП)  ", Shown::ServiceState},
 };
 
-#undef OSTROLEN_RESTRICTIONS
 // clang-format on
 
 AhFieldPage Finish(AhFieldPage page) {
@@ -175,7 +186,7 @@ std::string WordBitsText(std::uint32_t value) {
   return bits;
 }
 
-std::string Joined(std::string_view label, std::string_view value) {
+std::string Labelled(std::string_view label, std::string_view value) {
   std::string line(label);
   line += value;
   return line;
@@ -184,22 +195,37 @@ std::string Joined(std::string_view label, std::string_view value) {
 }  // namespace
 
 const AhFieldPage& FirstStageFields() {
-  static const AhFieldPage page = Finish({"first-stage", 1, PositionCheck::Warn, {}, kFirstStageForm.bits, &kFirstStageForm,
-                                          {AhForm{kFirstStageNumber, ReadOrder::ValuesFirst},
-                                           AhForm{kFirstStageBlock, ReadOrder::LineByLine}}});
+  static const AhFieldPage page =
+      Finish({"first-stage",
+              1,
+              PositionCheck::Warn,
+              {},
+              kFirstStageForm.bits,
+              &kFirstStageForm,
+              {AhForm{kFirstStageNumber, ReadOrder::ValuesFirst}, AhForm{kFirstStageBlock, ReadOrder::LineByLine}}});
   return page;
 }
 
 const AhFieldPage& SecondStageFields() {
-  static const AhFieldPage page = Finish({"second-stage", 4, PositionCheck::Count, "Ошибок при вводе = ",
-                                          std::nullopt, nullptr, {AhForm{kSecondStage, ReadOrder::LineByLine}}});
+  static const AhFieldPage page = Finish({"second-stage",
+                                          4,
+                                          PositionCheck::Count,
+                                          "Ошибок при вводе = ",
+                                          std::nullopt,
+                                          nullptr,
+                                          {AhForm{kSecondStage, ReadOrder::LineByLine}}});
   return page;
 }
 
 const AhFieldPage& ThirdStageFields() {
   // Every value is read before the first line.
-  static const AhFieldPage page = Finish({"third-stage", 4, PositionCheck::Count, "Ошибок при вводе=", std::nullopt,
-                                          nullptr, {AhForm{kThirdStage, ReadOrder::WordsAfter, 0}}});
+  static const AhFieldPage page = Finish({"third-stage",
+                                          4,
+                                          PositionCheck::Count,
+                                          "Ошибок при вводе=",
+                                          std::nullopt,
+                                          nullptr,
+                                          {AhForm{kThirdStage, ReadOrder::WordsAfter, 0}}});
   return page;
 }
 
@@ -239,11 +265,9 @@ std::string FieldName(const AhField& field) {
 std::optional<std::string> FieldLine(const AhField& field, std::uint32_t value) {
   switch (field.shown) {
     case Shown::Texts:
-      return Joined(field.label, value < field.texts.size() ? field.texts[value] : std::string_view{});
-    case Shown::Decimal:
-      return Joined(field.label, std::to_string(value));
-    case Shown::HexDigit:
-      return Joined(field.label, ValueToHexDigit(value));
+      return Labelled(field.label, value < field.texts.size() ? field.texts[value] : std::string_view{});
+    case Shown::Decimal: return Labelled(field.label, std::to_string(value));
+    case Shown::HexDigit: return Labelled(field.label, ValueToHexDigit(value));
     case Shown::CodeWord: {
       std::string line(field.label);
       for (const std::string& digit : BitsToCodeWord(WordBitsText(value))) line += digit;
@@ -254,16 +278,14 @@ std::optional<std::string> FieldLine(const AhField& field, std::uint32_t value) 
       for (unsigned shift = 0; shift < 16; shift += 4) line += ValueToHexDigit((value >> shift) & 0xFU);
       return line;
     }
-    case Shown::ServiceState:
-      return Joined(field.label, ServiceStateTexts()[value & 1U]);
+    case Shown::ServiceState: return Labelled(field.label, ServiceStateTexts()[value & 1U]);
     case Shown::Present:
       if (value == 0) return std::nullopt;
       return std::string(field.label);
     case Shown::NoneSet:
       if (value != 0) return std::nullopt;
       return std::string(field.label);
-    case Shown::Blank:
-      return std::string();
+    case Shown::Blank: return std::string();
   }
   return std::nullopt;
 }
@@ -283,7 +305,7 @@ DecodeResult DecodeAhPage(const AhFieldPage& page, std::span<const CodeWordTexts
     }
     if (failed != 0) {
       result.cleared = true;
-      result.lines.push_back({Joined(page.count_label, std::to_string(failed)), {}});
+      result.lines.push_back({Labelled(page.count_label, std::to_string(failed)), {}});
       return result;
     }
 

@@ -60,7 +60,7 @@ struct AhFieldPage {
   std::string_view name;  // as the command line names the page
   std::size_t words = 1;
   PositionCheck check = PositionCheck::Warn;
-  std::string_view count_label;     // PositionCheck::Count: the line shown with the count
+  std::string_view count_label;      // PositionCheck::Count: the line shown with the count
   std::optional<BitRange> selector;  // a bit that chooses between two forms
   const AhField* form = nullptr;     // the selector as a field, for composing
   std::array<AhForm, 2> forms;       // forms[1] only with a selector
