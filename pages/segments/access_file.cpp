@@ -4,6 +4,7 @@
 
 #include <array>
 #include <cerrno>
+#include <cstdint>
 
 namespace ostrolen {
 namespace {
@@ -50,7 +51,7 @@ class Converter {
   }
   Converter(const Converter&) = delete;
   Converter& operator=(const Converter&) = delete;
-  bool Ok() const { return cd_ != reinterpret_cast<iconv_t>(-1); }
+  bool Ok() const { return reinterpret_cast<std::intptr_t>(cd_) != -1; }  // iconv_open failed: (iconv_t)-1
   iconv_t Get() const { return cd_; }
 
  private:
