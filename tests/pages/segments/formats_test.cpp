@@ -342,6 +342,31 @@ TEST_F(FormatsTest, Jet3FilesAreLookedUpLikeJet4) {
   EXPECT_EQ(window_.Lines("ListBox10")[1], "Сегмент «звёздочка»");
 }
 
+// A Jet 3 file whose header names no code page: its sort order's language decides.
+TEST_F(FormatsTest, AJet3FileThatNamesNoCodePage) {
+  std::string bytes = ReadBytes(FixturePath("cyrillic_names_jet3"));
+  Rc4Header(bytes, 126);
+  Put(bytes, 0x3C, 0, 2);
+  Rc4Header(bytes, 126);
+  ASSERT_EQ(ReadAccessHeader(bytes)->code_page, 0);
+  ASSERT_EQ(ReadAccessHeader(bytes)->sort_order, 0x0419u);  // Cyrillic
+  WriteBytes(Database(), bytes);
+  Connection connection(Database().string());
+  std::vector<StatementOutcome> outcomes = connection.Run({{"Сегменты", {{"Сегмент", "12"}}}});
+  ASSERT_EQ(outcomes[0].failure, ReadFailure::None) << outcomes[0].name;
+  ASSERT_TRUE(outcomes[0].result.has_row);
+  EXPECT_EQ(outcomes[0].result.row[1].text, "Блок групповой БГ 2");
+  // With the "General" sort order it is a Western file, as Access 97 in the West wrote it.
+  Rc4Header(bytes, 126);
+  Put(bytes, 0x3A, 0x0409, 2);
+  Rc4Header(bytes, 126);
+  WriteBytes(Database(), bytes);
+  outcomes = connection.Run({{"Ñåãìåíòû", {{"Ñåãìåíò", "12"}}}});
+  ASSERT_EQ(outcomes[0].failure, ReadFailure::None) << outcomes[0].name;
+  ASSERT_TRUE(outcomes[0].result.has_row);
+  EXPECT_EQ(outcomes[0].result.row[1].text, "Áëîê ãðóïïîâîé ÁÃ 2");
+}
+
 TEST_F(FormatsTest, AWesternJet3FileStaysWestern) {
   for (const char* fixture : {"western_jet3", "western"}) {
     Place(fixture);
