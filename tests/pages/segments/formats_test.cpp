@@ -406,8 +406,18 @@ TEST_F(FormatsTest, AWesternJet3FileStaysWestern) {
 // business of the reader: names come out in UTF-8 whatever MDBICONV says,
 // and a Jet 3 file is read in its own code page whatever MDB_JET3_CHARSET says.
 TEST_F(FormatsTest, TheEnvironmentDoesNotChooseTheCharacterSet) {
-  ::setenv("MDBICONV", "KOI8-R", 1);
-  ::setenv("MDB_JET3_CHARSET", "CP1252", 1);
+  struct Variables {
+    Variables() {
+      ::setenv("MDBICONV", "KOI8-R", 1);
+      ::setenv("MDB_JET3_CHARSET", "CP1252", 1);
+    }
+    ~Variables() {
+      ::unsetenv("MDBICONV");
+      ::unsetenv("MDB_JET3_CHARSET");
+    }
+    Variables(const Variables&) = delete;
+    Variables& operator=(const Variables&) = delete;
+  } const variables;  // for this test only, even when it fails
   for (const char* fixture : {"cyrillic_names", "cyrillic_names_jet3"}) {
     Connection connection(FixturePath(fixture));
     const std::vector<StatementOutcome> outcomes = connection.Run({{"сегменты", {{"оборудование", "Линии%"}}}});
@@ -418,8 +428,6 @@ TEST_F(FormatsTest, TheEnvironmentDoesNotChooseTheCharacterSet) {
     EXPECT_EQ(outcomes[0].result.row[0].text, "3C");
     EXPECT_EQ(outcomes[0].result.row[1].text, "Линии УСК 0-7");
   }
-  ::unsetenv("MDBICONV");
-  ::unsetenv("MDB_JET3_CHARSET");
 }
 
 }  // namespace
