@@ -30,6 +30,16 @@ ensure_packages() {
   "${sudo[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}" >&2
 }
 
+# The window runs in a UTF-8 locale: the user's when it is one, else C.UTF-8,
+# which every Debian system has (a container's or a minimal server's C locale,
+# or an old 8-bit one, would leave the choice to Qt).
+use_utf8_locale() {
+  if [ "$(locale charmap 2>/dev/null)" != "UTF-8" ]; then
+    export LC_ALL=C.UTF-8
+    unset LANGUAGE
+  fi
+}
+
 # Configures (once) and builds a build folder: configure_and_build DIR cmake-args...
 configure_and_build() {
   local dir=$1

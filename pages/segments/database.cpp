@@ -121,6 +121,15 @@ std::string FailureMessage(ReadFailure failure, std::string_view file, std::stri
     case ReadFailure::MissingColumn:
       return "В таблице " + Quoted(table) + " базы данных " + f + " нет столбца " + Quoted(name);
     case ReadFailure::BadPattern: return "Недопустимый образец поиска " + Quoted(name);
+    case ReadFailure::UnknownVersion:
+      return "Файл " + f + " — база данных Access неизвестной версии (" + std::string(name) +
+             "); для запроса нужна база данных Access 97–2019";
+    case ReadFailure::Encrypted:
+      return "Файл " + f + " — зашифрованная база данных " + std::string(name) +
+             "; для запроса нужна база данных без шифрования: расшифруйте её в Access";
+    case ReadFailure::UnknownCodePage:
+      return "Тексты базы данных Access 97 " + f + " записаны в кодовой странице " + std::string(name) +
+             ", которую программа не знает; для запроса нужна база данных в кодовой странице Windows";
     case ReadFailure::NoReader: return "Не найдена программа чтения базы данных " + std::string(kReaderName);
     case ReadFailure::ReaderNotStarted: return "Не удалось запустить программу чтения базы данных " + Quoted(name);
     case ReadFailure::ReaderCrashed:

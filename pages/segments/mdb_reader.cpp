@@ -27,6 +27,7 @@
 #include <string>
 #include <vector>
 
+#include "pages/segments/access_file.h"
 #include "pages/segments/like.h"
 #include "pages/segments/query.h"
 
@@ -107,14 +108,6 @@ class FileBytes {
   std::size_t size_ = 0;
 };
 
-// Page 0 of a Jet 3 or Jet 4 file; ACE files (.accdb) are not for the Jet 4.0 engine.
-bool LooksLikeJet(std::string_view bytes) {
-  static constexpr char kMagic[] = "Standard Jet DB";
-  if (bytes.size() < 2048 || bytes[0] != 0 || bytes.substr(4, sizeof kMagic - 1) != kMagic) return false;
-  const auto version = static_cast<unsigned char>(bytes[0x14]);
-  return version == MDB_VER_JET3 || version == MDB_VER_JET4;
-}
-
 std::string GString(char* text) {
   std::string s = text != nullptr ? text : "";
   g_free(text);
@@ -174,13 +167,20 @@ std::string FormatMoney(long long raw) {
 class Database {
  public:
   // `mdb` reads from a buffer that must outlive it.
-  explicit Database(MdbHandle* mdb) : mdb_(mdb) {}
+  // `code_page`: the one a Jet 3 file's texts are in.
+  Database(MdbHandle* mdb, std::uint16_t code_page) : mdb_(mdb), code_page_(code_page) {}
   ~Database() { mdb_close(mdb_); }
   Database(const Database&) = delete;
   Database& operator=(const Database&) = delete;
 
   MdbHandle* Handle() const { return mdb_; }
   bool Jet3() const { return mdb_->f->jet_version == MDB_VER_JET3; }
+
+  // A text value as stored: in the file's code page (Jet 3) or in
+  // Jet 4's Unicode (Jet 4 and ACE).
+  std::string Text(std::string_view bytes) const {
+    return Jet3() ? DecodeCodePageText(bytes, code_page_) : DecodeJetText(bytes);
+  }
 
   // The first table of that name, letter case ignored. The entries stay
   // valid: the catalog is read once, and mdb_read_table_by_name (which
@@ -196,6 +196,7 @@ class Database {
 
  private:
   MdbHandle* mdb_;
+  std::uint16_t code_page_;
 };
 
 // The bytes of a memo: inline after its 12-byte header, or on one or a
@@ -307,13 +308,11 @@ Value ReadValue(const Database& db, MdbColumn* col, const MdbField& field) {
     }
     case MDB_TEXT:
       value.kind = Value::Kind::Text;
-      value.text = db.Jet3() ? GString(mdb_col_to_string(mdb, mdb->pg_buf, start, MDB_TEXT, size))
-                             : DecodeJetText({reinterpret_cast<const char*>(p), static_cast<std::size_t>(size)});
+      value.text = db.Text({reinterpret_cast<const char*>(p), static_cast<std::size_t>(size)});
       break;
     case MDB_MEMO:
       value.kind = Value::Kind::Text;
-      value.text = db.Jet3() ? GString(mdb_col_to_string(mdb, mdb->pg_buf, start, MDB_MEMO, size))
-                             : DecodeJetText(MemoBytes(mdb, start, size));
+      value.text = db.Text(MemoBytes(mdb, start, size));
       break;
     case MDB_REPID:
       fixed(16);
@@ -457,20 +456,35 @@ int Run(const std::string& path, const std::vector<Statement>& statements) {
   const auto flush = [&] {
     while (written < outcomes.size() && outcomes[written]) WriteAll(EncodeOutcome(*outcomes[written++]));
   };
-  const auto fail_all = [&](ReadFailure failure) {
-    for (auto& outcome : outcomes) outcome = Failed(failure, path);
+  // Every statement fails alike; `name` is what the failure is about.
+  const auto fail_all = [&](ReadFailure failure, const std::string& name) {
+    for (auto& outcome : outcomes) outcome = Failed(failure, name);
     flush();
     return 0;
   };
 
   FileBytes bytes;
-  if (const ReadFailure failure = bytes.Load(path); failure != ReadFailure::None) return fail_all(failure);
-  if (!LooksLikeJet(bytes.View())) return fail_all(ReadFailure::NotDatabase);
+  if (const ReadFailure failure = bytes.Load(path); failure != ReadFailure::None) return fail_all(failure, path);
+  const std::optional<AccessHeader> header = ReadAccessHeader(bytes.View());
+  if (!header) return fail_all(ReadFailure::NotDatabase, path);
+  if (header->engine == AccessEngine::Unknown)
+    return fail_all(ReadFailure::UnknownVersion, std::to_string(header->version));
+  if (EncryptedBeyondReading(*header)) return fail_all(ReadFailure::Encrypted, AccessVersionName(*header));
+  // libmdb reads a Jet 3 file's table and column names in the code page
+  // MDB_JET3_CHARSET names: this file's own, whatever the environment said.
+  std::uint16_t code_page = 0;
+  if (header->engine == AccessEngine::Jet3) {
+    code_page = Jet3CodePage(*header);
+    const std::string charset = CodePageCharset(code_page);
+    if (charset.empty()) return fail_all(ReadFailure::UnknownCodePage, std::to_string(code_page));
+    ::setenv("MDB_JET3_CHARSET", charset.c_str(), 1);
+  }
   // Opened read-only ("r"): libmdb's stream never writes to the mapping.
   MdbHandle* mdb = mdb_open_buffer(bytes.Data(), bytes.View().size(), MDB_NOFLAGS);
-  if (mdb == nullptr) return fail_all(ReadFailure::NotDatabase);
-  Database db(mdb);
-  if (mdb_read_catalog(mdb, MDB_TABLE) == nullptr || mdb->catalog == nullptr) return fail_all(ReadFailure::DamagedFile);
+  if (mdb == nullptr) return fail_all(ReadFailure::NotDatabase, path);
+  Database db(mdb, code_page);
+  if (mdb_read_catalog(mdb, MDB_TABLE) == nullptr || mdb->catalog == nullptr)
+    return fail_all(ReadFailure::DamagedFile, path);
 
   // Statements on the same table share one pass, taken where the first of them stands.
   std::vector<bool> done(statements.size(), false);
@@ -509,6 +523,8 @@ void LimitSelf() {
 
 int main(int argc, char** argv) {
   ostrolen::LimitSelf();
+  // libmdb writes names in the character set MDBICONV names; the page reads UTF-8.
+  ::unsetenv("MDBICONV");
   std::string path;
   std::vector<ostrolen::Statement> statements;
   if (argc != 2 || !ostrolen::DecodeRequest(argv[1], path, statements)) {

@@ -55,6 +55,9 @@ enum class ReadFailure : std::uint8_t {
   DamagedTable,
   MissingColumn,
   BadPattern,
+  UnknownVersion,   // an Access signature, a version not known here
+  Encrypted,        // Access 2007 and later, encrypted with a password
+  UnknownCodePage,  // a Jet 3 file's texts in a code page iconv cannot read
   // Found by the page, not by the reader:
   NoReader,
   ReaderNotStarted,
@@ -64,7 +67,7 @@ enum class ReadFailure : std::uint8_t {
 
 struct StatementOutcome {
   ReadFailure failure = ReadFailure::None;
-  std::string name;  // the table, column or pattern the failure is about
+  std::string name;  // the table, column, pattern, version or code page the failure is about
   QueryResult result;
 };
 

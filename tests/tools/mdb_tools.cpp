@@ -12,14 +12,13 @@
 #include <sstream>
 #include <stdexcept>
 
+#include "tests/support/process.h"
 #include "tools/mkdb/mkdb.h"
 
 #ifdef OSTROLEN_HAVE_LIBMDB
 #include <glib.h>  // before mdbtools.h, which would pull it in inside extern "C"
 #include <mdbtools.h>
 #endif
-
-extern char** environ;
 
 namespace ostrolen::mkdb::test {
 namespace {
@@ -62,9 +61,15 @@ Output RunProgram(const std::vector<std::string>& argv) {
   std::vector<char*> args;
   for (const std::string& arg : argv) args.push_back(const_cast<char*>(arg.c_str()));
   args.push_back(nullptr);
+  // mdbtools' programs read their arguments in the locale's character set:
+  // they run in a UTF-8 locale, whatever the tests were started in.
+  std::vector<std::string> env = ostrolen::testing::EnvironmentInLocale();
+  std::vector<char*> envp;
+  for (std::string& entry : env) envp.push_back(entry.data());
+  envp.push_back(nullptr);
   pid_t pid = 0;
   Output result;
-  const int spawned = posix_spawnp(&pid, args[0], &actions, nullptr, args.data(), environ);
+  const int spawned = posix_spawnp(&pid, args[0], &actions, nullptr, args.data(), envp.data());
   posix_spawn_file_actions_destroy(&actions);
   if (spawned != 0) return result;
   int status = 0;

@@ -16,7 +16,8 @@ struct Output {
   std::string err;
 };
 
-// Runs a program (found on PATH) with arguments, no shell quoting needed.
+// Runs a program (found on PATH) with arguments, no shell quoting needed,
+// in a UTF-8 locale (C.UTF-8) whatever the locale of the tests.
 Output RunProgram(const std::vector<std::string>& argv);
 
 // True when mdb-ver, mdb-tables, mdb-schema, mdb-export, mdb-count and

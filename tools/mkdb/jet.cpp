@@ -1,5 +1,7 @@
 #include "tools/mkdb/jet.h"
 
+#include <iconv.h>
+
 #include <algorithm>
 #include <array>
 #include <bit>
@@ -13,13 +15,24 @@
 namespace ostrolen::mkdb {
 namespace {
 
-// Data page: type, a constant 1, free space, owning definition page, four
-// unused bytes and the row count; the row offsets follow, the rows themselves
-// are stacked from the end of the page downwards.
-constexpr std::size_t kDataHeader = 14;
+// What differs between the two formats written here.
+struct Format {
+  bool jet3 = false;
+  std::size_t page_size = kPageSize;
+  // Data page: type, a constant 1, free space, owning definition page, (Jet 4:
+  // four unused bytes) and the row count; the row offsets follow, the rows
+  // themselves are stacked from the end of the page downwards.
+  std::size_t data_header = 14;
+  std::uint16_t code_page = 1252;     // of Jet 3 texts and names
+  std::uint16_t sort_order = 0x0409;  // "General"
+
+  // A Jet 3 row keeps its offsets in single bytes; without the jump table
+  // that longer rows need, a row stays under 256 bytes.
+  std::size_t MaxRowSize() const { return jet3 ? 255 : page_size - data_header - 2; }
+};
+
 // A row pointer (page << 8 | row) keeps the row number in one byte.
 constexpr std::size_t kMaxRowsPerPage = 255;
-constexpr std::size_t kMaxRowSize = kPageSize - kDataHeader - 2;
 // A definition page starts with type, 1, free space and the next page of
 // its chain; the definition itself runs on from byte 8.
 constexpr std::size_t kDefinitionHeader = 8;
@@ -29,11 +42,11 @@ constexpr std::size_t kDefinitionHeader = 8;
 // for (page size - 4) * 8 pages in turn.
 constexpr std::size_t kMapRecordSize = 69;
 constexpr std::uint32_t kInlineMapPages = 64 * 8;
-constexpr std::uint32_t kMapPageBits = (kPageSize - 4) * 8;
+std::uint32_t MapPageBits(const Format& format) { return static_cast<std::uint32_t>((format.page_size - 4) * 8); }
 constexpr std::size_t kMapPagePointers = 17;
 
 constexpr std::uint64_t kMaxFileSize = std::uint64_t{1} << 31;
-static_assert(kMaxFileSize / kPageSize <= kMapPagePointers * kMapPageBits);
+static_assert(kMaxFileSize / kPageSize <= kMapPagePointers * (kPageSize - 4) * 8);
 
 constexpr std::uint32_t kMapsPage = 1;
 constexpr std::uint32_t kCatalogPage = 2;
@@ -113,7 +126,32 @@ Cell DateCell(double days) {
   Put32(cell.bytes, static_cast<std::uint32_t>(bits >> 32));
   return cell;
 }
-Cell TextCell(std::u16string_view text) { return Cell{true, Ucs2(text)}; }
+// A character the code page has no byte for.
+struct NotInCodePage {};
+
+// Jet 3 keeps texts in the file's code page, one byte a character.
+std::string InCodePage(std::u16string_view text, std::uint16_t code_page) {
+  const std::string charset = "CP" + std::to_string(code_page);
+  iconv_t cd = iconv_open(charset.c_str(), "UTF-16LE");
+  if (reinterpret_cast<std::intptr_t>(cd) == -1) throw NotInCodePage{};  // no such code page here
+  std::string in = Ucs2(text);
+  std::string out(in.size() * 2, '\0');
+  char* from = in.data();
+  std::size_t from_left = in.size();
+  char* to = out.data();
+  std::size_t to_left = out.size();
+  const std::size_t done = iconv(cd, &from, &from_left, &to, &to_left);
+  iconv_close(cd);
+  if (done != 0 || from_left != 0) throw NotInCodePage{};  // also a character replaced by iconv
+  out.resize(out.size() - to_left);
+  return out;
+}
+
+std::string TextBytes(std::u16string_view text, const Format& format) {
+  return format.jet3 ? InCodePage(text, format.code_page) : Ucs2(text);
+}
+
+Cell TextCell(std::u16string_view text, const Format& format) { return Cell{true, TextBytes(text, format)}; }
 
 // Where each column sits in a row: fixed columns in a block after the column
 // count (Yes/No columns take no room there), then the variable ones.
@@ -141,9 +179,17 @@ class RowLayout {
   // Column count, fixed block, variable data, then (if the table has
   // variable columns) the end of the data, their offsets last to first and
   // their count, and finally the null mask.
-  std::string Encode(const std::vector<Cell>& cells) const {
+  // Jet 3 writes the count, the offsets and the end in single bytes.
+  std::string Encode(const std::vector<Cell>& cells, bool jet3 = false) const {
+    const auto put = [jet3](std::string& out, std::size_t value) {
+      if (jet3) {
+        Put8(out, static_cast<unsigned>(value));
+      } else {
+        Put16(out, static_cast<unsigned>(value));
+      }
+    };
     std::string row;
-    Put16(row, static_cast<unsigned>(cells.size()));
+    put(row, cells.size());
     std::string fixed(fixed_size_, '\0');
     for (std::size_t i = 0; i < cells.size(); ++i) {
       if (fixed_[i] && cells[i].present) fixed.replace(fixed_offset_[i], cells[i].bytes.size(), cells[i].bytes);
@@ -156,9 +202,9 @@ class RowLayout {
       if (cells[i].present) row += cells[i].bytes;
     }
     if (var_count_ > 0) {
-      Put16(row, static_cast<unsigned>(row.size()));
-      for (std::size_t k = starts.size(); k-- > 0;) Put16(row, static_cast<unsigned>(starts[k]));
-      Put16(row, var_count_);
+      put(row, row.size());
+      for (std::size_t k = starts.size(); k-- > 0;) put(row, starts[k]);
+      put(row, var_count_);
     }
     std::string mask((cells.size() + 7) / 8, '\0');
     for (std::size_t i = 0; i < cells.size(); ++i) {
@@ -172,7 +218,7 @@ class RowLayout {
   std::vector<std::uint16_t> var_index_;
   std::vector<bool> fixed_;
   std::vector<bool> variable_;
-  std::uint16_t fixed_size_ = 0;
+  std::uint16_t fixed_size_ = 0;  // from the byte after the column count
   std::uint16_t var_count_ = 0;
 };
 
@@ -224,11 +270,11 @@ const std::array<CatalogEntry, 3> kContainers{{
     {u"Relationships", 0x0F000003, kContainersParent, kContainerObject, kSystemObject},
 }};
 
-std::vector<Cell> CatalogCells(const CatalogEntry& entry) {
+std::vector<Cell> CatalogCells(const CatalogEntry& entry, const Format& format) {
   std::vector<Cell> cells(kCatalogColumns.size());
   cells[kId] = LongCell(entry.id);
   cells[kParentId] = LongCell(entry.parent);
-  cells[kName] = TextCell(entry.name);
+  cells[kName] = TextCell(entry.name, format);
   cells[kType] = IntegerCell(entry.type);
   cells[kDateCreate] = DateCell(kCreationDate);
   cells[kDateUpdate] = DateCell(kCreationDate);
@@ -236,21 +282,25 @@ std::vector<Cell> CatalogCells(const CatalogEntry& entry) {
   return cells;
 }
 
-std::vector<JetColumn> CatalogColumns() {
+std::vector<JetColumn> CatalogColumns(const Format& format) {
   std::vector<JetColumn> columns;
   columns.reserve(std::size(kCatalogColumns));
   for (const CatalogColumnSpec& spec : kCatalogColumns) {
-    columns.push_back(JetColumn{std::u16string(spec.name), spec.type, spec.length});
+    // Jet 3 texts take a byte a character.
+    const bool text = spec.type == kText;
+    columns.push_back(JetColumn{std::u16string(spec.name), spec.type,
+                                static_cast<std::uint16_t>(text && format.jet3 ? spec.length / 2 : spec.length)});
   }
   return columns;
 }
 
-std::vector<JetColumn> UserColumns(const Table& table) {
+std::vector<JetColumn> UserColumns(const Table& table, const Format& format) {
   std::vector<JetColumn> columns;
   for (const Column& column : table.columns) {
     switch (column.kind) {
       case ColumnKind::Text:
-        columns.push_back(JetColumn{Wide(column.name), kText, static_cast<std::uint16_t>(2 * column.size)});
+        columns.push_back(
+            JetColumn{Wide(column.name), kText, static_cast<std::uint16_t>((format.jet3 ? 1 : 2) * column.size)});
         break;
       case ColumnKind::Long: columns.push_back(JetColumn{Wide(column.name), kLong, 4}); break;
       case ColumnKind::Bool: columns.push_back(JetColumn{Wide(column.name), kBool, 1}); break;
@@ -259,8 +309,8 @@ std::vector<JetColumn> UserColumns(const Table& table) {
   return columns;
 }
 
-Cell UserCell(const Value& value) {
-  if (const auto* text = std::get_if<std::u16string>(&value)) return TextCell(*text);
+Cell UserCell(const Value& value, const Format& format) {
+  if (const auto* text = std::get_if<std::u16string>(&value)) return TextCell(*text, format);
   if (const auto* number = std::get_if<std::int32_t>(&value)) return LongCell(*number);
   if (const auto* flag = std::get_if<bool>(&value)) return Cell{*flag, {}};
   return Cell{};
@@ -271,10 +321,11 @@ using PageRows = std::vector<std::string>;
 // Rows fill pages in order, each page taking as many as fit.
 class PagePacker {
  public:
+  explicit PagePacker(const Format& format) : format_(format) {}
   void Add(std::string row) {
-    if (pages_.empty() || used_ + 2 + row.size() > kPageSize || pages_.back().size() >= kMaxRowsPerPage) {
+    if (pages_.empty() || used_ + 2 + row.size() > format_.page_size || pages_.back().size() >= kMaxRowsPerPage) {
       pages_.emplace_back();
-      used_ = kDataHeader;
+      used_ = format_.data_header;
     }
     used_ += 2 + row.size();
     pages_.back().push_back(std::move(row));
@@ -282,23 +333,24 @@ class PagePacker {
   std::vector<PageRows> Take() { return std::move(pages_); }
 
  private:
+  Format format_;
   std::vector<PageRows> pages_;
   std::size_t used_ = 0;
 };
 
-std::string DataPage(const PageRows& rows, std::uint32_t owner) {
-  std::string page(kPageSize, '\0');
+std::string DataPage(const PageRows& rows, std::uint32_t owner, const Format& format) {
+  std::string page(format.page_size, '\0');
   page[0] = 0x01;
   page[1] = 0x01;
   Set32(page, 4, owner);
-  Set16(page, 12, static_cast<unsigned>(rows.size()));
-  std::size_t end = kPageSize;
+  Set16(page, format.data_header - 2, static_cast<unsigned>(rows.size()));
+  std::size_t end = format.page_size;
   for (std::size_t i = 0; i < rows.size(); ++i) {
     end -= rows[i].size();
     page.replace(end, rows[i].size(), rows[i]);
-    Set16(page, kDataHeader + 2 * i, static_cast<unsigned>(end));
+    Set16(page, format.data_header + 2 * i, static_cast<unsigned>(end));
   }
-  Set16(page, 2, static_cast<unsigned>(end - kDataHeader - 2 * rows.size()));
+  Set16(page, 2, static_cast<unsigned>(end - format.data_header - 2 * rows.size()));
   return page;
 }
 
@@ -310,11 +362,11 @@ struct PageRange {
 bool FitsInline(PageRange range) { return range.count <= kInlineMapPages; }
 
 // The map pages that a kind-1 map of the range needs, by slot.
-std::vector<std::uint32_t> MapSlots(PageRange range) {
+std::vector<std::uint32_t> MapSlots(PageRange range, const Format& format) {
   std::vector<std::uint32_t> slots;
   if (range.count == 0) return slots;
-  for (std::uint32_t slot = range.first / kMapPageBits; slot <= (range.first + range.count - 1) / kMapPageBits;
-       ++slot) {
+  const std::uint32_t bits = MapPageBits(format);
+  for (std::uint32_t slot = range.first / bits; slot <= (range.first + range.count - 1) / bits; ++slot) {
     slots.push_back(slot);
   }
   return slots;
@@ -339,21 +391,65 @@ std::string MapRecord(const UsageMap& map) {
   return record;
 }
 
-std::string MapPage(PageRange range, std::uint32_t slot) {
-  std::string page(kPageSize, '\0');
+std::string MapPage(PageRange range, std::uint32_t slot, const Format& format) {
+  std::string page(format.page_size, '\0');
   page[0] = 0x05;
   page[1] = 0x01;
-  const std::uint32_t base = slot * kMapPageBits;
-  for (std::uint32_t p = std::max(range.first, base); p < range.first + range.count && p < base + kMapPageBits; ++p) {
+  const std::uint32_t bits = MapPageBits(format);
+  const std::uint32_t base = slot * bits;
+  for (std::uint32_t p = std::max(range.first, base); p < range.first + range.count && p < base + bits; ++p) {
     const std::size_t bit = p - base;
     page[4 + bit / 8] = static_cast<char>(page[4 + bit / 8] | (1 << (bit % 8)));
   }
   return page;
 }
 
+// Jet 3's definition: shorter counts, 18-byte column entries with the code
+// page of each text column, names in the code page after a one-byte length.
+std::string Jet3Definition(const std::vector<JetColumn>& columns, std::uint32_t rows, bool system,
+                           std::uint32_t used_map, std::uint32_t free_map, const Format& format) {
+  const RowLayout layout(columns);
+  std::string out;
+  Put32(out, 0);  // length, set below
+  Put32(out, rows);
+  Put32(out, 0);  // next autonumber
+  Put8(out, system ? 0x53 : 0x4E);
+  Put16(out, static_cast<unsigned>(columns.size()));  // most columns a row has
+  Put16(out, layout.var_count());
+  Put16(out, static_cast<unsigned>(columns.size()));
+  Put32(out, 0);  // indexes
+  Put32(out, 0);
+  Put32(out, used_map);
+  Put32(out, free_map);
+  for (std::size_t i = 0; i < columns.size(); ++i) {
+    const JetColumn& column = columns[i];
+    const bool text = column.type == kText || column.type == kMemo;
+    Put8(out, column.type);
+    Put16(out, static_cast<unsigned>(i));
+    Put16(out, layout.var_index(i));
+    Put16(out, static_cast<unsigned>(i));
+    Put16(out, text ? format.sort_order : 0);
+    Put16(out, text ? format.code_page : 0);
+    Put16(out, 0);
+    Put8(out, IsFixed(column.type) ? 0x03 : 0x02);  // fixed length; may be null
+    Put16(out, layout.fixed_offset(i));
+    Put16(out, column.length);
+  }
+  for (const JetColumn& column : columns) {
+    const std::string name = InCodePage(column.name, format.code_page);
+    Put8(out, static_cast<unsigned>(name.size()));
+    out += name;
+  }
+  Put16(out, 0xFFFF);  // end of the per-column map list
+  out.append(8, '\0');
+  Set32(out, 0, static_cast<std::uint32_t>(out.size()));
+  return out;
+}
+
 // The definition of a table, from byte 8 of its first page on.
 std::string Definition(const std::vector<JetColumn>& columns, std::uint32_t rows, bool system, std::uint32_t used_map,
-                       std::uint32_t free_map) {
+                       std::uint32_t free_map, const Format& format) {
+  if (format.jet3) return Jet3Definition(columns, rows, system, used_map, free_map, format);
   const RowLayout layout(columns);
   std::string out;
   Put32(out, 0);  // length, set below
@@ -398,22 +494,27 @@ std::string Definition(const std::vector<JetColumn>& columns, std::uint32_t rows
   return out;
 }
 
-std::uint32_t DefinitionPageCount(const std::string& definition) {
-  const std::size_t room = kPageSize - kDefinitionHeader;
+std::uint32_t DefinitionPageCount(const std::string& definition, const Format& format) {
+  const std::size_t room = format.page_size - kDefinitionHeader;
   return static_cast<std::uint32_t>((definition.size() + room - 1) / room);
 }
 
 // A long definition continues on the following pages, each chained to the next.
-std::vector<std::string> DefinitionPages(const std::string& definition, std::uint32_t first) {
-  const std::size_t room = kPageSize - kDefinitionHeader;
-  const std::uint32_t count = DefinitionPageCount(definition);
+std::vector<std::string> DefinitionPages(const std::string& definition, std::uint32_t first, const Format& format) {
+  const std::size_t room = format.page_size - kDefinitionHeader;
+  const std::uint32_t count = DefinitionPageCount(definition, format);
   std::vector<std::string> pages;
   for (std::uint32_t k = 0; k < count; ++k) {
     const std::string part = definition.substr(k * room, room);
-    std::string page(kPageSize, '\0');
+    std::string page(format.page_size, '\0');
     page[0] = 0x02;
     page[1] = 0x01;
-    Set16(page, 2, static_cast<unsigned>(room - part.size()));
+    if (format.jet3) {
+      page[2] = 'V';
+      page[3] = 'C';
+    } else {
+      Set16(page, 2, static_cast<unsigned>(room - part.size()));
+    }
     Set32(page, 4, k + 1 < count ? first + k + 1 : 0);
     page.replace(kDefinitionHeader, part.size(), part);
     pages.push_back(std::move(page));
@@ -443,12 +544,21 @@ void Rc4(std::string_view key, std::string& data) {
 // Header page: signature and version in the clear; from 0x18 on, 128 bytes
 // under RC4 that hold the code page, the encryption key (0: none), the
 // password, the sort order and the creation date.
-std::string HeaderPage() {
+std::string HeaderPage(const Format& format) {
   constexpr std::size_t kHidden = 0x18;
-  std::string page(kPageSize, '\0');
+  std::string page(format.page_size, '\0');
   page[1] = 0x01;
   constexpr std::string_view signature("Standard Jet DB\0", 16);  // with its terminating zero
   page.replace(4, signature.size(), signature);
+  if (format.jet3) {
+    // Version 0; 126 hidden bytes: the sort order, the code page, no key, no password.
+    std::string hidden(126, '\0');
+    Set16(hidden, 0x3A - kHidden, format.sort_order);
+    Set16(hidden, 0x3C - kHidden, format.code_page);
+    Rc4(std::string_view("\xC7\xDA\x39\x6B", 4), hidden);
+    page.replace(kHidden, hidden.size(), hidden);
+    return page;
+  }
   Set32(page, 0x14, 1);  // Jet 4
 
   std::string hidden(128, '\0');
@@ -483,13 +593,11 @@ std::uint32_t RowPointer(std::size_t record, std::uint32_t first_extra, std::siz
   return page << 8 | static_cast<std::uint32_t>(record % per_page);
 }
 
-}  // namespace
-
-std::string JetImage(const Database& db) {
+std::string Image(const Database& db, const Format& format) {
   // Plans: the catalog first, then the tables in the order given.
   std::vector<TablePlan> plans(1);
   plans[0].name = u"MSysObjects";
-  plans[0].columns = CatalogColumns();
+  plans[0].columns = CatalogColumns(format);
   plans[0].system = true;
   plans[0].definition_page = kCatalogPage;
 
@@ -497,24 +605,30 @@ std::string JetImage(const Database& db) {
   for (const Table& table : db.tables) {
     TablePlan plan;
     plan.name = Wide(table.name);
-    plan.columns = UserColumns(table);
+    plan.columns = UserColumns(table, format);
     const RowLayout layout(plan.columns);
-    PagePacker packer;
+    PagePacker packer(format);
     for (const Row& row : table.rows) {
       std::vector<Cell> cells;
       cells.reserve(row.values.size());
-      for (const Value& value : row.values) cells.push_back(UserCell(value));
-      std::string bytes = layout.Encode(cells);
-      if (bytes.size() > kMaxRowSize) {
-        throw InputError(row.line, "row takes " + std::to_string(bytes.size()) + " bytes; a Jet 4 row holds at most " +
-                                       std::to_string(kMaxRowSize));
+      try {
+        for (const Value& value : row.values) cells.push_back(UserCell(value, format));
+      } catch (const NotInCodePage&) {
+        throw InputError(
+            row.line, "a text has a character that code page " + std::to_string(format.code_page) + " does not have");
+      }
+      std::string bytes = layout.Encode(cells, format.jet3);
+      if (bytes.size() > format.MaxRowSize()) {
+        throw InputError(row.line, "row takes " + std::to_string(bytes.size()) + " bytes; a " +
+                                       (format.jet3 ? "Jet 3" : "Jet 4") + " row holds at most " +
+                                       std::to_string(format.MaxRowSize()));
       }
       packer.Add(std::move(bytes));
     }
     plan.pages = packer.Take();
     plan.rows = static_cast<std::uint32_t>(table.rows.size());
     plan.definition_page = next;
-    next += DefinitionPageCount(Definition(plan.columns, 0, false, 0, 0));
+    next += DefinitionPageCount(Definition(plan.columns, 0, false, 0, 0, format), format);
     plan.data = PageRange{next, static_cast<std::uint32_t>(plan.pages.size())};
     next += plan.data.count;
     plans.push_back(std::move(plan));
@@ -526,8 +640,10 @@ std::string JetImage(const Database& db) {
                                    kTableObject, plan.system ? kSystemObject : 0});
   }
   const RowLayout catalog_layout(plans[0].columns);
-  PagePacker catalog;
-  for (const CatalogEntry& entry : entries) catalog.Add(catalog_layout.Encode(CatalogCells(entry)));
+  PagePacker catalog(format);
+  for (const CatalogEntry& entry : entries) {
+    catalog.Add(catalog_layout.Encode(CatalogCells(entry, format), format.jet3));
+  }
   plans[0].pages = catalog.Take();
   plans[0].rows = static_cast<std::uint32_t>(entries.size());
   plans[0].data = PageRange{next, static_cast<std::uint32_t>(plans[0].pages.size())};
@@ -541,47 +657,74 @@ std::string JetImage(const Database& db) {
     maps.push_back(UsageMap{plan.data, {}});
     maps.push_back(UsageMap{plan.data.count ? PageRange{plan.data.first + plan.data.count - 1, 1} : PageRange{}, {}});
   }
-  const std::size_t per_holder = std::min(kMaxRowsPerPage, (kPageSize - kDataHeader) / (kMapRecordSize + 2));
+  const std::size_t per_holder =
+      std::min(kMaxRowsPerPage, (format.page_size - format.data_header) / (kMapRecordSize + 2));
   const std::size_t extra_holders = (maps.size() - 1) / per_holder;
   const std::uint32_t first_extra = next;
   next += static_cast<std::uint32_t>(extra_holders);
   for (UsageMap& map : maps) {
     if (FitsInline(map.range)) continue;
-    for (const std::uint32_t slot : MapSlots(map.range)) map.map_pages.emplace_back(slot, next++);
+    for (const std::uint32_t slot : MapSlots(map.range, format)) map.map_pages.emplace_back(slot, next++);
   }
 
   // Jet files stop at 2 GB; the usage maps could not name pages past it.
-  if (static_cast<std::uint64_t>(next) * kPageSize > kMaxFileSize) {
+  if (static_cast<std::uint64_t>(next) * format.page_size > kMaxFileSize) {
     throw InputError(db.tables.empty() ? 0 : db.tables.back().line, "the database would be larger than 2 GB");
   }
-  std::string image(static_cast<std::size_t>(next) * kPageSize, '\0');
-  const auto place = [&image](std::uint32_t number, const std::string& page) {
-    image.replace(static_cast<std::size_t>(number) * kPageSize, kPageSize, page);
+  // Jet 3's smaller map pages name fewer pages than 2 GB holds.
+  if (next > kMapPagePointers * MapPageBits(format)) {
+    throw InputError(
+        db.tables.empty() ? 0 : db.tables.back().line,
+        "the database would have more pages than a " + std::to_string(format.page_size) + "-byte page format can map");
+  }
+  std::string image(static_cast<std::size_t>(next) * format.page_size, '\0');
+  const auto place = [&image, &format](std::uint32_t number, const std::string& page) {
+    image.replace(static_cast<std::size_t>(number) * format.page_size, format.page_size, page);
   };
-  place(0, HeaderPage());
+  place(0, HeaderPage(format));
 
   std::vector<PageRows> holders(1 + extra_holders);
   for (std::size_t r = 0; r < maps.size(); ++r) {
     holders[r / per_holder].push_back(MapRecord(maps[r]));
-    for (const auto& [slot, page] : maps[r].map_pages) place(page, MapPage(maps[r].range, slot));
+    for (const auto& [slot, page] : maps[r].map_pages) place(page, MapPage(maps[r].range, slot, format));
   }
-  place(kMapsPage, DataPage(holders[0], kMapsPage));
+  place(kMapsPage, DataPage(holders[0], kMapsPage, format));
   for (std::size_t h = 1; h < holders.size(); ++h) {
-    place(first_extra + static_cast<std::uint32_t>(h - 1), DataPage(holders[h], 0));
+    place(first_extra + static_cast<std::uint32_t>(h - 1), DataPage(holders[h], 0, format));
   }
 
   for (std::size_t t = 0; t < plans.size(); ++t) {
     const TablePlan& plan = plans[t];
     const std::string definition =
         Definition(plan.columns, plan.rows, plan.system, RowPointer(1 + 2 * t, first_extra, per_holder),
-                   RowPointer(2 + 2 * t, first_extra, per_holder));
+                   RowPointer(2 + 2 * t, first_extra, per_holder), format);
     std::uint32_t page = plan.definition_page;
-    for (const std::string& part : DefinitionPages(definition, plan.definition_page)) place(page++, part);
+    for (const std::string& part : DefinitionPages(definition, plan.definition_page, format)) place(page++, part);
     for (std::uint32_t k = 0; k < plan.data.count; ++k) {
-      place(plan.data.first + k, DataPage(plan.pages[k], plan.definition_page));
+      place(plan.data.first + k, DataPage(plan.pages[k], plan.definition_page, format));
     }
   }
   return image;
+}
+
+}  // namespace
+
+std::string JetImage(const Database& db) { return Image(db, Format{}); }
+
+std::string Jet3Image(const Database& db, std::uint16_t code_page) {
+  Format format;
+  format.jet3 = true;
+  format.page_size = 2048;
+  format.data_header = 10;
+  format.code_page = code_page;
+  format.sort_order = code_page == 1251 ? 0x0419 : 0x0409;  // "Cyrillic" or "General"
+  try {
+    return Image(db, format);
+  } catch (const NotInCodePage&) {
+    throw InputError(
+        db.tables.empty() ? 0 : db.tables.front().line,
+        "a table or column name has a character that code page " + std::to_string(code_page) + " does not have");
+  }
 }
 
 }  // namespace ostrolen::mkdb

@@ -1,17 +1,20 @@
 #include "tools/mkdb/mkdb.h"
 
+#include <charconv>
 #include <cstdio>
 #include <fstream>
 #include <iterator>
 #include <ostream>
 #include <sstream>
+#include <string_view>
 
 #include "tools/mkdb/jet.h"
 #include "tools/mkdb/source.h"
 
 namespace ostrolen::mkdb {
 
-int MakeDatabase(const std::string& input, const std::string& output, std::ostream& errors) {
+int MakeDatabase(const std::string& input, const std::string& output, std::ostream& errors,
+                 std::uint16_t jet3_code_page) {
   std::ifstream in(input, std::ios::binary);
   if (!in) {
     errors << input << ": cannot open\n";
@@ -24,7 +27,8 @@ int MakeDatabase(const std::string& input, const std::string& output, std::ostre
   }
   std::string image;
   try {
-    image = JetImage(ParseDescription(text));
+    const Database db = ParseDescription(text);
+    image = jet3_code_page != 0 ? Jet3Image(db, jet3_code_page) : JetImage(db);
   } catch (const InputError& error) {
     errors << input << ':' << error.line() << ": " << error.what() << '\n';
     return 1;
@@ -49,11 +53,17 @@ int MakeDatabase(const std::string& input, const std::string& output, std::ostre
 }
 
 int RunMkdb(int argc, const char* const argv[], std::ostream& errors) {
-  if (argc != 3) {
-    errors << "usage: ostrolen-mkdb INPUT OUTPUT.mdb\n";
-    return 2;
+  if (argc == 3) return MakeDatabase(argv[1], argv[2], errors);
+  if (argc == 5 && std::string_view(argv[1]) == "--jet3") {
+    const std::string_view digits(argv[2]);
+    unsigned code_page = 0;
+    const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), code_page);
+    if (error == std::errc() && end == digits.data() + digits.size() && code_page > 0 && code_page <= 0xFFFF) {
+      return MakeDatabase(argv[3], argv[4], errors, static_cast<std::uint16_t>(code_page));
+    }
   }
-  return MakeDatabase(argv[1], argv[2], errors);
+  errors << "usage: ostrolen-mkdb [--jet3 CODEPAGE] INPUT OUTPUT.mdb\n";
+  return 2;
 }
 
 }  // namespace ostrolen::mkdb

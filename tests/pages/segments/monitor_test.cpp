@@ -10,6 +10,7 @@
 #include "pages/segments/database.h"
 #include "tests/pages/segments/segments_support.h"
 #include "tests/support/press.h"
+#include "tests/support/process.h"
 
 namespace ostrolen::testing {
 namespace {
@@ -25,7 +26,7 @@ std::vector<std::string> Split(const std::string& line) {
 
 // mdb-export's rows of `table`, the header first; empty when mdb-export is not there.
 std::vector<std::vector<std::string>> Export(const std::string& file, const std::string& table) {
-  const std::string command = "mdb-export -Q -d '\t' -e -B -T '%d.%m.%Y %H:%M:%S' '" + file + "' '" + table + "' 2>/dev/null";
+  const std::string command = InLocale() + "mdb-export -Q -d '\t' -e -B -T '%d.%m.%Y %H:%M:%S' '" + file + "' '" + table + "' 2>/dev/null";
   std::vector<std::vector<std::string>> rows;
   FILE* pipe = ::popen(command.c_str(), "r");
   if (pipe == nullptr) return rows;
