@@ -529,6 +529,8 @@
   // For scripts that drive the page: the pages' own answers, and when the page was ready.
   window.ostrolen = {
     ready: performance.now() - started,
+    layout,
+    title,
     press,
     busy: () => busy,
     pressInside: (name) => JSON.parse(call('ostrolen_press', name)),
