@@ -10,6 +10,17 @@ export const root = resolve(new URL('../..', import.meta.url).pathname);
 export const pageFile = process.env.OSTROLEN_WEB_PAGE || join(root, 'build/web/ostrolen.html');
 export const pageUrl = pathToFileURL(pageFile).href;
 
+// The caption of the common error box: the page's file name, cut before its
+// first full stop, every letter after the first in lower case (the desktop
+// takes the program's file name so).
+export function titleOf(file) {
+  let name = file.split('/').pop();
+  const stop = name.indexOf('.');
+  if (stop >= 0) name = name.slice(0, stop);
+  return name.length > 1 ? name[0] + name.slice(1).toLowerCase() : name;
+}
+export const pageTitle = titleOf(pageFile);
+
 export async function launch() {
   const profile = mkdtempSync(join(tmpdir(), 'ostrolen-chromium-'));
   const context = await chromium.launchPersistentContext(profile, {
