@@ -120,7 +120,12 @@
     for (let i = 0; i < binary.length; ++i) bytes[i] = binary.charCodeAt(i);
     return bytes;
   };
-  const readerTimeLimit = 5000;  // as the desktop's reader program
+  // As the desktop's reader program; "#reader-time-limit=MS" after the page's
+  // address sets another (for a very slow machine, or to try the limit).
+  const readerTimeLimit = () => {
+    const match = /reader-time-limit=(\d+)/.exec(location.hash);
+    return match ? Number(match[1]) : 5000;
+  };
 
   function startWorker() {
     const source =
@@ -177,7 +182,7 @@
         database.pending = null;
         stopWorker();
         resolve({ bytes: new Uint8Array(0), failure: 'timed-out' });
-      }, readerTimeLimit);
+      }, readerTimeLimit());
       database.pending = { id, resolve, timer };
       database.worker.postMessage({ id, request, buffer: bytes.buffer }, [bytes.buffer]);
     });
@@ -195,7 +200,7 @@
         const size = answer.bytes.length;
         const pointer = Module._malloc(Math.max(size, 1));
         Module.HEAPU8.set(answer.bytes, pointer);
-        Module._ostrolen_set_outcomes(pointer, size, call('ostrolen_failure_code', answer.failure) | 0, 64);
+        Module._ostrolen_set_outcomes(pointer, size, Module.ccall('ostrolen_failure_code', 'number', ['string'], [answer.failure]), 64);
         Module._free(pointer);
       }
       const journal = JSON.parse(call('ostrolen_press', name));

@@ -352,7 +352,9 @@ std::string Read(const std::string& path, const std::vector<Statement>& statemen
   };
   std::string header(0x20, '\0');
   const double size = ostrolen_reader_header(reinterpret_cast<unsigned char*>(header.data()), 0x20);
-  if (!LooksLikeJet(header, size) || ostrolen_reader_open() == 0) return fail_all(ReadFailure::NotDatabase);
+  if (!LooksLikeJet(header, size)) return fail_all(ReadFailure::NotDatabase);
+  // Past a sound page 0, a file the Access reader cannot open is damaged.
+  if (ostrolen_reader_open() == 0) return fail_all(ReadFailure::DamagedFile);
 
   Fields catalog(nullptr);
   if (!catalog.Ok()) return fail_all(ReadFailure::DamagedFile);
