@@ -534,6 +534,7 @@
   // For scripts that drive the page: the pages' own answers, and when the page was ready.
   window.ostrolen = {
     ready: performance.now() - started,
+    readyAt: performance.now(),
     layout,
     title,
     press,
