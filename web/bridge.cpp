@@ -22,6 +22,7 @@
 #include "web/json.h"
 
 // The text of box `name` as the page shows it; malloc'ed UTF-8.
+// clang-format off
 EM_JS(char*, ostrolen_page_box_text, (const char* name), {
   const text = Module.boxText(UTF8ToString(name));
   const size = lengthBytesUTF8(text) + 1;
@@ -29,6 +30,7 @@ EM_JS(char*, ostrolen_page_box_text, (const char* name), {
   stringToUTF8(text, buffer, size);
   return buffer;
 });
+// clang-format on
 
 namespace ostrolen::web {
 namespace {

@@ -32,45 +32,82 @@ function value(type, v) {
 
 const module = OstrolenModule();
 
+// The last file read, and what was read from it: a file read afresh that
+// holds the same bytes gives the same answers, so its tables' reading is
+// kept (the Access reader is slow on large tables).
+let last = { bytes: null, reader: null, kept: new Map() };
+
+function sameBytes(a, b) {
+  if (!a || a.length !== b.length) return false;
+  if (a.length % 4 === 0 && a.byteOffset % 4 === 0 && b.byteOffset % 4 === 0) {
+    const x = new Uint32Array(a.buffer, a.byteOffset, a.length / 4);
+    const y = new Uint32Array(b.buffer, b.byteOffset, b.length / 4);
+    for (let i = 0; i < x.length; ++i) if (x[i] !== y[i]) return false;
+    return true;
+  }
+  for (let i = 0; i < a.length; ++i) if (a[i] !== b[i]) return false;
+  return true;
+}
+
+function fields(what, name, argument) {
+  const key = `${what}\u0000${name}\u0000${argument}`;
+  if (last.kept.has(key)) return last.kept.get(key);
+  let text = null;
+  try {
+    const reader = last.reader;
+    if (what === 'tables') {
+      text = reader
+        .getTableNames({ normalTables: true, systemTables: true, linkedTables: false })
+        .map((table) => field('t', table))
+        .join('');
+    } else {
+      const table = reader.getTable(name);
+      const columns = table.getColumns();
+      const parts = [];
+      if (what === 'columns') {
+        for (const column of columns) parts.push(field('t', column.name));
+      } else if (what === 'values') {
+        const [list, offset, limit] = argument.split(';');
+        const chosen = list.split(',').map((i) => columns[Number(i)]);
+        const rows = table.getData({
+          columns: chosen.map((c) => c.name),
+          rowOffset: Number(offset),
+          rowLimit: Number(limit),
+        });
+        for (const row of rows) for (const column of chosen) parts.push(value(column.type, row[column.name]));
+      } else if (what === 'row') {
+        const [row] = table.getData({ rowOffset: Number(argument), rowLimit: 1 });
+        if (!row) return null;
+        for (const column of columns) parts.push(value(column.type, row[column.name]));
+      }
+      text = parts.join('');
+    }
+  } catch (e) {
+    text = null;
+  }
+  last.kept.set(key, text);
+  return text;
+}
+
 onmessage = async ({ data }) => {
   const Module = await module;
   try {
     const bytes = new Uint8Array(data.buffer);
-    let reader = null;
+    if (!sameBytes(last.bytes, bytes)) last = { bytes, reader: null, kept: new Map(), opened: undefined };
     Module.mdb = {
       bytes,
       open() {
-        try {
-          reader = new MDBReader(Buffer.from(bytes.buffer, bytes.byteOffset, bytes.length));
-          return true;
-        } catch (e) {
-          return false;
-        }
-      },
-      tables() {
-        try {
-          return reader
-            .getTableNames({ normalTables: true, systemTables: true, linkedTables: false })
-            .map((name) => field('t', name))
-            .join('');
-        } catch (e) {
-          return null;
-        }
-      },
-      table(name) {
-        try {
-          const table = reader.getTable(name);
-          const columns = table.getColumns();
-          const parts = [field('c', String(columns.length))];
-          for (const column of columns) parts.push(field('t', column.name));
-          for (const row of table.getData()) {
-            for (const column of columns) parts.push(value(column.type, row[column.name]));
+        if (last.opened === undefined) {
+          try {
+            last.reader = new MDBReader(Buffer.from(bytes.buffer, bytes.byteOffset, bytes.length));
+            last.opened = true;
+          } catch (e) {
+            last.opened = false;
           }
-          return parts.join('');
-        } catch (e) {
-          return null;
         }
+        return last.opened;
       },
+      fields,
     };
     const answer = Module.ccall('ostrolen_read', 'number', ['string'], [data.request]);
     const size = Module._ostrolen_read_size();

@@ -19,27 +19,35 @@
 #include "pages/segments/query.h"
 
 // The file's size and its first `size` bytes copied to `into`.
+// clang-format off
 EM_JS(double, ostrolen_reader_header, (unsigned char* into, int size), {
   const bytes = Module.mdb.bytes;
   HEAPU8.set(bytes.subarray(0, Math.min(size, bytes.length)), into);
   return bytes.length;
 });
+// clang-format on
 
 // Opens the file; false when the Access reader takes it for no database.
+// clang-format off
 EM_JS(int, ostrolen_reader_open, (), { return Module.mdb.open() ? 1 : 0; });
+// clang-format on
 
-// The tables of the catalog (`table` null), or a table's columns and rows,
-// as fields (see Fields below) in malloc'ed UTF-16 of `length` units; null
-// when they cannot be read.
-EM_JS(char16_t*, ostrolen_reader_fields, (const char* table, int* length), {
-  const text = table ? Module.mdb.table(UTF8ToString(table)) : Module.mdb.tables();
-  if (text === null) return 0;
+// What the worker's script reads from the file, as fields (see Fields below)
+// in malloc'ed UTF-16 of `length` units; null when it cannot be read:
+// "tables" the catalog's tables; "columns" a table's columns; "values" the
+// values of the columns numbered in `argument` ("0,2"), row after row;
+// "row" every value of the row numbered `argument`.
+// clang-format off
+EM_JS(char16_t*, ostrolen_reader_fields, (const char* what, const char* table, const char* argument, int* length), {
+  const text = Module.mdb.fields(UTF8ToString(what), UTF8ToString(table), UTF8ToString(argument));
+  if (text == null) return 0;
   const n = text.length;
   const buffer = _malloc(2 * n + 2);
   for (let i = 0; i < n; ++i) HEAPU16[(buffer >> 1) + i] = text.charCodeAt(i);
   HEAP32[length >> 2] = n;
   return buffer;
 });
+// clang-format on
 
 namespace ostrolen::web {
 namespace {
@@ -91,10 +99,9 @@ std::string FromUtf16(std::u16string_view text) {
 // and the text.
 class Fields {
  public:
-  // The catalog's tables, or the columns and rows of `table`.
-  explicit Fields(const char* table) {
+  Fields(const char* what, const std::string& table = {}, const std::string& argument = {}) {
     int length = 0;
-    data_ = ostrolen_reader_fields(table, &length);
+    data_ = ostrolen_reader_fields(what, table.c_str(), argument.c_str(), &length);
     if (data_ != nullptr) text_ = std::u16string_view(data_, static_cast<std::size_t>(length));
   }
   ~Fields() { std::free(data_); }
@@ -181,7 +188,10 @@ Value MakeValue(char16_t kind, const std::string& text) {
       value.is_false = kind == u'b';
       return value;
     case u'x': value.kind = Value::Kind::Binary; return value;
-    case u't': value.kind = Value::Kind::Text; value.text = text; return value;
+    case u't':
+      value.kind = Value::Kind::Text;
+      value.text = text;
+      return value;
     case u'u': {  // a replication id, as the reader program writes it
       value.kind = Value::Kind::Text;
       value.text = "{";
@@ -255,24 +265,25 @@ struct Pending {
 };
 
 // Every statement on one table in a single pass over its rows in file
-// order; each keeps its first matching row.
+// order; each keeps its first matching row. Only the compared columns are
+// read for every row, and then the rows that matched, whole.
 void RunOnTable(const std::string& found, const std::vector<Statement>& statements,
                 const std::vector<std::size_t>& which, std::vector<std::optional<StatementOutcome>>& outcomes) {
   const std::string& table_name = statements[which.front()].table;
   const auto fail_all = [&](ReadFailure failure) {
-    for (const std::size_t i : which) outcomes[i] = Failed(failure, table_name);
+    for (const std::size_t i : which) {
+      if (!outcomes[i]) outcomes[i] = Failed(failure, table_name);
+    }
   };
-  Fields fields(found.c_str());
   char16_t kind = 0;
   std::string text;
-  if (!fields.Ok() || !fields.Next(kind, text) || kind != u'c') return fail_all(ReadFailure::DamagedTable);
-  const std::size_t count = static_cast<std::size_t>(std::strtoul(text.c_str(), nullptr, 10));
+  Fields columns("columns", found);
   QueryResult shape;
-  for (std::size_t c = 0; c < count; ++c) {
-    if (!fields.Next(kind, text)) return fail_all(ReadFailure::DamagedTable);
-    shape.columns.push_back(text);
-  }
+  while (columns.Ok() && columns.Next(kind, text)) shape.columns.push_back(text);
+  if (!columns.Ok() || !columns.AtEnd()) return fail_all(ReadFailure::DamagedTable);
+
   std::vector<Pending> pending;
+  std::vector<std::size_t> compared;  // the columns read for every row
   for (const std::size_t i : which) {
     Pending p{i, {}};
     bool ok = true;
@@ -295,40 +306,67 @@ void RunOnTable(const std::string& found, const std::vector<Statement>& statemen
         ok = false;
         break;
       }
-      p.tests.emplace_back(column, std::move(*pattern));
+      std::size_t slot = 0;
+      while (slot < compared.size() && compared[slot] != column) ++slot;
+      if (slot == compared.size()) compared.push_back(column);
+      p.tests.emplace_back(slot, std::move(*pattern));
     }
     if (ok) pending.push_back(std::move(p));
   }
-  std::size_t open = pending.size();
-  std::vector<Value> row(count);
-  while (open > 0 && !fields.AtEnd() && count > 0) {
-    for (std::size_t c = 0; c < count; ++c) {
-      if (!fields.Next(kind, text)) {
-        for (const Pending& p : pending) {
-          if (!outcomes[p.index]) outcomes[p.index] = Failed(ReadFailure::DamagedTable, table_name);
-        }
-        return;
-      }
-      row[c] = MakeValue(kind, text);
+  std::vector<std::pair<std::size_t, std::size_t>> found_rows;  // statement, row
+  // A damaged table: the statements whose rows are not read yet fail with it.
+  const auto damaged = [&] {
+    for (const auto& [statement, row] : found_rows) {
+      if (!outcomes[statement]->result.has_row) outcomes[statement].reset();
     }
-    for (Pending& p : pending) {
-      if (outcomes[p.index]) continue;
-      bool match = true;
-      for (const auto& [column, pattern] : p.tests) {
-        const std::optional<std::string> like = LikeText(row[column]);
-        if (!like || !pattern.Matches(*like)) {
-          match = false;
-          break;
+    fail_all(ReadFailure::DamagedTable);
+  };
+  if (!pending.empty() && !shape.columns.empty()) {
+    std::string list;
+    for (const std::size_t column : compared) list += (list.empty() ? "" : ",") + std::to_string(column);
+    std::size_t open = pending.size();
+    std::vector<Value> row(compared.size());
+    // In runs of rows, so that the reading stops (as the reader program's
+    // does) once every statement has its row.
+    constexpr std::size_t kRun = 2048;
+    for (std::size_t first = 0; open > 0; first += kRun) {
+      Fields values("values", found, list + ";" + std::to_string(first) + ";" + std::to_string(kRun));
+      if (!values.Ok()) return damaged();
+      std::size_t r = first;
+      for (; open > 0 && !values.AtEnd(); ++r) {
+        for (Value& value : row) {
+          if (!values.Next(kind, text)) return damaged();
+          value = MakeValue(kind, text);
+        }
+        for (Pending& p : pending) {
+          if (outcomes[p.index]) continue;
+          bool match = true;
+          for (const auto& [slot, pattern] : p.tests) {
+            const std::optional<std::string> like = LikeText(row[slot]);
+            if (!like || !pattern.Matches(*like)) {
+              match = false;
+              break;
+            }
+          }
+          if (!match) continue;
+          outcomes[p.index] = StatementOutcome{};  // found: its row is read below
+          found_rows.emplace_back(p.index, r);
+          --open;
         }
       }
-      if (!match) continue;
-      StatementOutcome outcome;
-      outcome.result = shape;
-      outcome.result.has_row = true;
-      outcome.result.row = row;
-      outcomes[p.index] = std::move(outcome);
-      --open;
+      if (r - first < kRun) break;  // the table's last run
     }
+  }
+  for (const auto& [statement, r] : found_rows) {
+    Fields values("row", found, std::to_string(r));
+    StatementOutcome outcome;
+    outcome.result = shape;
+    outcome.result.has_row = true;
+    while (values.Ok() && outcome.result.row.size() < shape.columns.size() && values.Next(kind, text)) {
+      outcome.result.row.push_back(MakeValue(kind, text));
+    }
+    if (outcome.result.row.size() != shape.columns.size()) return damaged();
+    outcomes[statement] = std::move(outcome);
   }
   for (const Pending& p : pending) {
     if (!outcomes[p.index]) {
@@ -356,7 +394,7 @@ std::string Read(const std::string& path, const std::vector<Statement>& statemen
   // Past a sound page 0, a file the Access reader cannot open is damaged.
   if (ostrolen_reader_open() == 0) return fail_all(ReadFailure::DamagedFile);
 
-  Fields catalog(nullptr);
+  Fields catalog("tables");
   if (!catalog.Ok()) return fail_all(ReadFailure::DamagedFile);
   std::vector<std::string> tables;
   char16_t kind = 0;
