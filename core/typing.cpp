@@ -1,5 +1,7 @@
 #include "core/typing.h"
 
+#include <algorithm>
+#include <array>
 #include <climits>
 #include <cstdlib>
 
@@ -24,12 +26,9 @@ const BoxSpec& Box(const PageLayout& page, int index) { return page.boxes[static
 
 bool IsWordSeparator(char32_t c) {
   // Unicode's white space (as the window's toolkit counts it), then the separators.
-  switch (c) {
-    case 0x20: case 0x85: case 0xA0: case 0x1680: case 0x2028: case 0x2029: case 0x202F: case 0x205F:
-    case 0x3000: return true;
-    case U'-': case U',': case U';': case U':': case U'.': case U'_': case U'/': return true;
-    default: break;
-  }
+  static constexpr std::array<char32_t, 16> kSingles = {0x20,   0x85, 0xA0, 0x1680, 0x2028, 0x2029, 0x202F, 0x205F,
+                                                        0x3000, U'-', U',', U';',   U':',   U'.',   U'_',   U'/'};
+  if (std::find(kSingles.begin(), kSingles.end(), c) != kSingles.end()) return true;
   return (c >= 0x09 && c <= 0x0D) || (c >= 0x2000 && c <= 0x200A);
 }
 

@@ -50,8 +50,8 @@ class Connection {
   // Where the outcomes come from when the reader program cannot be started
   // (the browser page reads the file itself): called with the file and the
   // statements, it answers as Run does. Empty: the reader program.
-  using Runner = std::function<std::vector<StatementOutcome>(const std::string& file,
-                                                             const std::vector<Statement>& statements)>;
+  using Runner =
+      std::function<std::vector<StatementOutcome>(const std::string& file, const std::vector<Statement>& statements)>;
   void SetRunner(Runner runner) { runner_ = std::move(runner); }
 
  private:
