@@ -316,6 +316,7 @@ EMSCRIPTEN_KEEPALIVE int ostrolen_failure_code(const char* name) {
   if (n == "timed-out") return static_cast<int>(ostrolen::ReadFailure::ReaderTimedOut);
   if (n == "missing") return static_cast<int>(ostrolen::ReadFailure::MissingFile);
   if (n == "unreadable") return static_cast<int>(ostrolen::ReadFailure::Unreadable);
+  if (n == "no-access") return static_cast<int>(ostrolen::ReadFailure::NoAccess);
   return static_cast<int>(ostrolen::ReadFailure::ReaderCrashed);
 }
 

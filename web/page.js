@@ -112,7 +112,31 @@
   }
 
   // ---- The database of "Сегменты": the chosen file, or the sample.
-  const database = { file: null, worker: null, pending: null, sequence: 0 };
+  // `file` is what the file chooser gave (a snapshot in some browsers);
+  // `handle`, where the browser has them, reads the file on disk as it is
+  // now, and is kept for the next visit.
+  const database = { file: null, handle: null, worker: null, pending: null, sequence: 0 };
+  const remembered = {
+    open() {
+      return new Promise((resolve, reject) => {
+        const request = indexedDB.open('ostrolen', 1);
+        request.onupgradeneeded = () => request.result.createObjectStore('database');
+        request.onsuccess = () => resolve(request.result);
+        request.onerror = () => reject(request.error);
+      });
+    },
+    async run(mode, work) {
+      const db = await this.open();
+      return new Promise((resolve, reject) => {
+        const transaction = db.transaction('database', mode);
+        const request = work(transaction.objectStore('database'));
+        transaction.oncomplete = () => resolve(request.result);
+        transaction.onerror = () => reject(transaction.error);
+      });
+    },
+    keep: (handle) => remembered.run('readwrite', (store) => store.put(handle, 'file')).catch(() => {}),
+    load: () => remembered.run('readonly', (store) => store.get('file')).catch(() => undefined),
+  };
   const sampleBytes = () => {
     const text = document.getElementById('ostrolen-sample').textContent.trim();
     const binary = atob(text);
@@ -166,11 +190,21 @@
   // Reads the file afresh and answers `request` in the worker, within the time limit.
   async function readDatabase(request) {
     let bytes;
-    if (database.file) {
+    if (database.handle || database.file) {
       try {
-        bytes = new Uint8Array(await database.file.arrayBuffer());
+        let file = database.file;
+        if (database.handle) {
+          // A file remembered from an earlier visit asks for leave to read it again.
+          const options = { mode: 'read' };
+          if ((await database.handle.queryPermission(options)) !== 'granted' &&
+              (await database.handle.requestPermission(options)) !== 'granted') {
+            return { bytes: new Uint8Array(0), failure: 'no-access' };
+          }
+          file = await database.handle.getFile();
+        }
+        bytes = new Uint8Array(await file.arrayBuffer());
       } catch (e) {
-        return { bytes: new Uint8Array(0), failure: 'unreadable' };
+        return { bytes: new Uint8Array(0), failure: e && e.name === 'NotFoundError' ? 'missing' : 'unreadable' };
       }
     } else {
       bytes = sampleBytes();
@@ -499,13 +533,47 @@
     const state = element('div', { class: 'database-state', id: 'DatabaseState', role: 'status' });
     input.setAttribute('aria-label', layout.web.chooseDatabase);
     const show = () => {
-      state.textContent = database.file ? layout.web.chosenDatabase + database.file.name : layout.web.sampleDatabase;
-      state.classList.toggle('sample', !database.file);
+      const chosen = database.handle || database.file;
+      state.textContent = chosen ? layout.web.chosenDatabase + chosen.name : layout.web.sampleDatabase;
+      state.classList.toggle('sample', !chosen);
     };
     input.addEventListener('change', () => {
-      if (input.files && input.files.length) database.file = input.files[0];
+      if (input.files && input.files.length) {
+        database.file = input.files[0];
+        database.handle = null;
+      }
       show();
     });
+    // Where the browser can pick a file to read again later, the chooser
+    // does so; elsewhere it is the plain file input.
+    if (window.showOpenFilePicker) {
+      label.addEventListener('click', async (event) => {
+        event.preventDefault();
+        let handle;
+        try {
+          [handle] = await window.showOpenFilePicker({
+            multiple: false,
+            types: [{ accept: { 'application/x-msaccess': ['.mdb'] } }],
+            excludeAcceptAllOption: false,
+          });
+        } catch (e) {
+          // The operator cancelled; a test driver that intercepts the picker gets the plain chooser.
+          if (e && e.name === 'AbortError' && !/intercept/i.test(e.message)) return;
+          input.click();
+          return;
+        }
+        database.handle = handle;
+        database.file = null;
+        remembered.keep(handle);
+        show();
+      });
+      remembered.load().then((handle) => {
+        if (handle && !database.file && !database.handle) {
+          database.handle = handle;
+          show();
+        }
+      });
+    }
     show();
     chooser.append(input, label, state);
     sheet.append(chooser);
