@@ -187,8 +187,22 @@
     database.worker = null;
   }
 
-  // Reads the file afresh and answers `request` in the worker, within the time limit.
-  async function readDatabase(request) {
+  // Reads the file afresh and answers `request` in the worker, within the
+  // time limit; one reading at a time, in the order they were asked for.
+  let readings = Promise.resolve();
+  function readDatabase(request) {
+    const answer = readings.then(() => readOnce(request));
+    readings = answer.catch(() => {});
+    return answer;
+  }
+  // Reads what a lookup with the boxes as they are would read, and forgets the
+  // answer: the worker keeps what it read while the file stays the same, so
+  // the operator's first lookup on a newly chosen file need not wait for it.
+  function readAhead() {
+    const request = call('ostrolen_request', layout.web.databaseButton);
+    if (request) readDatabase(request);
+  }
+  async function readOnce(request) {
     let bytes;
     if (database.handle || database.file) {
       try {
@@ -541,6 +555,7 @@
       if (input.files && input.files.length) {
         database.file = input.files[0];
         database.handle = null;
+        readAhead();
       }
       show();
     });
@@ -566,6 +581,7 @@
         database.file = null;
         remembered.keep(handle);
         show();
+        readAhead();
       });
       remembered.load().then((handle) => {
         if (handle && !database.file && !database.handle) {
@@ -610,8 +626,10 @@
     pressInside: (name) => JSON.parse(call('ostrolen_press', name)),
   };
   document.documentElement.dataset.ready = 'true';
-  // The reader's worker, started once the window is up, answers the first lookup at once.
+  // The reader's worker, started once the window is up (and readied on the
+  // sample), answers the first lookup at once.
   setTimeout(() => {
     if (!database.worker) database.worker = startWorker();
+    if (!database.handle && !database.file) readAhead();
   }, 0);
 })();

@@ -53,21 +53,33 @@ try {
   // A lookup on the 10,000-row file, chosen as the operator chooses it; the row found comes last.
   await page.click('#tab-TabSheet3');
   await page.click('#tab-TabSheet15');
+  const lookup = (pause) =>
+    page.evaluate(async (pause) => {
+      await new Promise((resolve) => setTimeout(resolve, pause));
+      document.getElementById('Edit329').value = 'ZZ';
+      document.getElementById('Edit330').value = '1';
+      const times = [];
+      for (let i = 0; i < 15; ++i) {
+        const t = performance.now();
+        await window.ostrolen.press('SpeedButton17');
+        times.push(performance.now() - t);
+      }
+      const lines = [...document.getElementById('ListBox10').children].map((l) => l.textContent);
+      return { times, lines };
+    }, pause);
+  // Pressed at once after the choice, the lookup waits for the page's reading ahead;
+  // pressed a second later, as after typing the segment and the step, it does not.
   await page.setInputFiles('#DatabaseFile', big);
-  const lookup = await page.evaluate(async () => {
-    document.getElementById('Edit329').value = 'ZZ';
-    document.getElementById('Edit330').value = '1';
-    const times = [];
-    for (let i = 0; i < 15; ++i) {
-      const t = performance.now();
-      await window.ostrolen.press('SpeedButton17');
-      times.push(performance.now() - t);
-    }
-    const lines = [...document.getElementById('ListBox10').children].map((l) => l.textContent);
-    return { times, lines };
-  });
-  if (!lookup.lines.includes('Программа искомого шага')) throw new Error(`the lookup did not find its row: ${lookup.lines}`);
-  console.log(`lookup on 10,000 rows: first ${ms(lookup.times[0])}, median ${ms(median(lookup.times))}, worst ${ms(Math.max(...lookup.times))} (limit 50 ms)`);
+  const atOnce = await lookup(0);
+  await page.setInputFiles('#DatabaseFile', []);
+  await page.setInputFiles('#DatabaseFile', big.replace(/dbveltra\.mdb$/, 'copy.mdb'));
+  const later = await lookup(1000);
+  for (const run of [atOnce, later]) {
+    if (!run.lines.includes('Программа искомого шага')) throw new Error(`the lookup did not find its row: ${run.lines}`);
+  }
+  console.log(`lookup on 10,000 rows: pressed at once after choosing the file ${ms(atOnce.times[0])}, ` +
+    `a second after ${ms(later.times[0])}, again on the same file median ${ms(median(later.times.slice(1)))}, ` +
+    `worst ${ms(Math.max(...later.times.slice(1)))} (limit 50 ms)`);
   if (page.errors.length) console.log(`page errors: ${page.errors}`);
 } finally {
   await close();
