@@ -39,6 +39,8 @@ namespace {
 // must be given: it cannot look into the folder it was opened from.
 constexpr std::string_view kChooseDatabase = "Выбрать файл базы…";
 constexpr std::string_view kChosenDatabase = "Запрос читает файл ";
+// The item of a result list's context menu, as in the window.
+constexpr std::string_view kCopyLines = "Копировать";
 constexpr std::string_view kSampleDatabase = "Пока файл не выбран, отвечает образец базы данных, а не справочная база";
 
 // The button whose page reads the reference database.
@@ -174,6 +176,7 @@ std::string LayoutJson() {
   out.Key("chooseDatabase").String(kChooseDatabase);
   out.Key("chosenDatabase").String(kChosenDatabase);
   out.Key("sampleDatabase").String(kSampleDatabase);
+  out.Key("copyLines").String(kCopyLines);
   out.Close('}');
   out.Key("pages").Open('[');
   for (const PageLayout* page : AllPages()) WritePage(out, *page);

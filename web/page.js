@@ -385,6 +385,40 @@
     event.clipboardData.setData('text/plain', copiedLines(list));
   });
 
+  // The context menu of a result list: "Копировать" copies as Ctrl+C does.
+  // Each line is an element of its own, so that more items about a line can join it.
+  function listMenu(event) {
+    const list = event.currentTarget;
+    event.preventDefault();
+    list.focus();
+    const line = event.target.closest('.line');
+    if (line && line.getAttribute('aria-selected') !== 'true') listClick({ currentTarget: list, target: line });
+    document.querySelector('.menu')?.remove();
+    const item = element('div', { class: 'menu-item', role: 'menuitem', tabIndex: -1, textContent: layout.web.copyLines });
+    const menu = element('div', { class: 'menu', role: 'menu' }, [item]);
+    menu.style.left = px(event.clientX + window.scrollX);
+    menu.style.top = px(event.clientY + window.scrollY);
+    const closeMenu = () => {
+      menu.remove();
+      document.removeEventListener('mousedown', outside, true);
+      list.focus();
+    };
+    const outside = (e) => {
+      if (!menu.contains(e.target)) closeMenu();
+    };
+    item.addEventListener('click', () => {
+      closeMenu();
+      if (list.children.length) document.execCommand('copy');
+    });
+    menu.addEventListener('keydown', (e) => {
+      if (e.key === 'Escape') closeMenu();
+      if (e.key === 'Enter' || e.key === ' ') item.click();
+    });
+    document.addEventListener('mousedown', outside, true);
+    document.body.append(menu);
+    item.focus();
+  }
+
   // ---- The window.
   function buildPage(page, sheet) {
     let width = 0;
@@ -452,6 +486,7 @@
       });
       list.style.setProperty('--line-height', px(spec.lineHeight));
       list.addEventListener('click', listClick);
+      list.addEventListener('contextmenu', listMenu);
       lists.set(spec.name, list);
       sheet.append(list);
       grow(spec.x + spec.width, spec.y + spec.height);

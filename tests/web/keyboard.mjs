@@ -174,6 +174,34 @@ try {
   equal(await focused(), 'Edit329', 'Backspace in the empty box goes back into the wide box');
   equal(await texts(['Edit329', 'Edit330']), ['3', ''], '... deleting its last character');
 
+  // ---- УСК: wide boxes, each row with its own button; Enter presses the row's.
+  await tab('TabSheet3', 'TabSheet14');
+  await focus('Edit340');
+  await page.keyboard.type('12345');
+  await page.keyboard.press('ArrowRight');
+  equal(await focused(), 'Edit342', 'Right at the end of a wide box goes on');
+  await page.keyboard.type('0F0F');
+  await page.keyboard.press('Enter');
+  await idle();
+  const usk = await cliPress('SpeedButton20', ['Edit340', 'Edit342', 'Edit343']);
+  equal(await lines('ListBox11'), usk.lines, "Enter in a row of УСК presses that row's button, as ostrolen-cli shows");
+  check(usk.lines.length > 0 || usk.messages.length > 0, 'the УСК row gives lines or a report');
+
+  // ---- The list's context menu copies too.
+  await tab('TabSheet2', 'TabSheet8');
+  await page.click('#ListBox7 > .line:nth-child(3)');
+  await page.click('#ListBox7 > .line:nth-child(3)', { button: 'right' });
+  const menu = await page.waitForSelector('[role="menu"]');
+  const items = await menu.evaluate((m) => [...m.querySelectorAll('[role="menuitem"]')].map((i) => i.textContent));
+  equal(items, ['Копировать'], 'the context menu of a list offers to copy');
+  const copied = page.evaluate(
+    () =>
+      new Promise((resolve) =>
+        window.addEventListener('copy', (event) => resolve(event.clipboardData.getData('text/plain')), { once: true })));
+  await page.click('[role="menuitem"]');
+  equal(await copied, (await lines('ListBox7'))[2], 'the context menu copies the selected line');
+  check((await page.$('[role="menu"]')) === null, 'the menu closes');
+
   // ---- The about box, twice; the pages unchanged.
   const before = await page.evaluate(() => [...document.querySelectorAll('input.box')].map((b) => b.value).join('|'));
   for (let i = 0; i < 2; ++i) {
