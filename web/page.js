@@ -659,6 +659,12 @@
     press,
     busy: () => busy,
     pressInside: (name) => JSON.parse(call('ostrolen_press', name)),
+    // The chosen file's (or the sample's) answer to a request of the reader
+    // program's form, as the reader program would write it.
+    read: async (request) => {
+      const answer = await readDatabase(request);
+      return { bytes: Array.from(answer.bytes), failure: answer.failure };
+    },
   };
   document.documentElement.dataset.ready = 'true';
   // The reader's worker, started once the window is up (and readied on the
