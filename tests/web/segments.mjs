@@ -16,7 +16,7 @@ const work = mkdtempSync(join(tmpdir(), 'ostrolen-segments-'));
 // Every segment and step the fixtures hold, and texts that try LIKE's corners.
 const segments = ['0', '12', '3C', '3c', '3D', '3E', '3F', '4C', '3', 'E1', 'N1', "7'", '5B', '5A', '*', 'Ж1', 'ж1', 'S1',
   '', '%', '_', '1%', '[', '[]', '[!', 'zz', '99'];
-const steps = ['1', '5', '6', '7', '', "1'", '%', '_', '[', '0', '2', '3'];
+const steps = ['1', '5', '6', '7', '', "1'", '%', '_', '[', '2'];
 const lookups = [];
 for (const segment of segments) for (const step of steps) lookups.push([segment, step]);
 // The files made for one failure need fewer.
