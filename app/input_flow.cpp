@@ -9,9 +9,10 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
-#include <algorithm>
-#include <climits>
-#include <cstdlib>
+#include <string>
+#include <string_view>
+
+#include "core/typing.h"
 
 namespace ostrolen {
 namespace {
@@ -41,18 +42,12 @@ bool PlainArrow(const QKeyEvent* key) {
 
 }  // namespace
 
-bool IsWordSeparator(QChar c) {
-  static const QString kSeparators = QStringLiteral("-,;:._/");
-  return c.isSpace() || kSeparators.contains(c);
-}
+bool IsWordSeparator(QChar c) { return IsWordSeparator(static_cast<char32_t>(c.unicode())); }
 
 QStringList SpreadCharacters(const QString& text) {
   QStringList characters;
-  for (const char32_t code : text.toUcs4()) {
-    const QString character = QString::fromUcs4(&code, 1);
-    if (character.size() == 1 && IsWordSeparator(character.at(0))) continue;
-    if (code < 0x20 || code == 0x7F) continue;  // line breaks and other controls of a copied text
-    characters << character;
+  for (const std::string& character : SpreadCharacters(std::string_view(text.toStdString()))) {
+    characters << QString::fromStdString(character);
   }
   return characters;
 }
@@ -73,11 +68,9 @@ InputFlow::InputFlow(const PageLayout& page, std::vector<QLineEdit*> boxes, std:
   }
 }
 
-bool InputFlow::IsInput(int index) const {
-  return boxes_[static_cast<std::size_t>(index)].spec->role == BoxRole::Input;
-}
+bool InputFlow::IsInput(int index) const { return IsInputBox(page_, index); }
 
-bool InputFlow::IsSingle(int index) const { return boxes_[static_cast<std::size_t>(index)].spec->max_length == 1; }
+bool InputFlow::IsSingle(int index) const { return IsSingleBox(page_, index); }
 
 int InputFlow::IndexOf(const QObject* edit) const {
   for (std::size_t i = 0; i < boxes_.size(); ++i) {
@@ -86,84 +79,30 @@ int InputFlow::IndexOf(const QObject* edit) const {
   return -1;
 }
 
-int InputFlow::Previous(int index) const {
-  for (int i = index - 1; i >= 0; --i) {
-    if (IsInput(i)) return i;
-  }
-  return -1;
-}
+int InputFlow::Previous(int index) const { return PreviousInputBox(page_, index); }
 
-int InputFlow::Next(int index) const {
-  for (int i = index + 1; i < static_cast<int>(boxes_.size()); ++i) {
-    if (IsInput(i)) return i;
-  }
-  return -1;
-}
+int InputFlow::Next(int index) const { return NextInputBox(page_, index); }
 
-int InputFlow::NextOfPress(int index) const {
-  const int next = Next(index);
-  if (next < 0 || EnterButton(boxes_[static_cast<std::size_t>(next)].edit) !=
-                      EnterButton(boxes_[static_cast<std::size_t>(index)].edit)) {
-    return -1;
-  }
-  return next;
-}
+int InputFlow::NextOfPress(int index) const { return NextBoxOfPress(page_, index); }
 
-int InputFlow::RowNeighbour(int index, int step) const {
-  const BoxSpec& from = *boxes_[static_cast<std::size_t>(index)].spec;
-  // The nearest row in that direction that holds an input box.
-  int row_y = step < 0 ? INT_MIN : INT_MAX;
-  bool found = false;
-  for (int i = 0; i < static_cast<int>(boxes_.size()); ++i) {
-    if (!IsInput(i)) continue;
-    const int y = boxes_[static_cast<std::size_t>(i)].spec->y;
-    if (step < 0 ? (y < from.y && y > row_y) : (y > from.y && y < row_y)) {
-      row_y = y;
-      found = true;
-    }
-  }
-  if (!found) return -1;
-  const int middle = from.x + from.width / 2;
-  int best = -1;
-  int best_distance = INT_MAX;
-  for (int i = 0; i < static_cast<int>(boxes_.size()); ++i) {
-    const BoxSpec& spec = *boxes_[static_cast<std::size_t>(i)].spec;
-    if (!IsInput(i) || spec.y != row_y) continue;
-    const int distance = std::abs(spec.x + spec.width / 2 - middle);
-    if (distance < best_distance) {
-      best = i;
-      best_distance = distance;
-    }
-  }
-  return best;
-}
+int InputFlow::RowNeighbour(int index, int step) const { return ostrolen::RowNeighbour(page_, index, step); }
 
 QString InputFlow::EnterButton(const QLineEdit* box) const {
-  const int index = IndexOf(box);
-  if (index >= 0 && !boxes_[static_cast<std::size_t>(index)].spec->enter_button.empty()) {
-    return QString::fromStdString(boxes_[static_cast<std::size_t>(index)].spec->enter_button);
-  }
-  return page_.buttons.empty() ? QString() : QString::fromStdString(page_.buttons.front().name);
+  return QString::fromStdString(ostrolen::EnterButton(page_, IndexOf(box)));
 }
 
 void InputFlow::Paste(QLineEdit* box, const QString& text) {
-  int index = IndexOf(box);
-  if (index < 0 || !IsInput(index)) return;
-  if (!IsSingle(index)) {
+  const int index = IndexOf(box);
+  const PastePlan plan = PlanPaste(page_, index, text.toStdString());
+  if (plan.plain) {
     // Exactly what a paste into a plain box does: the text at the cursor, cut at the maximum length.
     box->insert(text);
     return;
   }
-  int last = -1;
-  for (const QString& character : SpreadCharacters(text)) {
-    if (index < 0 || !IsSingle(index)) break;  // past the last box, or into a wider box: the rest is dropped
-    boxes_[static_cast<std::size_t>(index)].edit->setText(character);
-    last = index;
-    index = NextOfPress(index);
+  for (const PastePlan::Write& write : plan.writes) {
+    boxes_[static_cast<std::size_t>(write.box)].edit->setText(QString::fromStdString(write.text));
   }
-  if (last < 0) return;
-  const int focus = NextOfPress(last) >= 0 ? NextOfPress(last) : last;
-  FocusBox(boxes_[static_cast<std::size_t>(focus)].edit, Caret::All);
+  if (plan.focus >= 0) FocusBox(boxes_[static_cast<std::size_t>(plan.focus)].edit, Caret::All);
 }
 
 bool InputFlow::KeyPressed(int index, QKeyEvent* key) {

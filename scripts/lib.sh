@@ -8,6 +8,9 @@ JOBS=$(nproc 2>/dev/null || echo 2)
 BUILD_PACKAGES=(build-essential cmake ninja-build pkg-config git qt6-base-dev libgl-dev
   mdbtools mdbtools-dev fonts-liberation fonts-dejavu-core)
 TEST_PACKAGES=(libgtest-dev libgmock-dev xvfb xauth)
+# What the browser page needs besides: emscripten (which brings node), the
+# native tools that make its sample database, and fonts of the page face.
+WEB_PACKAGES=(build-essential cmake ninja-build pkg-config mdbtools-dev emscripten fonts-liberation)
 
 # Installs the Debian packages that are not installed yet, non-interactively.
 ensure_packages() {
@@ -48,4 +51,15 @@ configure_and_build() {
     cmake -S "$ROOT" -B "$dir" -G Ninja "$@" >&2
   fi
   cmake --build "$dir" -j "$JOBS" >&2
+}
+
+# node and npm, from Debian unless some other node is there already; then
+# the npm packages of package-lock.json (the worker's Access reader, its
+# bundler, the browser driver of the tests), when they are not installed yet.
+ensure_node_modules() {
+  command -v node >/dev/null || ensure_packages nodejs
+  command -v npm >/dev/null || ensure_packages npm
+  if [ ! -f "$ROOT/node_modules/.package-lock.json" ] || [ "$ROOT/package-lock.json" -nt "$ROOT/node_modules/.package-lock.json" ]; then
+    (cd "$ROOT" && npm ci --no-audit --no-fund --loglevel=error >&2)
+  fi
 }

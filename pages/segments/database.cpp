@@ -165,6 +165,7 @@ Connection::Connection(std::string file, std::chrono::milliseconds time_limit)
     : file_(std::move(file)), time_limit_(time_limit) {}
 
 std::vector<StatementOutcome> Connection::Run(const std::vector<Statement>& statements) {
+  if (runner_) return runner_(file_, statements);
   std::vector<StatementOutcome> outcomes;
   const auto rest = [&](ReadFailure failure, std::string_view name) {
     while (outcomes.size() < statements.size()) outcomes.push_back(Failed(failure, name));

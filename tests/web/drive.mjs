@@ -1,0 +1,121 @@
+// Driving the page as the operator does (setting box texts, clicking
+// buttons, answering each message box with OK), and the same sessions run
+// by ostrolen-cli, both written down as the command-line runner's records.
+import { execFile } from 'node:child_process';
+import { join } from 'node:path';
+import { root } from './browser.mjs';
+
+export const cli = process.env.OSTROLEN_CLI || join(root, 'build/test/bin/ostrolen-cli');
+
+// A session: [{button, settings: [[box, text], ...]}, ...], as one run of
+// `ostrolen-cli press ...` takes it.
+export function cliArguments(session) {
+  const args = [];
+  for (const { button, settings } of session) {
+    args.push('press', button);
+    for (const [box, text] of settings) args.push(`${box}=${text}`);
+  }
+  return args;
+}
+
+const unescape = (text) =>
+  text.replace(/\\(.)/g, (_, c) => ({ '\\': '\\', t: '\t', n: '\n', r: '\r' })[c] ?? `\\${c}`);
+
+// ostrolen-cli's records of a session, one object a press.
+export function runCli(session, options = {}) {
+  return new Promise((resolve, reject) => {
+    execFile(cli, cliArguments(session), { encoding: 'utf8', maxBuffer: 1 << 24, ...options }, (error, stdout, stderr) => {
+      if (error) return reject(new Error(`ostrolen-cli ${error.code}: ${stderr}`));
+      const presses = [];
+      for (const record of stdout.split('\n')) {
+        if (record === '') continue;
+        const [kind, ...fields] = record.split('\t');
+        if (kind === 'press') presses.push({ button: fields[0], messages: [], boxes: [], lines: [] });
+        else if (kind === 'report' || kind === 'error') presses.at(-1).messages.push([kind, unescape(fields[0])]);
+        else if (kind === 'box') presses.at(-1).boxes.push([fields[0], unescape(fields[1])]);
+        else if (kind === 'line') presses.at(-1).lines.push(unescape(fields[0]));
+        else return reject(new Error(`unknown record ${record}`));
+      }
+      resolve(presses);
+    });
+  });
+}
+
+// Runs sessions in the page, each from the window's starting state, and
+// gives each press's message boxes (kind, caption, text), changed boxes and
+// list lines, read from the DOM. The page must have opened no message box.
+export function runInPage(page, sessions) {
+  return page.evaluate(async (sessions) => {
+    const yieldTask = () => new Promise((resolve) => setTimeout(resolve, 0));
+    const inputs = [...document.querySelectorAll('input.box')];
+    const number = (name) => Number(name.replace(/^\D+/, ''));
+    const layout = window.ostrolen.layout;
+    const listOf = new Map();
+    for (const p of layout.pages) for (const b of p.buttons) listOf.set(b.name, p.lists[0]?.name);
+    const results = [];
+    for (const session of sessions) {
+      // The window as it starts: boxes empty but the fixed ones, lists empty.
+      for (const input of inputs) if (!input.readOnly) input.value = '';
+      for (const list of document.querySelectorAll('.list')) list.replaceChildren();
+      const presses = [];
+      for (const { button, settings } of session) {
+        for (const [box, text] of settings) document.getElementById(box).value = text;
+        const before = new Map(inputs.map((input) => [input.id, input.value]));
+        const messages = [];
+        const element = document.getElementById(button);
+        // The page answers its clicks in turn: wait for the previous one.
+        while (window.ostrolen.busy()) await yieldTask();
+        element.click();
+        for (;;) {
+          const open = document.querySelectorAll('dialog[open]');
+          if (open.length > 1) throw new Error('two message boxes open at once');
+          if (open.length === 1) {
+            const dialog = open[0];
+            const caption = document.getElementById(dialog.getAttribute('aria-labelledby')).textContent;
+            const text = document.getElementById(dialog.getAttribute('aria-describedby')).textContent;
+            const oks = dialog.querySelectorAll('button');
+            if (oks.length !== 1) throw new Error('a message box without exactly one button');
+            messages.push([dialog.dataset.kind, caption, text]);
+            oks[0].click();
+            await yieldTask();
+            continue;
+          }
+          if (!window.ostrolen.busy()) break;
+          await yieldTask();
+        }
+        const boxes = inputs
+          .filter((input) => input.value !== before.get(input.id))
+          .sort((a, b) => number(a.id) - number(b.id))
+          .map((input) => [input.id, input.value]);
+        const list = listOf.get(button);
+        const lines = list ? [...document.getElementById(list).children].map((line) => line.textContent) : [];
+        presses.push({ button, messages, boxes, lines });
+      }
+      results.push(presses);
+    }
+    return results;
+  }, sessions);
+}
+
+// Compares the page's presses with the command-line runner's; the first difference, or null.
+export function difference(pagePresses, cliPresses, title) {
+  if (pagePresses.length !== cliPresses.length) return `${pagePresses.length} presses in the page, ${cliPresses.length} by ostrolen-cli`;
+  for (let i = 0; i < cliPresses.length; ++i) {
+    const p = pagePresses[i];
+    const c = cliPresses[i];
+    const messages = p.messages.map(([kind, caption, text]) => {
+      const expected = kind === 'report' ? 'Ошибка!!!' : title;
+      return caption === expected ? [kind, text] : [kind, `caption ${JSON.stringify(caption)}: ${text}`];
+    });
+    for (const [what, a, b] of [
+      ['message boxes', messages, c.messages],
+      ['boxes', p.boxes, c.boxes],
+      ['lines', p.lines, c.lines],
+    ]) {
+      if (JSON.stringify(a) !== JSON.stringify(b)) {
+        return `press ${i + 1} (${c.button}): ${what} differ:\n  page: ${JSON.stringify(a)}\n  cli:  ${JSON.stringify(b)}`;
+      }
+    }
+  }
+  return null;
+}

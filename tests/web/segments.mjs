@@ -1,0 +1,115 @@
+// "Запрос" in the browser page: before a file is chosen the sample answers
+// (and the page says so); on fixture files chosen through the file chooser
+// the lookup gives the lines and errors of ostrolen-cli on the same file;
+// a damaged file gives an error box and the page goes on working.
+import { copyFileSync, mkdtempSync, readFileSync, readdirSync, rmSync, writeFileSync } from 'node:fs';
+import { tmpdir } from 'node:os';
+import { join } from 'node:path';
+import { launch, openPage, pageTitle, root } from './browser.mjs';
+import { check, equal, finish } from './check.mjs';
+import { difference, runCli, runInPage } from './drive.mjs';
+
+const fixtures = process.env.OSTROLEN_SEGMENT_FIXTURES || join(root, 'build/test/tests/pages/segments/fixtures');
+const sample = process.env.OSTROLEN_WEB_SAMPLE || join(root, 'build/web/native/sample/dbveltra.mdb');
+const work = mkdtempSync(join(tmpdir(), 'ostrolen-segments-'));
+
+// Every segment and step the fixtures hold, and texts that try LIKE's corners.
+const segments = ['0', '12', '3C', '3c', '3D', '3E', '3F', '4C', '3', 'E1', 'N1', "7'", '5B', '5A', '*', 'Ж1', 'ж1', 'S1',
+  '', '%', '_', '1%', '[', '[]', '[!', 'zz', '99'];
+const steps = ['1', '5', '6', '7', '', "1'", '%', '_', '[', '2'];
+const lookups = [];
+for (const segment of segments) for (const step of steps) lookups.push([segment, step]);
+// The files made for one failure need fewer.
+const fewer = lookups.filter(([segment, step]) => ['12', '3C', '3D', '3E', 'E1', '%', '['].includes(segment) && ['1', '5', '7', '['].includes(step));
+
+const session = (pairs) =>
+  pairs.map(([segment, step]) => ({ button: 'SpeedButton17', settings: [['Edit329', segment], ['Edit330', step]] }));
+
+// ostrolen-cli's lookups on `file`, put where it reads it.
+async function onDesktop(file, pairs) {
+  const folder = mkdtempSync(join(work, 'cli-'));
+  if (file) copyFileSync(file, join(folder, 'dbveltra.mdb'));
+  return runCli(session(pairs), { cwd: folder });
+}
+
+async function compare(page, file, pairs, what) {
+  const [[inPage], desktop] = await Promise.all([runInPage(page, [session(pairs)]), onDesktop(file, pairs)]);
+  const diff = difference(inPage, desktop, pageTitle);
+  check(diff === null, what, diff);
+  return { inPage, desktop };
+}
+
+// Chooses `file` as the operator does: the chooser beside "Запрос", then the file.
+async function choose(page, file) {
+  const [chooser] = await Promise.all([page.waitForEvent('filechooser'), page.click('.database .choose')]);
+  await chooser.setFiles(file);
+  await page.waitForFunction((name) => document.getElementById('DatabaseState').textContent.endsWith(name),
+    file.split('/').pop());
+}
+
+const state = (page) => page.evaluate(() => document.getElementById('DatabaseState').textContent);
+
+const { context, close } = await launch();
+try {
+  const page = await openPage(context);
+  const sampleState = await state(page);
+  check(sampleState !== '', 'before a file is chosen, the page says the sample answers', sampleState);
+  const { desktop } = await compare(page, sample, lookups, 'the sample answers as it does on the desktop');
+  check(desktop.some((p) => p.lines.length > 3), 'the sample gives lines');
+
+  const files = readdirSync(fixtures).filter((f) => f.endsWith('.mdb')).sort();
+  check(files.length >= 5, 'the fixture databases are there', fixtures);
+  for (const name of files) {
+    const file = join(fixtures, name);
+    await choose(page, file);
+    check((await state(page)).includes(name), `the page names the chosen ${name}`);
+    const pairs = name === 'lookup.mdb' || name === 'names.mdb' ? lookups : fewer;
+    const { desktop: result } = await compare(page, file, pairs, `${name}: the lines and errors of the desktop`);
+    const errors = result.flatMap((p) => p.messages).length;
+    const lines = result.flatMap((p) => p.lines).length;
+    console.log(`${name}: ${pairs.length} lookups, ${lines} lines, ${errors} error boxes`);
+  }
+
+  // The file is read afresh at every press: a new file under the chosen name answers.
+  const lookup = join(fixtures, 'lookup.mdb');
+  const chosen = join(work, 'dbveltra.mdb');
+  copyFileSync(lookup, chosen);
+  await choose(page, chosen);
+  await compare(page, lookup, [['12', '1']], 'a chosen copy answers');
+
+  // Damaged files: error boxes, and the next press works.
+  const bytes = readFileSync(lookup);
+  const damaged = [
+    ['truncated.mdb', bytes.subarray(0, 6000)],
+    ['empty.mdb', Buffer.alloc(0)],
+    ['not-access.mdb', Buffer.from('Just some text, not a database at all.\n'.repeat(100))],
+    ['zeroed-pages.mdb', Buffer.concat([bytes.subarray(0, 4096), Buffer.alloc(bytes.length - 4096)])],
+    ['scrambled.mdb', Buffer.from(bytes.map((b, i) => (i > 4096 && i % 7 === 3 ? b ^ 0x5a : b)))],
+  ];
+  for (const [name, content] of damaged) {
+    const file = join(work, name);
+    writeFileSync(file, content);
+    await choose(page, file);
+    const [inPage] = await runInPage(page, [session([['12', '1'], ['3D', '7']])]);
+    const boxes = inPage.flatMap((p) => p.messages);
+    check(boxes.length >= 1 && boxes.every(([kind]) => kind === 'error'), `${name}: an error box`, JSON.stringify(inPage));
+    const desktop = await onDesktop(file, [['12', '1'], ['3D', '7']]);
+    const diff = difference(inPage, desktop, pageTitle);
+    if (diff) console.log(`${name}: the page and the desktop differ (not a failure for a damaged file):\n  ${diff}`);
+    await choose(page, lookup);
+    await compare(page, lookup, [['12', '1'], ['3D', '7']], `${name}: the next press works`);
+  }
+  // A reading that runs out of time: the worker is ended, an error box says
+  // so, and the next press (with a new worker) answers.
+  await page.evaluate(() => (location.hash = 'reader-time-limit=0'));
+  const [late] = await runInPage(page, [session([['12', '1']])]);
+  check(late[0].messages.length === 1 && late[0].messages[0][0] === 'error' && late[0].messages[0][2].includes('не завершилось вовремя'),
+    'a reading past its time limit ends in an error box', JSON.stringify(late));
+  await page.evaluate(() => (location.hash = ''));
+  await compare(page, lookup, [['12', '1'], ['3D', '7']], 'after a time-out the next press works');
+  equal(page.errors, [], 'no script errors');
+} finally {
+  await close();
+  rmSync(work, { recursive: true, force: true });
+}
+finish('segments');

@@ -1,0 +1,120 @@
+// The worker that reads the chosen Access file for the page "Сегменты".
+// It runs the compiled reader (web/reader.cpp), which asks this script for
+// the file's tables; the Access format itself is read by mdb-reader. A file
+// that upsets either costs this worker only: the page ends it at a crash
+// or after its time limit, and starts a new one for the next lookup.
+import { Buffer } from 'buffer';
+import MDBReader from 'mdb-reader';
+
+globalThis.Buffer = Buffer;
+
+// A field as the compiled reader takes it: kind, length in UTF-16 units, ":", text.
+const field = (kind, text) => kind + text.length + ':' + text;
+
+function value(type, v) {
+  if (v === null || v === undefined) return 'n0:';
+  switch (type) {
+    case 'boolean': return v ? 'B0:' : 'b0:';
+    case 'byte':
+    case 'integer':
+    case 'long': return field('i', String(v));
+    case 'float': return field('f', String(v));
+    case 'double': return field('d', String(v));
+    case 'datetime': return field('D', String(v.getTime()));
+    case 'currency': return field('m', String(v));
+    case 'numeric': return field('N', String(v));
+    case 'text':
+    case 'memo': return field('t', String(v));
+    case 'repid': return field('u', String(v));
+    default: return 'x0:';  // binary, OLE, attachments: no text at all
+  }
+}
+
+const module = OstrolenModule();
+
+// The last file read, and what was read from it: a file read afresh that
+// holds the same bytes gives the same answers, so its tables' reading is
+// kept (the Access reader is slow on large tables).
+let last = { bytes: null, reader: null, kept: new Map() };
+
+function sameBytes(a, b) {
+  if (!a || a.length !== b.length) return false;
+  if (a.length % 4 === 0 && a.byteOffset % 4 === 0 && b.byteOffset % 4 === 0) {
+    const x = new Uint32Array(a.buffer, a.byteOffset, a.length / 4);
+    const y = new Uint32Array(b.buffer, b.byteOffset, b.length / 4);
+    for (let i = 0; i < x.length; ++i) if (x[i] !== y[i]) return false;
+    return true;
+  }
+  for (let i = 0; i < a.length; ++i) if (a[i] !== b[i]) return false;
+  return true;
+}
+
+function fields(what, name, argument) {
+  const key = `${what}\u0000${name}\u0000${argument}`;
+  if (last.kept.has(key)) return last.kept.get(key);
+  let text = null;
+  try {
+    const reader = last.reader;
+    if (what === 'tables') {
+      text = reader
+        .getTableNames({ normalTables: true, systemTables: true, linkedTables: false })
+        .map((table) => field('t', table))
+        .join('');
+    } else {
+      const table = reader.getTable(name);
+      const columns = table.getColumns();
+      const parts = [];
+      if (what === 'columns') {
+        for (const column of columns) parts.push(field('t', column.name));
+      } else if (what === 'values') {
+        const [list, offset, limit] = argument.split(';');
+        const chosen = list.split(',').map((i) => columns[Number(i)]);
+        const rows = table.getData({
+          columns: chosen.map((c) => c.name),
+          rowOffset: Number(offset),
+          rowLimit: Number(limit),
+        });
+        for (const row of rows) for (const column of chosen) parts.push(value(column.type, row[column.name]));
+      } else if (what === 'row') {
+        const [row] = table.getData({ rowOffset: Number(argument), rowLimit: 1 });
+        if (!row) return null;
+        for (const column of columns) parts.push(value(column.type, row[column.name]));
+      }
+      text = parts.join('');
+    }
+  } catch (e) {
+    text = null;
+  }
+  last.kept.set(key, text);
+  return text;
+}
+
+onmessage = async ({ data }) => {
+  const Module = await module;
+  try {
+    const bytes = new Uint8Array(data.buffer);
+    if (!sameBytes(last.bytes, bytes)) last = { bytes, reader: null, kept: new Map(), opened: undefined };
+    Module.mdb = {
+      bytes,
+      open() {
+        if (last.opened === undefined) {
+          try {
+            last.reader = new MDBReader(Buffer.from(bytes.buffer, bytes.byteOffset, bytes.length));
+            last.opened = true;
+          } catch (e) {
+            last.opened = false;
+          }
+        }
+        return last.opened;
+      },
+      fields,
+    };
+    const answer = Module.ccall('ostrolen_read', 'number', ['string'], [data.request]);
+    const size = Module._ostrolen_read_size();
+    const out = Module.HEAPU8.slice(answer, answer + size);
+    Module.mdb = null;
+    postMessage({ id: data.id, bytes: out.buffer }, [out.buffer]);
+  } catch (e) {
+    postMessage({ id: data.id, crashed: true, message: String(e) });
+  }
+};

@@ -1,0 +1,676 @@
+// The window in a browser page: built from the page declarations that the
+// compiled pages hand over, every press run by the same handlers. Nothing
+// here knows a page, a box or a text of its own: all of them come from the
+// declarations.
+'use strict';
+
+(async () => {
+  const started = performance.now();
+  const Module = await OstrolenModule();
+  const call = (name, ...args) =>
+    Module.ccall(name, 'string', args.map((a) => (typeof a === 'number' ? 'number' : 'string')), args);
+
+  const layout = JSON.parse(call('ostrolen_layout'));
+  const shell = layout.shell;
+  const boxes = new Map();  // control name -> input element
+  const lists = new Map();  // control name -> list element
+  const buttons = new Map();
+  const pageOfBox = new Map();  // input element -> {page, index}
+  Module.boxText = (name) => {
+    const box = boxes.get(name);
+    return box ? box.value : '';
+  };
+
+  const element = (tag, props = {}, children = []) => {
+    const e = document.createElement(tag);
+    for (const [key, value] of Object.entries(props)) {
+      if (key === 'style') Object.assign(e.style, value);
+      else if (key === 'class') e.className = value;
+      else if (key.startsWith('aria-') || key === 'role' || key === 'for') e.setAttribute(key, value);
+      else e[key] = value;
+    }
+    for (const child of children) e.append(child);
+    return e;
+  };
+  const px = (n) => `${n}px`;
+  const place = (spec) => ({ left: px(spec.x), top: px(spec.y), width: px(spec.width), height: px(spec.height) });
+
+  // The application's title, from the page's file name as the desktop takes
+  // it from the program's: cut before its first full stop, every letter after
+  // the first in lower case.
+  const title = (() => {
+    let name = '';
+    try {
+      name = decodeURIComponent(location.pathname.split('/').pop() || '');
+    } catch (e) {
+      name = location.pathname.split('/').pop() || '';
+    }
+    const stop = name.indexOf('.');
+    if (stop >= 0) name = name.slice(0, stop);
+    if (name.length > 1) name = name.slice(0, 1) + name.slice(1).toLowerCase();
+    return name || shell.caption;
+  })();
+
+  // ---- Message boxes: modal, one at a time, each answered by OK.
+  let dialogCount = 0;
+  let dialogQueue = Promise.resolve();
+  function showMessage(caption, text, icon) {
+    const shown = dialogQueue.then(
+      () =>
+        new Promise((resolve) => {
+          const n = ++dialogCount;
+          const captionId = `message-caption-${n}`;
+          const textId = `message-text-${n}`;
+          const ok = element('button', { type: 'button', class: 'ok', textContent: shell.ok });
+          const body = element('div', { class: 'message-body' }, [
+            ...(icon ? [element('span', { class: 'message-icon', innerHTML: OstrolenPictures.svg(icon) })] : []),
+            element('p', { id: textId, class: 'message-text', textContent: text }),
+          ]);
+          const dialog = element(
+            'dialog',
+            { class: 'message', 'aria-labelledby': captionId, 'aria-describedby': textId },
+            [
+              element('div', { id: captionId, class: 'caption', textContent: caption }),
+              body,
+              element('div', { class: 'message-buttons' }, [ok]),
+            ]);
+          dialog.dataset.kind = icon ? 'error' : 'report';
+          ok.addEventListener('click', () => dialog.close());
+          dialog.addEventListener('close', () => {
+            dialog.remove();
+            resolve();
+          });
+          document.body.append(dialog);
+          dialog.showModal();
+          ok.focus();
+        }));
+    dialogQueue = shown;
+    return shown;
+  }
+
+  function showAbout() {
+    const n = ++dialogCount;
+    const captionId = `message-caption-${n}`;
+    const dialog = element('dialog', { class: 'about', id: 'Form2', 'aria-labelledby': captionId }, [
+      element('div', { id: captionId, class: 'caption' }, [
+        element('span', { textContent: shell.aboutCaption }),
+        element('button', { type: 'button', class: 'close', textContent: '×', 'aria-label': shell.ok }),
+      ]),
+      element('div', {
+        id: 'Label1',
+        class: 'about-line',
+        textContent: shell.aboutLine,
+        style: { fontSize: px(shell.aboutLinePixels) },
+      }),
+    ]);
+    dialog.style.width = px(shell.aboutWidth);
+    dialog.querySelector('.close').addEventListener('click', () => dialog.close());
+    dialog.addEventListener('close', () => dialog.remove());
+    document.body.append(dialog);
+    dialog.showModal();
+    dialog.querySelector('.close').focus();
+  }
+
+  // ---- The database of "Сегменты": the chosen file, or the sample.
+  // `file` is what the file chooser gave (a snapshot in some browsers);
+  // `handle`, where the browser has them, reads the file on disk as it is
+  // now, and is kept for the next visit.
+  const database = { file: null, handle: null, worker: null, pending: null, sequence: 0 };
+  const remembered = {
+    open() {
+      return new Promise((resolve, reject) => {
+        const request = indexedDB.open('ostrolen', 1);
+        request.onupgradeneeded = () => request.result.createObjectStore('database');
+        request.onsuccess = () => resolve(request.result);
+        request.onerror = () => reject(request.error);
+      });
+    },
+    async run(mode, work) {
+      const db = await this.open();
+      return new Promise((resolve, reject) => {
+        const transaction = db.transaction('database', mode);
+        const request = work(transaction.objectStore('database'));
+        transaction.oncomplete = () => resolve(request.result);
+        transaction.onerror = () => reject(transaction.error);
+      });
+    },
+    keep: (handle) => remembered.run('readwrite', (store) => store.put(handle, 'file')).catch(() => {}),
+    load: () => remembered.run('readonly', (store) => store.get('file')).catch(() => undefined),
+  };
+  const sampleBytes = () => {
+    const text = document.getElementById('ostrolen-sample').textContent.trim();
+    const binary = atob(text);
+    const bytes = new Uint8Array(binary.length);
+    for (let i = 0; i < binary.length; ++i) bytes[i] = binary.charCodeAt(i);
+    return bytes;
+  };
+  // As the desktop's reader program; "#reader-time-limit=MS" after the page's
+  // address sets another (for a very slow machine, or to try the limit).
+  const readerTimeLimit = () => {
+    const match = /reader-time-limit=(\d+)/.exec(location.hash);
+    return match ? Number(match[1]) : 5000;
+  };
+
+  function startWorker() {
+    const source =
+      document.getElementById('ostrolen-module').textContent + '\n' +
+      document.getElementById('ostrolen-worker').textContent;
+    const url = URL.createObjectURL(new Blob([source], { type: 'text/javascript' }));
+    const worker = new Worker(url);
+    URL.revokeObjectURL(url);
+    worker.onmessage = ({ data }) => {
+      const pending = database.pending;
+      if (!pending || pending.id !== data.id) return;
+      database.pending = null;
+      clearTimeout(pending.timer);
+      if (data.crashed) {
+        stopWorker();
+        pending.resolve({ bytes: new Uint8Array(0), failure: 'crashed' });
+      } else {
+        pending.resolve({ bytes: new Uint8Array(data.bytes), failure: 'crashed' });
+      }
+    };
+    worker.onerror = (event) => {
+      event.preventDefault();
+      const pending = database.pending;
+      database.pending = null;
+      stopWorker();
+      if (pending) {
+        clearTimeout(pending.timer);
+        pending.resolve({ bytes: new Uint8Array(0), failure: 'crashed' });
+      }
+    };
+    return worker;
+  }
+  function stopWorker() {
+    if (database.worker) database.worker.terminate();
+    database.worker = null;
+  }
+
+  // Reads the file afresh and answers `request` in the worker, within the
+  // time limit; one reading at a time, in the order they were asked for.
+  let readings = Promise.resolve();
+  function readDatabase(request) {
+    const answer = readings.then(() => readOnce(request));
+    readings = answer.catch(() => {});
+    return answer;
+  }
+  // Reads what a lookup with the boxes as they are would read, and forgets the
+  // answer: the worker keeps what it read while the file stays the same, so
+  // the operator's first lookup on a newly chosen file need not wait for it.
+  function readAhead() {
+    const request = call('ostrolen_request', layout.web.databaseButton);
+    if (request) readDatabase(request);
+  }
+  async function readOnce(request) {
+    let bytes;
+    if (database.handle || database.file) {
+      try {
+        let file = database.file;
+        if (database.handle) {
+          // A file remembered from an earlier visit asks for leave to read it again.
+          const options = { mode: 'read' };
+          if ((await database.handle.queryPermission(options)) !== 'granted' &&
+              (await database.handle.requestPermission(options)) !== 'granted') {
+            return { bytes: new Uint8Array(0), failure: 'no-access' };
+          }
+          file = await database.handle.getFile();
+        }
+        bytes = new Uint8Array(await file.arrayBuffer());
+      } catch (e) {
+        return { bytes: new Uint8Array(0), failure: e && e.name === 'NotFoundError' ? 'missing' : 'unreadable' };
+      }
+    } else {
+      bytes = sampleBytes();
+    }
+    if (!database.worker) database.worker = startWorker();
+    const id = ++database.sequence;
+    return new Promise((resolve) => {
+      const timer = setTimeout(() => {
+        database.pending = null;
+        stopWorker();
+        resolve({ bytes: new Uint8Array(0), failure: 'timed-out' });
+      }, readerTimeLimit());
+      database.pending = { id, resolve, timer };
+      database.worker.postMessage({ id, request, buffer: bytes.buffer }, [bytes.buffer]);
+    });
+  }
+
+  // ---- Presses.
+  let busy = false;
+  async function press(name) {
+    if (busy) return;
+    busy = true;
+    try {
+      const request = call('ostrolen_request', name);
+      if (request) {
+        const answer = await readDatabase(request);
+        const size = answer.bytes.length;
+        const pointer = Module._malloc(Math.max(size, 1));
+        Module.HEAPU8.set(answer.bytes, pointer);
+        Module._ostrolen_set_outcomes(pointer, size, Module.ccall('ostrolen_failure_code', 'number', ['string'], [answer.failure]), 64);
+        Module._free(pointer);
+      }
+      const journal = JSON.parse(call('ostrolen_press', name));
+      if (!journal) return;
+      for (const event of journal) {
+        switch (event.op) {
+          case 'box': boxes.get(event.name).value = event.text; break;
+          case 'clear': lists.get(event.list).replaceChildren(); break;
+          case 'line': lists.get(event.list).append(resultLine(event)); break;
+          case 'report': await showMessage(shell.reportCaption, event.text, null); break;
+          case 'error': await showMessage(title, event.text, 'stop'); break;
+        }
+      }
+    } finally {
+      busy = false;
+    }
+  }
+  // One result line: its own element, so that it can carry more of its own later.
+  function resultLine(event) {
+    return element('div', { class: 'line', role: 'option', textContent: event.text, 'aria-selected': 'false' });
+  }
+
+  // ---- Typing, by the typing rules of the pages.
+  const focusBox = (box, caret) => {
+    box.focus();
+    if (caret === 'all') box.select();
+    else if (caret === 'start') box.setSelectionRange(0, 0);
+    else box.setSelectionRange(box.value.length, box.value.length);
+  };
+  const characters = (text) => Array.from(text);
+
+  function keyDown(event) {
+    const box = event.target;
+    const { page, index } = pageOfBox.get(box);
+    const spec = page.boxes[index];
+    const at = (i) => boxes.get(page.boxes[i].name);
+    const plain = !(event.shiftKey || event.ctrlKey || event.altKey || event.metaKey);
+    if (event.key === 'Enter') {
+      event.preventDefault();
+      if (spec.enter) press(spec.enter);
+      return;
+    }
+    if (spec.role !== 'input') return;
+    const single = spec.maxLength === 1;
+    const hasSelection = box.selectionStart !== box.selectionEnd;
+    switch (event.key) {
+      case 'Backspace': {
+        if (!plain) return;
+        if (box.value !== '') {
+          if (!single) return;
+          box.value = '';
+          event.preventDefault();
+          return;
+        }
+        event.preventDefault();
+        if (spec.previous < 0) return;
+        const back = at(spec.previous);
+        focusBox(back, 'end');
+        if (page.boxes[spec.previous].maxLength === 1) back.value = '';
+        else back.value = characters(back.value).slice(0, -1).join('');
+        return;
+      }
+      case 'ArrowLeft':
+        if (!plain || (!single && (box.selectionStart > 0 || hasSelection))) return;
+        event.preventDefault();
+        if (spec.previous >= 0) {
+          focusBox(at(spec.previous), page.boxes[spec.previous].maxLength === 1 ? 'all' : 'end');
+        }
+        return;
+      case 'ArrowRight':
+        if (!plain || (!single && (box.selectionStart < box.value.length || hasSelection))) return;
+        event.preventDefault();
+        if (spec.next >= 0) focusBox(at(spec.next), page.boxes[spec.next].maxLength === 1 ? 'all' : 'start');
+        return;
+      case 'ArrowUp':
+      case 'ArrowDown': {
+        if (!plain) return;
+        event.preventDefault();
+        const other = event.key === 'ArrowUp' ? spec.up : spec.down;
+        if (other >= 0) focusBox(at(other), 'all');
+        return;
+      }
+    }
+    const typed = characters(event.key).length === 1 && !event.ctrlKey && !event.altKey && !event.metaKey;
+    if (single && typed && !event.isComposing) {
+      // The character fills an empty box (or replaces its selected one); a
+      // full box keeps its character. Either way the next box is ready.
+      event.preventDefault();
+      if (box.value === '' || hasSelection) box.value = event.key;
+      if (spec.nextOfPress >= 0) focusBox(at(spec.nextOfPress), 'all');
+    }
+  }
+
+  function paste(event) {
+    const box = event.target;
+    const { page, index } = pageOfBox.get(box);
+    const spec = page.boxes[index];
+    if (spec.role !== 'input' || spec.maxLength !== 1) return;  // a wider box takes a paste as usual
+    event.preventDefault();
+    const text = (event.clipboardData || window.clipboardData).getData('text/plain');
+    const plan = JSON.parse(call('ostrolen_paste', page.number, index, text));
+    for (const write of plan.writes) boxes.get(page.boxes[write.box].name).value = write.text;
+    if (plan.focus >= 0) focusBox(boxes.get(page.boxes[plan.focus].name), 'all');
+  }
+
+  // ---- Result lists: lines are selected by clicks and copied with Ctrl+C.
+  function listClick(event) {
+    const list = event.currentTarget;
+    const line = event.target.closest('.line');
+    if (!line) return;
+    const all = [...list.children];
+    if (event.shiftKey && list.anchor && list.contains(list.anchor)) {
+      const [a, b] = [all.indexOf(list.anchor), all.indexOf(line)].sort((x, y) => x - y);
+      all.forEach((l, i) => l.setAttribute('aria-selected', String(i >= a && i <= b)));
+    } else if (event.ctrlKey || event.metaKey) {
+      line.setAttribute('aria-selected', String(line.getAttribute('aria-selected') !== 'true'));
+      list.anchor = line;
+    } else {
+      all.forEach((l) => l.setAttribute('aria-selected', String(l === line)));
+      list.anchor = line;
+    }
+  }
+  // The selected lines in list order, or every line when none is selected.
+  function copiedLines(list) {
+    const all = [...list.children];
+    const selected = all.filter((l) => l.getAttribute('aria-selected') === 'true');
+    return (selected.length ? selected : all).map((l) => l.textContent).join('\n');
+  }
+  document.addEventListener('copy', (event) => {
+    const list = document.activeElement;
+    if (!list || !list.classList || !list.classList.contains('list')) return;
+    if (list.children.length === 0) return;
+    event.preventDefault();
+    event.clipboardData.setData('text/plain', copiedLines(list));
+  });
+
+  // The context menu of a result list: "Копировать" copies as Ctrl+C does.
+  // Each line is an element of its own, so that more items about a line can join it.
+  function listMenu(event) {
+    const list = event.currentTarget;
+    event.preventDefault();
+    list.focus();
+    const line = event.target.closest('.line');
+    if (line && line.getAttribute('aria-selected') !== 'true') listClick({ currentTarget: list, target: line });
+    document.querySelector('.menu')?.remove();
+    const item = element('div', { class: 'menu-item', role: 'menuitem', tabIndex: -1, textContent: layout.web.copyLines });
+    const menu = element('div', { class: 'menu', role: 'menu' }, [item]);
+    menu.style.left = px(event.clientX + window.scrollX);
+    menu.style.top = px(event.clientY + window.scrollY);
+    const closeMenu = () => {
+      menu.remove();
+      document.removeEventListener('mousedown', outside, true);
+      list.focus();
+    };
+    const outside = (e) => {
+      if (!menu.contains(e.target)) closeMenu();
+    };
+    item.addEventListener('click', () => {
+      closeMenu();
+      if (list.children.length) document.execCommand('copy');
+    });
+    menu.addEventListener('keydown', (e) => {
+      if (e.key === 'Escape') closeMenu();
+      if (e.key === 'Enter' || e.key === ' ') item.click();
+    });
+    document.addEventListener('mousedown', outside, true);
+    document.body.append(menu);
+    item.focus();
+  }
+
+  // ---- The window.
+  function buildPage(page, sheet) {
+    let width = 0;
+    let height = 0;
+    const grow = (x, y) => {
+      width = Math.max(width, x);
+      height = Math.max(height, y);
+    };
+    for (const label of page.labels) {
+      const e = element('span', {
+        class: 'label',
+        textContent: label.text,
+        style: {
+          left: px(label.x),
+          top: px(label.y),
+          fontSize: px(label.pixelSize),
+          fontWeight: label.bold ? 'bold' : 'normal',
+        },
+      });
+      if (label.width > 0) {
+        e.style.width = px(label.width);
+        e.style.textAlign = 'center';
+      }
+      sheet.append(e);
+      grow(label.x + (label.width || 40), label.y + label.pixelSize + 4);
+    }
+    page.boxes.forEach((spec, index) => {
+      const box = element('input', {
+        type: 'text',
+        id: spec.name,
+        name: spec.name,
+        class: `box ${spec.role}${spec.maxLength === 1 ? ' single' : ''}`,
+        maxLength: spec.maxLength,
+        autocomplete: 'off',
+        spellcheck: false,
+        style: place(spec),
+      });
+      box.setAttribute('autocapitalize', 'off');
+      box.setAttribute('aria-label', spec.name);
+      if (spec.role === 'fixed') {
+        box.readOnly = true;
+        box.value = spec.text;
+        box.tabIndex = -1;
+      } else if (spec.role === 'output') {
+        box.tabIndex = -1;  // every press rewrites the bit rows: Tab passes them by
+      }
+      box.addEventListener('keydown', keyDown);
+      box.addEventListener('paste', paste);
+      box.addEventListener('mouseup', () => {
+        if (spec.role === 'input' && spec.maxLength === 1 && box.selectionStart === box.selectionEnd) box.select();
+      });
+      boxes.set(spec.name, box);
+      pageOfBox.set(box, { page, index });
+      sheet.append(box);
+      grow(spec.x + spec.width, spec.y + spec.height);
+    });
+    for (const spec of page.lists) {
+      const list = element('div', {
+        id: spec.name,
+        class: 'list',
+        role: 'listbox',
+        tabIndex: 0,
+        style: { ...place(spec), fontSize: px(spec.pixelSize), fontWeight: spec.bold ? 'bold' : 'normal' },
+        'aria-multiselectable': 'true',
+      });
+      list.style.setProperty('--line-height', px(spec.lineHeight));
+      list.addEventListener('click', listClick);
+      list.addEventListener('contextmenu', listMenu);
+      lists.set(spec.name, list);
+      sheet.append(list);
+      grow(spec.x + spec.width, spec.y + spec.height);
+    }
+    for (const spec of page.buttons) {
+      const button = element('button', {
+        type: 'button',
+        id: spec.name,
+        class: `button${spec.caption ? ' with-caption' : ''}`,
+        style: place(spec),
+      });
+      const picture = element('span', { class: 'picture', innerHTML: OstrolenPictures.svg(spec.picture) });
+      const icon = Math.min(spec.height - 6, spec.caption ? 24 : spec.width - 6);
+      picture.style.width = picture.style.height = px(icon);
+      button.append(picture);
+      if (spec.caption) button.append(element('span', { textContent: spec.caption }));
+      else button.setAttribute('aria-label', spec.name);
+      button.addEventListener('click', () => press(spec.name));
+      buttons.set(spec.name, button);
+      sheet.append(button);
+      grow(spec.x + spec.width, spec.y + spec.height);
+    }
+    sheet.style.minWidth = px(width + 4);
+    sheet.style.minHeight = px(height + 4);
+  }
+
+  function buildTabs(node) {
+    const set = element('div', { class: 'tabs', id: node.control });
+    const bar = element('div', { class: 'tab-bar', role: 'tablist' });
+    const sheets = [];
+    const tabs = [];
+    const select = (i) => {
+      tabs.forEach((tab, j) => {
+        tab.setAttribute('aria-selected', String(i === j));
+        tab.tabIndex = i === j ? 0 : -1;
+        sheets[j].hidden = i !== j;
+      });
+    };
+    node.children.forEach((child, i) => {
+      const tab = element('button', {
+        type: 'button',
+        role: 'tab',
+        class: 'tab',
+        id: `tab-${child.sheet}`,
+        textContent: child.caption,
+        'aria-controls': child.sheet,
+      });
+      tab.addEventListener('click', () => select(i));
+      tab.addEventListener('keydown', (event) => {
+        const step = event.key === 'ArrowRight' ? 1 : event.key === 'ArrowLeft' ? -1 : 0;
+        if (!step) return;
+        const j = (i + step + tabs.length) % tabs.length;
+        select(j);
+        tabs[j].focus();
+      });
+      const sheet = element('div', {
+        class: child.page === undefined ? 'sheet nested' : 'sheet page',
+        id: child.sheet,
+        role: 'tabpanel',
+        'aria-labelledby': tab.id,
+      });
+      if (child.page !== undefined) {
+        const page = layout.pages[child.page];
+        page.number = child.page;
+        buildPage(page, sheet);
+      } else {
+        sheet.append(buildTabs(child));
+      }
+      bar.append(tab);
+      tabs.push(tab);
+      sheets.push(sheet);
+    });
+    set.append(bar, ...sheets);
+    select(node.initial);
+    return set;
+  }
+
+  function buildDatabaseChooser() {
+    const page = layout.pages.find((p) => p.buttons.some((b) => b.name === layout.web.databaseButton));
+    if (!page) return;
+    const sheet = document.getElementById(page.sheet);
+    const button = buttons.get(layout.web.databaseButton);
+    const chooser = element('div', {
+      class: 'database',
+      style: {
+        left: button.style.left,
+        top: px(parseInt(button.style.top, 10) + parseInt(button.style.height, 10) + 10),
+      },
+    });
+    const input = element('input', { type: 'file', id: 'DatabaseFile', accept: '.mdb,application/x-msaccess' });
+    const label = element('label', { class: 'button choose', textContent: layout.web.chooseDatabase });
+    label.setAttribute('for', 'DatabaseFile');
+    const state = element('div', { class: 'database-state', id: 'DatabaseState', role: 'status' });
+    input.setAttribute('aria-label', layout.web.chooseDatabase);
+    const show = () => {
+      const chosen = database.handle || database.file;
+      state.textContent = chosen ? layout.web.chosenDatabase + chosen.name : layout.web.sampleDatabase;
+      state.classList.toggle('sample', !chosen);
+    };
+    input.addEventListener('change', () => {
+      if (input.files && input.files.length) {
+        database.file = input.files[0];
+        database.handle = null;
+        readAhead();
+      }
+      show();
+    });
+    // Where the browser can pick a file to read again later, the chooser
+    // does so; elsewhere it is the plain file input.
+    if (window.showOpenFilePicker) {
+      label.addEventListener('click', async (event) => {
+        event.preventDefault();
+        let handle;
+        try {
+          [handle] = await window.showOpenFilePicker({
+            multiple: false,
+            types: [{ accept: { 'application/x-msaccess': ['.mdb'] } }],
+            excludeAcceptAllOption: false,
+          });
+        } catch (e) {
+          // The operator cancelled; a test driver that intercepts the picker gets the plain chooser.
+          if (e && e.name === 'AbortError' && !/intercept/i.test(e.message)) return;
+          input.click();
+          return;
+        }
+        database.handle = handle;
+        database.file = null;
+        remembered.keep(handle);
+        show();
+        readAhead();
+      });
+      remembered.load().then((handle) => {
+        if (handle && !database.file && !database.handle) {
+          database.handle = handle;
+          show();
+        }
+      });
+    }
+    show();
+    chooser.append(input, label, state);
+    sheet.append(chooser);
+  }
+
+  const root = document.getElementById('Form1');
+  const about = element('button', {
+    type: 'button',
+    id: 'Action2',
+    class: 'tool',
+    title: shell.aboutCommand,
+    innerHTML: OstrolenPictures.svg('about'),
+  });
+  about.setAttribute('aria-label', shell.aboutCommand);
+  about.addEventListener('click', showAbout);
+  const toolbar = element('div', { id: 'ToolBar1', class: 'toolbar', role: 'toolbar' }, [about]);
+  root.style.setProperty('--window-width', px(shell.width));
+  root.style.setProperty('--window-height', px(shell.height));
+  root.style.setProperty('--toolbar-height', px(shell.toolbarHeight));
+  root.style.setProperty('--page-font', px(shell.pageFontPixels));
+  root.style.setProperty('--box-font', px(shell.boxFontPixels));
+  root.replaceChildren(toolbar, buildTabs(layout.tree));
+  buildDatabaseChooser();
+  document.title = shell.caption;
+
+  // For scripts that drive the page: the pages' own answers, and when the page was ready.
+  window.ostrolen = {
+    ready: performance.now() - started,
+    readyAt: performance.now(),
+    layout,
+    title,
+    press,
+    busy: () => busy,
+    pressInside: (name) => JSON.parse(call('ostrolen_press', name)),
+    // The chosen file's (or the sample's) answer to a request of the reader
+    // program's form, as the reader program would write it.
+    read: async (request) => {
+      const answer = await readDatabase(request);
+      return { bytes: Array.from(answer.bytes), failure: answer.failure };
+    },
+  };
+  document.documentElement.dataset.ready = 'true';
+  // The reader's worker, started once the window is up (and readied on the
+  // sample), answers the first lookup at once.
+  setTimeout(() => {
+    if (!database.worker) database.worker = startWorker();
+    if (!database.handle && !database.file) readAhead();
+  }, 0);
+})();
