@@ -11,6 +11,7 @@
 
 #include "cli/cli.h"
 #include "core/explain.h"
+#include "core/typing.h"
 #include "core/utf8.h"
 #include "pages/model_window.h"
 #include "pages/pages.h"
@@ -96,17 +97,13 @@ std::string_view BoxesOf(const DecodePage& page) { return page.boxes_of.empty() 
 std::vector<const BoxSpec*> EnterBoxes(std::string_view button) {
   std::vector<const BoxSpec*> boxes;
   const ButtonOnPage found = FindButton(button);
-  if (found.page == nullptr || found.page->buttons.empty()) return boxes;
-  for (const BoxSpec& box : found.page->boxes) {
-    const std::string_view enter = box.enter_button.empty() ? found.page->buttons.front().name : box.enter_button;
-    if (box.role == BoxRole::Input && enter == button) boxes.push_back(&box);
+  if (found.page == nullptr) return boxes;
+  for (int i = 0; i < static_cast<int>(found.page->boxes.size()); ++i) {
+    if (IsInputBox(*found.page, i) && EnterButton(*found.page, i) == button) {
+      boxes.push_back(&found.page->boxes[static_cast<std::size_t>(i)]);
+    }
   }
   return boxes;
-}
-
-// The separators a word may carry between its characters, as in a paste.
-bool IsSeparator(std::string_view c) {
-  return c.size() == 1 && std::string_view(" \t\r\n\v\f-,;:._/").find(c[0]) != std::string_view::npos;
 }
 
 using Settings = std::vector<std::pair<std::string, std::string>>;
@@ -131,11 +128,10 @@ Settings Fill(const DecodePage& page, const std::vector<std::string>& words) {
     }
     return settings;
   }
+  // The words' characters as a paste of them spreads them over the boxes.
   std::vector<std::string> characters;
   for (const std::string& word : words) {
-    for (const std::string_view c : SplitChars(word)) {
-      if (!IsSeparator(c)) characters.emplace_back(c);
-    }
+    for (std::string& c : SpreadCharacters(word)) characters.push_back(std::move(c));
   }
   const std::size_t length = static_cast<std::size_t>(page.word_length);
   if (characters.size() % length != 0) {

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "core/explain.h"
+#include "core/typing.h"
 #include "core/utf8.h"
 #include "pages/subscriber/compose.h"
 
@@ -43,13 +44,10 @@ std::string AcceptedValues(const AhField& field, std::string_view separator) {
   return values;
 }
 
-// A code word of five positions; blanks and - , ; : . _ / between them are skipped.
+// A code word of five positions; what a paste skips between them is skipped.
 std::uint16_t ParseWord(const ComposePage& page, const std::string& text) {
   std::string digits;
-  for (const std::string_view c : SplitChars(text)) {
-    if (c.size() == 1 && std::string_view(" \t-,;:._/").find(c[0]) != std::string_view::npos) continue;
-    digits += c;
-  }
+  for (const std::string& c : SpreadCharacters(text)) digits += c;
   const std::string problem = "'" + text + "' is not a word of " + std::string(page.fields->name) +
                               ": a code word is five digits, at most 7 7 3 F F";
   if (!IsValidUtf8(text) || digits.size() != kCodeWordPositions.size()) throw EncodeError{problem};

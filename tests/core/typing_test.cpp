@@ -46,7 +46,9 @@ TEST(Typing, EveryPagesMovesStayAmongItsInputBoxes) {
       EXPECT_TRUE(buttons.count(EnterButton(*page, i)) == 1);
       for (const int to : {PreviousInputBox(*page, i), NextInputBox(*page, i), NextBoxOfPress(*page, i),
                            RowNeighbour(*page, i, -1), RowNeighbour(*page, i, 1)}) {
-        if (to >= 0) EXPECT_TRUE(IsInputBox(*page, to));
+        if (to >= 0) {
+          EXPECT_TRUE(IsInputBox(*page, to));
+        }
       }
       const int next = NextBoxOfPress(*page, i);
       if (next >= 0) {
@@ -54,7 +56,9 @@ TEST(Typing, EveryPagesMovesStayAmongItsInputBoxes) {
         EXPECT_EQ(EnterButton(*page, next), EnterButton(*page, i));
       }
       const int up = RowNeighbour(*page, i, -1);
-      if (up >= 0) EXPECT_LT(page->boxes[static_cast<std::size_t>(up)].y, page->boxes[static_cast<std::size_t>(i)].y);
+      if (up >= 0) {
+        EXPECT_LT(page->boxes[static_cast<std::size_t>(up)].y, page->boxes[static_cast<std::size_t>(i)].y);
+      }
     }
   }
 }
