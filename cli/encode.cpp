@@ -132,9 +132,14 @@ std::string EncodeUsage() {
       "Pages and their fields:\n";
   for (const ComposePage& page : ComposePages()) {
     usage += "  " + std::string(page.fields->name) + "\n";
-    for (const AhField* field : SettableFields(*page.fields)) {
+    const std::vector<const AhField*> fields = SettableFields(*page.fields);
+    for (const AhField* field : fields) {
       usage += "    " + FieldName(*field) + " = " + AcceptedValues(*field, " | ") + "\n";
     }
+    // An example: the page's example words with its last field set to its largest value.
+    const AhField& last = *fields.back();
+    usage += "    e.g. ostrolen-cli encode " + std::string(page.fields->name) + " " + std::string(page.example) + " '" +
+             FieldName(last) + "=" + ValueText(last, FieldMax(last)) + "'\n";
   }
   usage +=
       "\nExamples:\n"

@@ -275,6 +275,21 @@ TEST(Encode, HelpListsEveryPageAndItsFieldsWithExamples) {
   EXPECT_NE(run.out.find("ostrolen-cli encode sko 271A6 'Набор номера=Декадый'"), std::string::npos);
 }
 
+TEST(Encode, EveryExampleOfTheHelpRuns) {
+  const std::string help = Cli({"encode", "--help"}).out;
+  int examples = 0;
+  for (const std::string& line : Lines(help)) {
+    const std::size_t at = line.find("ostrolen-cli encode ");
+    if (at == std::string::npos) continue;
+    ++examples;
+    const std::string command = std::string(OSTROLEN_CLI_PATH) + line.substr(at + std::string("ostrolen-cli").size());
+    const testing::ProcessRun run = testing::RunShell(command + " 2>&1");
+    EXPECT_EQ(run.status, 0) << line << "\n" << run.out;
+    EXPECT_FALSE(run.out.empty()) << line;
+  }
+  EXPECT_GE(examples, 9);
+}
+
 TEST(Encode, TheProgramItself) {
   const testing::ProcessRun run =
       testing::RunShell(std::string(OSTROLEN_CLI_PATH) + " encode sko 271A6 'Набор номера=Декадый'");
