@@ -5,12 +5,16 @@
 // over the page as it stood when the handler showed it.
 #include <emscripten/emscripten.h>
 
+#include <algorithm>
 #include <cstdlib>
+#include <optional>
 #include <map>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "core/code_word.h"
+#include "core/explain.h"
 #include "core/layout.h"
 #include "core/shell.h"
 #include "core/typing.h"
@@ -19,6 +23,8 @@
 #include "pages/segments/database.h"
 #include "pages/segments/query.h"
 #include "pages/segments/segments.h"
+#include "pages/subscriber/compose.h"
+#include "pages/subscriber/fields.h"
 #include "web/json.h"
 
 // The text of box `name` as the page shows it; malloc'ed UTF-8.
@@ -51,6 +57,59 @@ std::string DatabaseButton() {
     }
   }
   return {};
+}
+
+// The colour of a selected line and of the boxes its bits are in, as in the window.
+constexpr std::string_view kExplainColour = "#FFE38C";
+// A line's menu and the editor of a number, as in the window.
+constexpr std::string_view kEditNumber = "Изменить…";
+constexpr std::string_view kFormMenu = "Форма";
+constexpr std::string_view kCancel = "Отмена";
+
+const PageLayout* PageOfList(std::string_view list) {
+  for (const PageLayout* page : AllPages()) {
+    for (const ListSpec& spec : page->lists) {
+      if (spec.name == list) return page;
+    }
+  }
+  return nullptr;
+}
+
+std::vector<WordKind> WordKinds(const PageLayout& page) {
+  std::vector<WordKind> kinds;
+  for (const WordSpec& word : page.words) kinds.push_back(word.kind);
+  return kinds;
+}
+
+std::uint16_t PositionMask(const PositionFormat& position) {
+  const unsigned ones = (1U << static_cast<unsigned>(position.width)) - 1U;
+  return static_cast<std::uint16_t>(ones << static_cast<unsigned>(16 - position.last_bit()));
+}
+
+// The boxes that show a line's bits: a bit row's box for each bit, or else
+// the position box a bit is in.
+std::vector<std::string> BoxesOfOrigin(const PageLayout& page, const LineOrigin& origin) {
+  std::vector<std::string> boxes;
+  for (std::size_t w = 0; w < page.words.size() && w < kMaxWords; ++w) {
+    const WordSpec& word = page.words[w];
+    const std::uint16_t mask = origin.mask[w];
+    if (mask == 0) continue;
+    if (!word.bit_rows.empty()) {
+      for (const auto& row : word.bit_rows) {
+        for (const auto& [first, last] : BitRuns(mask)) {
+          for (int bit = first; bit <= last && static_cast<std::size_t>(bit) <= row.size(); ++bit) {
+            boxes.push_back(row[static_cast<std::size_t>(bit - 1)]);
+          }
+        }
+      }
+      continue;
+    }
+    const auto positions = Positions(word.kind);
+    for (std::size_t p = 0; p < positions.size() && p < word.positions.size(); ++p) {
+      if ((mask & PositionMask(positions[p])) != 0) boxes.push_back(word.positions[p]);
+    }
+  }
+  return boxes;
 }
 
 const char* Picture(ostrolen::Picture picture) {
@@ -117,6 +176,7 @@ void WritePage(Json& out, const PageLayout& page) {
     out.Key("width").Number(list.width).Key("height").Number(list.height);
     out.Key("pixelSize").Number(list.pixel_size).Key("lineHeight").Number(list.line_height);
     out.Key("bold").Bool(list.bold);
+    out.Key("explains").Bool(!page.words.empty());
     out.Close('}');
   }
   out.Close(']');
@@ -128,6 +188,23 @@ void WritePage(Json& out, const PageLayout& page) {
     out.Key("picture").String(Picture(button.picture));
     out.Key("x").Number(button.x).Key("y").Number(button.y);
     out.Key("width").Number(button.width).Key("height").Number(button.height);
+    out.Close('}');
+  }
+  out.Close(']');
+  // The words a page decodes: the boxes of their positions and bit rows.
+  out.Key("words").Open('[');
+  for (const WordSpec& word : page.words) {
+    out.Open('{');
+    out.Key("positions").Open('[');
+    for (const std::string& box : word.positions) out.String(box);
+    out.Close(']');
+    out.Key("bitRows").Open('[');
+    for (const auto& row : word.bit_rows) {
+      out.Open('[');
+      for (const std::string& box : row) out.String(box);
+      out.Close(']');
+    }
+    out.Close(']');
     out.Close('}');
   }
   out.Close(']');
@@ -177,6 +254,8 @@ std::string LayoutJson() {
   out.Key("chosenDatabase").String(kChosenDatabase);
   out.Key("sampleDatabase").String(kSampleDatabase);
   out.Key("copyLines").String(kCopyLines);
+  out.Key("explainColour").String(kExplainColour);
+  out.Key("cancel").String(kCancel);
   out.Close('}');
   out.Key("pages").Open('[');
   for (const PageLayout* page : AllPages()) WritePage(out, *page);
@@ -207,6 +286,20 @@ class PageWindow : public Window {
   void AppendLine(std::string_view list, std::string_view line) override {
     Event("line").Key("list").String(list).Key("text").String(line).Close('}');
   }
+  // A line with its source: the field it shows, the boxes its bits are in
+  // and the tooltip that names them.
+  void AppendSourcedLine(std::string_view list, std::string_view line, const LineOrigin& origin) override {
+    Json& event = Event("line").Key("list").String(list).Key("text").String(line);
+    const PageLayout* page = PageOfList(list);
+    if (page != nullptr && !origin.empty()) {
+      event.Key("field").Number(origin.field);
+      event.Key("tip").String(SourceDescription(origin, WordKinds(*page)));
+      event.Key("boxes").Open('[');
+      for (const std::string& box : BoxesOfOrigin(*page, origin)) event.String(box);
+      event.Close(']');
+    }
+    event.Close('}');
+  }
   void InputErrorReport(std::string_view text) override { Event("report").Key("text").String(text).Close('}'); }
   void ShowError(std::string_view text) override { Event("error").Key("text").String(text).Close('}'); }
 
@@ -231,6 +324,7 @@ class PageWindow : public Window {
   bool opened_ = false;
 
   friend std::string RunPress(std::string_view button);
+  friend std::string RunEdit(std::string_view list, int field, bool form, std::string_view value);
 };
 
 // What the database answers in the next press.
@@ -262,6 +356,106 @@ std::string RunPress(std::string_view button) {
   if (!Press(window, button)) return "null";
   std::string journal = window.opened_ ? window.Journal() : "[]";
   return journal;
+}
+
+// The field of line `field` of `list` that composing may set: nothing on a
+// page that composes no words, for a line that shows no settable field, or
+// when the page's boxes hold no words.
+struct LineField {
+  const ComposePage* page = nullptr;
+  const AhField* field = nullptr;
+  std::vector<std::uint16_t> words;
+};
+
+std::optional<LineField> FieldOfLine(const Window& window, std::string_view list, int index) {
+  const ComposePage* page = ComposePageOfList(list);
+  if (page == nullptr || index < 0) return std::nullopt;
+  const auto& fields = page->fields->fields;
+  if (static_cast<std::size_t>(index) >= fields.size()) return std::nullopt;
+  const AhField* field = fields[static_cast<std::size_t>(index)];
+  const std::vector<const AhField*> settable = SettableFields(*page->fields);
+  if (std::find(settable.begin(), settable.end(), field) == settable.end()) return std::nullopt;
+  auto words = WordsOnPage(window, *page);
+  if (!words) return std::nullopt;
+  return LineField{page, field, std::move(*words)};
+}
+
+void WriteChoices(Json& out, const AhField& field, std::uint32_t current) {
+  out.Open('[');
+  for (const FieldChoice& choice : Choices(field)) {
+    out.Open('{');
+    out.Key("text").String(choice.text);
+    out.Key("value").String(BitsText(field, choice.value));
+    out.Key("current").Bool(choice.value == current);
+    out.Close('}');
+  }
+  out.Close(']');
+}
+
+// What a line offers besides copying, as JSON: null for nothing, else the
+// values of its field (with the other of two as "toggle") or a number's
+// editor, and the form menu of a page with two forms.
+std::string LineMenu(std::string_view list, int index) {
+  PageWindow window;
+  const std::optional<LineField> line = FieldOfLine(window, list, index);
+  if (!line) return "null";
+  const AhField& field = *line->field;
+  const std::uint32_t current = GetField(field, line->words);
+  Json out;
+  out.Open('{');
+  if (IsNumeric(field)) {
+    out.Key("number").Open('{');
+    out.Key("item").String(kEditNumber);
+    out.Key("caption").String(FieldName(field));
+    out.Key("label").String(FieldName(field) + " (от " + ValueText(field, 0) + " до " +
+                            ValueText(field, FieldMax(field)) + "):");
+    out.Key("value").String(ValueText(field, current));
+    out.Key("ok").String(shell::kOk);
+    out.Close('}');
+  } else {
+    const std::vector<FieldChoice> choices = Choices(field);
+    out.Key("choices");
+    WriteChoices(out, field, current);
+    if (choices.size() == 2) {
+      out.Key("toggle").String(BitsText(field, current == choices[0].value ? choices[1].value : choices[0].value));
+    }
+  }
+  if (const AhField* form = FormField(*line->page->fields)) {
+    out.Key("form").Open('{');
+    out.Key("item").String(kFormMenu);
+    out.Key("choices");
+    WriteChoices(out, *form, GetField(*form, line->words));
+    out.Close('}');
+  }
+  out.Close('}');
+  return out.Text();
+}
+
+// Sets the field of a line (or the page's form) to `value` as its line shows
+// it or as its bits, writes the words into the boxes and presses the page's
+// button; the journal, led by the boxes as they were, or null when the line
+// takes no value or the text names none.
+std::string RunEdit(std::string_view list, int index, bool form, std::string_view value) {
+  PageWindow window;
+  const std::optional<LineField> line = FieldOfLine(window, list, index);
+  if (!line) return "null";
+  const AhField* field = form ? FormField(*line->page->fields) : line->field;
+  if (field == nullptr) return "null";
+  const std::optional<std::uint32_t> parsed = ParseFieldValue(*field, value);
+  if (!parsed) return "null";
+  const AhPageControls& controls = line->page->controls;
+  Json before;
+  before.Open('[');
+  for (const std::string& name : EditRange(controls.first, controls.first + 5 * controls.words - 1)) {
+    before.Open('[').String(name).String(window.Text(name)).Close(']');
+  }
+  before.Close(']');
+  std::vector<std::uint16_t> words = line->words;
+  SetField(*line->page->fields, *field, words, *parsed);
+  WriteWords(window, *line->page, words);
+  Press(window, line->page->button);
+  return "{\"before\":" + before.Text() + ",\"button\":\"" + std::string(line->page->button) +
+         "\",\"journal\":" + (window.opened_ ? window.Journal() : "[]") + "}";
 }
 
 std::string result;  // the text handed back to the page, kept until the next call
@@ -321,6 +515,24 @@ EMSCRIPTEN_KEEPALIVE int ostrolen_failure_code(const char* name) {
   if (n == "unreadable") return static_cast<int>(ostrolen::ReadFailure::Unreadable);
   if (n == "no-access") return static_cast<int>(ostrolen::ReadFailure::NoAccess);
   return static_cast<int>(ostrolen::ReadFailure::ReaderCrashed);
+}
+
+// What line `field` of `list` offers besides copying; see LineMenu.
+EMSCRIPTEN_KEEPALIVE const char* ostrolen_line_menu(const char* list, int field) {
+  return Hand(LineMenu(list, field));
+}
+
+// Whether `text` names a value of the field of line `field` of `list`.
+EMSCRIPTEN_KEEPALIVE int ostrolen_value_ok(const char* list, int field, const char* text) {
+  PageWindow window;
+  const auto line = FieldOfLine(window, list, field);
+  return line && ostrolen::ParseFieldValue(*line->field, text) ? 1 : 0;
+}
+
+// Sets the field of line `field` of `list` (or, with `form`, the page's
+// form) to `value` and presses the page's button; see RunEdit.
+EMSCRIPTEN_KEEPALIVE const char* ostrolen_edit(const char* list, int field, int form, const char* value) {
+  return Hand(RunEdit(list, field, form != 0, value));
 }
 
 // What a paste of `text` into box `index` of page `page` does, as JSON.

@@ -237,7 +237,7 @@
   }
 
   // ---- Presses.
-  let busy = false;
+  let busy = false;  // a press or an edit is under way
   async function press(name) {
     if (busy) return;
     busy = true;
@@ -251,24 +251,151 @@
         Module._ostrolen_set_outcomes(pointer, size, Module.ccall('ostrolen_failure_code', 'number', ['string'], [answer.failure]), 64);
         Module._free(pointer);
       }
+      forgetExplained();
       const journal = JSON.parse(call('ostrolen_press', name));
       if (!journal) return;
-      for (const event of journal) {
-        switch (event.op) {
-          case 'box': boxes.get(event.name).value = event.text; break;
-          case 'clear': lists.get(event.list).replaceChildren(); break;
-          case 'line': lists.get(event.list).append(resultLine(event)); break;
-          case 'report': await showMessage(shell.reportCaption, event.text, null); break;
-          case 'error': await showMessage(title, event.text, 'stop'); break;
-        }
-      }
+      await applyJournal(journal);
     } finally {
       busy = false;
     }
   }
-  // One result line: its own element, so that it can carry more of its own later.
+  async function applyJournal(journal) {
+    for (const event of journal) {
+      switch (event.op) {
+        case 'box': boxes.get(event.name).value = event.text; break;
+        case 'clear': lists.get(event.list).replaceChildren(); break;
+        case 'line': lists.get(event.list).append(resultLine(event)); break;
+        case 'report': await showMessage(shell.reportCaption, event.text, null); break;
+        case 'error': await showMessage(title, event.text, 'stop'); break;
+      }
+    }
+  }
+  // One result line; a line of a decoded word knows the field it shows, the
+  // boxes its bits are in and says which bits in its tooltip.
   function resultLine(event) {
-    return element('div', { class: 'line', role: 'option', textContent: event.text, 'aria-selected': 'false' });
+    const line = element('div', { class: 'line', role: 'option', textContent: event.text, 'aria-selected': 'false' });
+    if (event.tip !== undefined) {
+      line.title = event.tip;
+      line.dataset.field = String(event.field);
+      line.explained = event.boxes;
+    }
+    return line;
+  }
+
+  // ---- Explaining: the one selected line of a decoding page lights the
+  // boxes its bits are in; the next press or edit puts them out.
+  const lit = new Set();
+  function explain(list) {
+    for (const box of lit) box.classList.remove('explained');
+    lit.clear();
+    const selected = [...list.children].filter((l) => l.getAttribute('aria-selected') === 'true');
+    if (selected.length !== 1 || !selected[0].explained) return;
+    for (const name of selected[0].explained) {
+      const box = boxes.get(name);
+      if (box) {
+        box.classList.add('explained');
+        lit.add(box);
+      }
+    }
+  }
+  function forgetExplained() {
+    for (const box of lit) box.classList.remove('explained');
+    lit.clear();
+    for (const list of lists.values()) {
+      if (!list.classList.contains('explains')) continue;
+      for (const line of list.querySelectorAll('.line[aria-selected="true"]')) line.setAttribute('aria-selected', 'false');
+    }
+  }
+  function selectLine(list, line) {
+    for (const l of list.children) l.setAttribute('aria-selected', String(l === line));
+    list.anchor = line;
+    if (line) line.scrollIntoView({ block: 'nearest' });
+    explain(list);
+  }
+
+  // ---- Composing: a line of a field switches, offers its values or edits
+  // its number; every change is one press of the page's button and is
+  // taken back by Ctrl+Z.
+  const undo = new Map();  // list element -> [{before, button, field}]
+  const fieldOf = (line) => (line && line.dataset.field !== undefined ? Number(line.dataset.field) : -1);
+  const lineMenu = (list, line) => {
+    const field = fieldOf(line);
+    return field < 0 ? null : JSON.parse(call('ostrolen_line_menu', list.id, field));
+  };
+  async function edit(list, field, form, value) {
+    if (busy) return;
+    busy = true;
+    try {
+      const change = JSON.parse(call('ostrolen_edit', list.id, field, form ? 1 : 0, value));
+      if (!change) return;
+      if (!undo.has(list)) undo.set(list, []);
+      undo.get(list).push({ before: change.before, button: change.button, field });
+      forgetExplained();
+      await applyJournal(change.journal);
+    } finally {
+      busy = false;
+    }
+    reselect(list, field);
+  }
+  function reselect(list, field) {
+    const line = [...list.children].find((l) => fieldOf(l) === field);
+    if (line) selectLine(list, line);
+  }
+  async function undoEdit(list) {
+    const change = (undo.get(list) || []).pop();
+    if (!change || busy) return;
+    for (const [name, text] of change.before) boxes.get(name).value = text;
+    await press(change.button);
+    reselect(list, change.field);
+  }
+  function activate(list, line) {
+    const menu = lineMenu(list, line);
+    if (!menu) return;
+    if (menu.number) editNumber(list, fieldOf(line), menu.number);
+    else if (menu.toggle !== undefined) edit(list, fieldOf(line), false, menu.toggle);
+    else {
+      const rect = line.getBoundingClientRect();
+      openMenu(list, line, rect.left, rect.bottom);
+    }
+  }
+  // The editor of a number: OK only for a value the field takes.
+  function editNumber(list, field, spec) {
+    const n = ++dialogCount;
+    const captionId = `message-caption-${n}`;
+    const input = element('input', { type: 'text', id: 'NumberEditorValue', value: spec.value, autocomplete: 'off' });
+    const ok = element('button', { type: 'button', class: 'ok', textContent: spec.ok });
+    const cancel = element('button', { type: 'button', class: 'ok', textContent: layout.web.cancel });
+    const dialog = element('dialog', { class: 'message number-editor', id: 'NumberEditor', 'aria-labelledby': captionId }, [
+      element('div', { id: captionId, class: 'caption', textContent: spec.caption }),
+      element('div', { class: 'message-body number-body' }, [
+        element('label', { for: 'NumberEditorValue', textContent: spec.label }),
+        input,
+      ]),
+      element('div', { class: 'message-buttons' }, [ok, cancel]),
+    ]);
+    const valid = () => Module.ccall('ostrolen_value_ok', 'number', ['string', 'number', 'string'], [list.id, field, input.value]) === 1;
+    input.addEventListener('input', () => { ok.disabled = !valid(); });
+    input.addEventListener('keydown', (e) => {
+      if (e.key === 'Enter') {
+        e.preventDefault();
+        if (!ok.disabled) ok.click();
+      }
+    });
+    let accepted = false;
+    ok.addEventListener('click', () => {
+      accepted = valid();
+      if (accepted) dialog.close();
+    });
+    cancel.addEventListener('click', () => dialog.close());
+    dialog.addEventListener('close', () => {
+      const value = input.value;
+      dialog.remove();
+      list.focus();
+      if (accepted) edit(list, field, false, value);
+    });
+    document.body.append(dialog);
+    dialog.showModal();
+    input.select();
   }
 
   // ---- Typing, by the typing rules of the pages.
@@ -300,6 +427,7 @@
         if (box.value !== '') {
           if (!single) return;
           box.value = '';
+          forgetExplained();
           event.preventDefault();
           return;
         }
@@ -309,6 +437,7 @@
         focusBox(back, 'end');
         if (page.boxes[spec.previous].maxLength === 1) back.value = '';
         else back.value = characters(back.value).slice(0, -1).join('');
+        forgetExplained();
         return;
       }
       case 'ArrowLeft':
@@ -337,7 +466,10 @@
       // The character fills an empty box (or replaces its selected one); a
       // full box keeps its character. Either way the next box is ready.
       event.preventDefault();
-      if (box.value === '' || hasSelection) box.value = event.key;
+      if (box.value === '' || hasSelection) {
+        box.value = event.key;
+        forgetExplained();
+      }
       if (spec.nextOfPress >= 0) focusBox(at(spec.nextOfPress), 'all');
     }
   }
@@ -351,6 +483,7 @@
     const text = (event.clipboardData || window.clipboardData).getData('text/plain');
     const plan = JSON.parse(call('ostrolen_paste', page.number, index, text));
     for (const write of plan.writes) boxes.get(page.boxes[write.box].name).value = write.text;
+    if (plan.writes.length) forgetExplained();
     if (plan.focus >= 0) focusBox(boxes.get(page.boxes[plan.focus].name), 'all');
   }
 
@@ -370,6 +503,7 @@
       all.forEach((l) => l.setAttribute('aria-selected', String(l === line)));
       list.anchor = line;
     }
+    explain(list);
   }
   // The selected lines in list order, or every line when none is selected.
   function copiedLines(list) {
@@ -385,19 +519,21 @@
     event.clipboardData.setData('text/plain', copiedLines(list));
   });
 
-  // The context menu of a result list: "Копировать" copies as Ctrl+C does.
-  // Each line is an element of its own, so that more items about a line can join it.
+  // The context menu of a result list: a line of a field lists its values
+  // (or edits its number) and the page's forms; "Копировать" copies as
+  // Ctrl+C does.
   function listMenu(event) {
     const list = event.currentTarget;
     event.preventDefault();
     list.focus();
     const line = event.target.closest('.line');
     if (line && line.getAttribute('aria-selected') !== 'true') listClick({ currentTarget: list, target: line });
+    openMenu(list, line, event.clientX, event.clientY);
+  }
+  function openMenu(list, line, x, y) {
     document.querySelector('.menu')?.remove();
-    const item = element('div', { class: 'menu-item', role: 'menuitem', tabIndex: -1, textContent: layout.web.copyLines });
-    const menu = element('div', { class: 'menu', role: 'menu' }, [item]);
-    menu.style.left = px(event.clientX + window.scrollX);
-    menu.style.top = px(event.clientY + window.scrollY);
+    const offer = line ? lineMenu(list, line) : null;
+    const field = fieldOf(line);
     const closeMenu = () => {
       menu.remove();
       document.removeEventListener('mousedown', outside, true);
@@ -406,17 +542,108 @@
     const outside = (e) => {
       if (!menu.contains(e.target)) closeMenu();
     };
-    item.addEventListener('click', () => {
-      closeMenu();
+    const item = (text, action, checked) => {
+      const e = element('div', {
+        class: 'menu-item',
+        role: checked === undefined ? 'menuitem' : 'menuitemradio',
+        tabIndex: -1,
+        textContent: text,
+      });
+      if (checked !== undefined) e.setAttribute('aria-checked', String(checked));
+      e.addEventListener('click', (event) => {
+        event.stopPropagation();
+        closeMenu();
+        action();
+      });
+      return e;
+    };
+    const values = (choices, form) =>
+      choices.map((c) => item(c.text, () => edit(list, field, form, c.value), c.current));
+    const items = [];
+    if (offer) {
+      if (offer.number) items.push(item(offer.number.item, () => editNumber(list, field, offer.number)));
+      if (offer.choices) items.push(...values(offer.choices, false));
+      if (offer.form) {
+        const sub = element('div', { class: 'menu submenu', role: 'menu' }, values(offer.form.choices, true));
+        const open = element('div', {
+          class: 'menu-item has-submenu',
+          role: 'menuitem',
+          tabIndex: -1,
+          textContent: offer.form.item,
+          'aria-haspopup': 'menu',
+        }, [sub]);
+        const show = () => {
+          sub.hidden = false;
+          open.setAttribute('aria-expanded', 'true');
+        };
+        sub.hidden = true;
+        open.addEventListener('mouseenter', show);
+        open.addEventListener('click', (e) => {
+          if (e.target === open) {
+            show();
+            sub.firstChild?.focus();
+          }
+        });
+        open.addEventListener('keydown', (e) => {
+          if (e.target === open && e.key === 'ArrowRight') {
+            e.stopPropagation();
+            show();
+            sub.firstChild?.focus();
+          }
+        });
+        items.push(open);
+      }
+      items.push(element('div', { class: 'menu-separator', role: 'separator' }));
+    }
+    items.push(item(layout.web.copyLines, () => {
       if (list.children.length) document.execCommand('copy');
-    });
+    }));
+    const menu = element('div', { class: 'menu', role: 'menu' }, items);
+    menu.style.left = px(x + window.scrollX);
+    menu.style.top = px(y + window.scrollY);
     menu.addEventListener('keydown', (e) => {
+      const here = document.activeElement;
+      const siblings = [...here.parentElement.children].filter((c) => c.classList.contains('menu-item'));
+      const i = siblings.indexOf(here);
       if (e.key === 'Escape') closeMenu();
-      if (e.key === 'Enter' || e.key === ' ') item.click();
+      else if (e.key === 'Enter' || e.key === ' ') here.click();
+      else if (e.key === 'ArrowDown') siblings[(i + 1) % siblings.length].focus();
+      else if (e.key === 'ArrowUp') siblings[(i - 1 + siblings.length) % siblings.length].focus();
+      else if (e.key === 'ArrowLeft' && here.parentElement.classList.contains('submenu')) {
+        here.parentElement.hidden = true;
+        here.parentElement.parentElement.focus();
+      } else return;
+      e.preventDefault();
+      e.stopPropagation();
     });
     document.addEventListener('mousedown', outside, true);
     document.body.append(menu);
-    item.focus();
+    menu.querySelector('.menu-item').focus();
+  }
+  // Arrow keys move the selection; Enter switches or edits the selected
+  // line; Ctrl+Z takes the last change back.
+  function listKey(event) {
+    const list = event.currentTarget;
+    const all = [...list.children];
+    const selected = all.filter((l) => l.getAttribute('aria-selected') === 'true');
+    const plain = !(event.shiftKey || event.ctrlKey || event.altKey || event.metaKey);
+    if ((event.ctrlKey || event.metaKey) && !event.shiftKey && !event.altKey && event.key.toLowerCase() === 'z') {
+      event.preventDefault();
+      undoEdit(list);
+    } else if (plain && (event.key === 'ArrowDown' || event.key === 'ArrowUp') && all.length) {
+      event.preventDefault();
+      const current = list.anchor && list.contains(list.anchor) ? all.indexOf(list.anchor) : -1;
+      const next = current < 0 ? 0 : Math.max(0, Math.min(all.length - 1, current + (event.key === 'ArrowDown' ? 1 : -1)));
+      selectLine(list, all[next]);
+    } else if (plain && event.key === 'Enter' && selected.length === 1) {
+      event.preventDefault();
+      activate(list, selected[0]);
+    } else if (event.key === 'ContextMenu' || (event.shiftKey && event.key === 'F10')) {
+      event.preventDefault();
+      const line = selected[0] || null;
+      const rect = (line || list).getBoundingClientRect();
+      openMenu(list, line, rect.left, rect.bottom);
+    }
   }
 
   // ---- The window.
@@ -467,6 +694,7 @@
       }
       box.addEventListener('keydown', keyDown);
       box.addEventListener('paste', paste);
+      box.addEventListener('input', forgetExplained);
       box.addEventListener('mouseup', () => {
         if (spec.role === 'input' && spec.maxLength === 1 && box.selectionStart === box.selectionEnd) box.select();
       });
@@ -487,6 +715,12 @@
       list.style.setProperty('--line-height', px(spec.lineHeight));
       list.addEventListener('click', listClick);
       list.addEventListener('contextmenu', listMenu);
+      list.addEventListener('keydown', listKey);
+      list.addEventListener('dblclick', (event) => {
+        const line = event.target.closest('.line');
+        if (line) activate(list, line);
+      });
+      if (spec.explains) list.classList.add('explains');
       lists.set(spec.name, list);
       sheet.append(list);
       grow(spec.x + spec.width, spec.y + spec.height);
@@ -646,6 +880,7 @@
   root.style.setProperty('--toolbar-height', px(shell.toolbarHeight));
   root.style.setProperty('--page-font', px(shell.pageFontPixels));
   root.style.setProperty('--box-font', px(shell.boxFontPixels));
+  document.documentElement.style.setProperty('--explain', layout.web.explainColour);
   root.replaceChildren(toolbar, buildTabs(layout.tree));
   buildDatabaseChooser();
   document.title = shell.caption;
@@ -658,6 +893,7 @@
     title,
     press,
     busy: () => busy,
+    lineMenu: (listName, field) => JSON.parse(call('ostrolen_line_menu', listName, field)),
     pressInside: (name) => JSON.parse(call('ostrolen_press', name)),
     // The chosen file's (or the sample's) answer to a request of the reader
     // program's form, as the reader program would write it.
