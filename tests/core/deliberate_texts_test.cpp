@@ -60,8 +60,9 @@ TEST(DeliberateTexts, EachIsDeclaredOnALineMarkedSic) {
 
 TEST(DeliberateTexts, EveryMarkedLineIsListed) {
   // A "[sic]" mark no listed text explains is a mark someone forgot to list.
-  for (const char* file : {"pages/subscriber/attributes.cpp", "pages/subscriber/fields.cpp", "pages/converter/converter.h",
-                           "pages/subscriber/layout.cpp", "pages/usk/usk.cpp", "pages/faults/fault_tables.cpp"}) {
+  for (const char* file :
+       {"pages/subscriber/attributes.cpp", "pages/subscriber/fields.cpp", "pages/converter/converter.h",
+        "pages/subscriber/layout.cpp", "pages/usk/usk.cpp", "pages/faults/fault_tables.cpp"}) {
     for (const std::string& line : SourceLines(file)) {
       if (line.find("[sic]") == std::string::npos || line.find('"') == std::string::npos) continue;
       if (line.find("//") < line.find('"')) continue;  // a comment above the texts

@@ -4,12 +4,12 @@
 // only its bits and only its line.
 #include <gtest/gtest.h>
 
-#include <random>
 #include <map>
+#include <random>
 #include <set>
 
-#include "tests/pages/subscriber/ah_test_support.h"
 #include "pages/subscriber/compose.h"
+#include "tests/pages/subscriber/ah_test_support.h"
 
 namespace ostrolen::testing {
 namespace {
@@ -201,8 +201,7 @@ void CheckComposing(const AhFieldPage& page, const std::vector<std::uint16_t>& w
     const AhField* field = index < page.fields.size() ? page.fields[index] : page.form;
     if (field == nullptr || field->shown == Shown::Blank || field->shown == Shown::NoneSet) continue;
     for (const std::uint32_t value : ValuesToSet(*field)) {
-      const bool shown =
-          field == page.form ? GetField(*page.form, words) == value : FieldShown(page, *field, words);
+      const bool shown = field == page.form ? GetField(*page.form, words) == value : FieldShown(page, *field, words);
       std::vector<std::uint16_t> set = words;
       SetField(page, *field, set, value);
       ASSERT_EQ(GetField(*field, set), value) << FieldName(*field);
@@ -276,20 +275,23 @@ class BoxWindow : public Window {
 
 TEST(Compose, WordsRoundTripThroughTheBoxes) {
   for (const ComposePage& page : ComposePages()) {
-    ForSweptWords(*page.fields, [&](const std::vector<std::uint16_t>& words) {
-      BoxWindow window;
-      WriteWords(window, page, words);
-      const auto read = WordsOnPage(window, page);
-      ASSERT_TRUE(read);
-      ASSERT_EQ(*read, words);
-      // What the console takes: one upper-case digit a box, each within its maximum.
-      for (std::size_t w = 0; w < words.size(); ++w) {
-        const std::vector<std::string> boxes = BoxesOf(page.controls, static_cast<int>(w));
-        ASSERT_EQ(Joined({window.Text(boxes[0]), window.Text(boxes[1]), window.Text(boxes[2]), window.Text(boxes[3]),
-                          window.Text(boxes[4])}),
-                  Joined(WordOf(words[w])));
-      }
-    }, 500);
+    ForSweptWords(
+        *page.fields,
+        [&](const std::vector<std::uint16_t>& words) {
+          BoxWindow window;
+          WriteWords(window, page, words);
+          const auto read = WordsOnPage(window, page);
+          ASSERT_TRUE(read);
+          ASSERT_EQ(*read, words);
+          // What the console takes: one upper-case digit a box, each within its maximum.
+          for (std::size_t w = 0; w < words.size(); ++w) {
+            const std::vector<std::string> boxes = BoxesOf(page.controls, static_cast<int>(w));
+            ASSERT_EQ(Joined({window.Text(boxes[0]), window.Text(boxes[1]), window.Text(boxes[2]),
+                              window.Text(boxes[3]), window.Text(boxes[4])}),
+                      Joined(WordOf(words[w])));
+          }
+        },
+        500);
   }
 }
 
