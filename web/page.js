@@ -381,17 +381,17 @@
         if (!ok.disabled) ok.click();
       }
     });
-    let accepted = false;
+    // The change is made at once, so that a press waits for it.
     ok.addEventListener('click', () => {
-      accepted = valid();
-      if (accepted) dialog.close();
+      if (!valid()) return;
+      const value = input.value;
+      dialog.close();
+      edit(list, field, false, value);
     });
     cancel.addEventListener('click', () => dialog.close());
     dialog.addEventListener('close', () => {
-      const value = input.value;
       dialog.remove();
       list.focus();
-      if (accepted) edit(list, field, false, value);
     });
     document.body.append(dialog);
     dialog.showModal();

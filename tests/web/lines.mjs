@@ -130,6 +130,7 @@ try {
       }, list);
       equal(colours, ['rgb(255, 227, 140)', 'rgb(255, 227, 140)'], `${cliPage} line ${i}: the line and its boxes in one colour`);
     }
+    if (process.env.OSTROLEN_WEB_SHOTS) await page.screenshot({ path: `${process.env.OSTROLEN_WEB_SHOTS}/${cliPage}-line-chosen.png` });
     await page.click(`#${button}`);
     await idle();
     equal([await lit(), await selected(list)], [[], []], `${cliPage}: a press puts the light out`);
