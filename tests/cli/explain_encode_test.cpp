@@ -9,23 +9,14 @@
 #include <vector>
 
 #include "cli/cli.h"
+#include "tests/support/cli.h"
 #include "tests/support/process.h"
 
 namespace ostrolen {
 namespace {
 
-struct Outcome {
-  int status;
-  std::string out;
-  std::string err;
-};
-
-Outcome Cli(const std::vector<std::string>& args, const std::string& input = "") {
-  std::istringstream in(input);
-  std::ostringstream out, err;
-  const int status = RunCli(args, in, out, err);
-  return {status, out.str(), err.str()};
-}
+using testing::Cli;
+using Outcome = testing::CliOutcome;
 
 std::vector<std::string> Lines(const std::string& text) {
   std::vector<std::string> lines;
