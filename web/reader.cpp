@@ -6,6 +6,7 @@
 // reader program's encoding, which the page hands to the press.
 #include <emscripten/emscripten.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -15,6 +16,7 @@
 #include <utility>
 #include <vector>
 
+#include "pages/segments/access_file.h"
 #include "pages/segments/like.h"
 #include "pages/segments/query.h"
 
@@ -95,6 +97,23 @@ std::string FromUtf16(std::u16string_view text) {
   return out;
 }
 
+// The code page of the file's texts when it is a Jet 3 file, else 0. The
+// worker's script hands a Jet 3 text over byte by byte (each byte one
+// UTF-16 unit), so that the file's own code page decides, as in the reader
+// program.
+std::uint16_t jet3_code_page = 0;
+
+std::string TextOf(std::u16string_view units) {
+  if (jet3_code_page == 0) return FromUtf16(units);
+  std::string bytes;
+  bytes.reserve(units.size());
+  for (const char16_t unit : units) {
+    if (unit > 0xFF) return FromUtf16(units);
+    bytes += static_cast<char>(unit);
+  }
+  return DecodeCodePageText(bytes, jet3_code_page);
+}
+
 // A run of fields: a kind letter, the text's length in UTF-16 units, ":"
 // and the text.
 class Fields {
@@ -112,13 +131,16 @@ class Fields {
   bool AtEnd() const { return at_ >= text_.size(); }
 
   // The next field; false at the end or on a malformed run.
-  bool Next(char16_t& kind, std::string& text) {
+  // `raw`, when given, gets the text as the worker's script handed it over
+  // (a Jet 3 table's name is asked for so).
+  bool Next(char16_t& kind, std::string& text, std::string* raw = nullptr) {
     if (at_ >= text_.size()) return false;
     kind = text_[at_++];
     std::size_t length = 0;
     while (at_ < text_.size() && text_[at_] >= u'0' && text_[at_] <= u'9') length = length * 10 + (text_[at_++] - u'0');
     if (at_ >= text_.size() || text_[at_] != u':' || text_.size() - at_ - 1 < length) return false;
-    text = FromUtf16(text_.substr(at_ + 1, length));
+    text = TextOf(text_.substr(at_ + 1, length));
+    if (raw != nullptr) *raw = FromUtf16(text_.substr(at_ + 1, length));
     at_ += 1 + length;
     return true;
   }
@@ -128,14 +150,6 @@ class Fields {
   std::u16string_view text_;
   std::size_t at_ = 0;
 };
-
-// Page 0 of a Jet 3 or Jet 4 file; ACE files (.accdb) are not for the Jet 4.0 engine.
-bool LooksLikeJet(std::string_view bytes, double size) {
-  static constexpr char kMagic[] = "Standard Jet DB";
-  if (size < 2048 || bytes.size() < 0x15 || bytes[0] != 0 || bytes.substr(4, sizeof kMagic - 1) != kMagic) return false;
-  const auto version = static_cast<unsigned char>(bytes[0x14]);
-  return version == 0 || version == 1;  // Jet 3, Jet 4
-}
 
 std::string FormatNumber(double v, int digits) {
   char buf[64];
@@ -267,6 +281,7 @@ struct Pending {
 // Every statement on one table in a single pass over its rows in file
 // order; each keeps its first matching row. Only the compared columns are
 // read for every row, and then the rows that matched, whole.
+// `found` is the table's name as the worker's script knows it.
 void RunOnTable(const std::string& found, const std::vector<Statement>& statements,
                 const std::vector<std::size_t>& which, std::vector<std::optional<StatementOutcome>>& outcomes) {
   const std::string& table_name = statements[which.front()].table;
@@ -384,22 +399,38 @@ std::string Read(const std::string& path, const std::vector<Statement>& statemen
     for (const auto& outcome : outcomes) bytes += EncodeOutcome(*outcome);
     return bytes;
   };
-  const auto fail_all = [&](ReadFailure failure) {
-    for (auto& outcome : outcomes) outcome = Failed(failure, path);
+  // Every statement fails alike; `name` is what the failure is about.
+  const auto fail_all = [&](ReadFailure failure, const std::string& name) {
+    for (auto& outcome : outcomes) outcome = Failed(failure, name);
     return all();
   };
-  std::string header(0x20, '\0');
-  const double size = ostrolen_reader_header(reinterpret_cast<unsigned char*>(header.data()), 0x20);
-  if (!LooksLikeJet(header, size)) return fail_all(ReadFailure::NotDatabase);
+  // Page 0 decides, as in the reader program: which engine wrote the file,
+  // whether its pages can be read, and a Jet 3 file's code page.
+  constexpr int kPageZero = 4096;
+  std::string page_zero(kPageZero, '\0');
+  const double size = ostrolen_reader_header(reinterpret_cast<unsigned char*>(page_zero.data()), kPageZero);
+  page_zero.resize(static_cast<std::size_t>(std::min<double>(size, kPageZero)));
+  jet3_code_page = 0;
+  const std::optional<AccessHeader> header = ReadAccessHeader(page_zero);
+  if (!header) return fail_all(ReadFailure::NotDatabase, path);
+  if (header->engine == AccessEngine::Unknown)
+    return fail_all(ReadFailure::UnknownVersion, std::to_string(header->version));
+  if (EncryptedBeyondReading(*header)) return fail_all(ReadFailure::Encrypted, AccessVersionName(*header));
+  if (header->engine == AccessEngine::Jet3) {
+    const std::uint16_t code_page = Jet3CodePage(*header);
+    if (CodePageCharset(code_page).empty()) return fail_all(ReadFailure::UnknownCodePage, std::to_string(code_page));
+    jet3_code_page = code_page;
+  }
   // Past a sound page 0, a file the Access reader cannot open is damaged.
-  if (ostrolen_reader_open() == 0) return fail_all(ReadFailure::DamagedFile);
+  if (ostrolen_reader_open() == 0) return fail_all(ReadFailure::DamagedFile, path);
 
   Fields catalog("tables");
-  if (!catalog.Ok()) return fail_all(ReadFailure::DamagedFile);
-  std::vector<std::string> tables;
+  if (!catalog.Ok()) return fail_all(ReadFailure::DamagedFile, path);
+  std::vector<std::pair<std::string, std::string>> tables;  // the name, and as the worker's script has it
   char16_t kind = 0;
   std::string name;
-  while (catalog.Next(kind, name)) tables.push_back(name);
+  std::string raw;
+  while (catalog.Next(kind, name, &raw)) tables.emplace_back(name, raw);
 
   std::vector<bool> done(statements.size(), false);
   for (std::size_t i = 0; i < statements.size(); ++i) {
@@ -412,9 +443,9 @@ std::string Read(const std::string& path, const std::vector<Statement>& statemen
       }
     }
     const std::string* found = nullptr;
-    for (const std::string& table : tables) {
+    for (const auto& [table, as_read] : tables) {
       if (SameName(table, statements[i].table)) {
-        found = &table;
+        found = &as_read;
         break;
       }
     }

@@ -5,13 +5,16 @@
 // ostrolen-mdb-reader writes them.
 //
 //   node tests/web/reader.mjs [FILE.mdb ...]
-// Without files: the segment page's fixtures, the sample and, when
+// Without files: the segment page's fixtures, files of the other Access
+// formats made from them, the sample and, when
 // $OSTROLEN_MONITOR_MDB names it, a real Access-made file.
 import { execFileSync } from 'node:child_process';
-import { existsSync, readdirSync } from 'node:fs';
+import { existsSync, mkdtempSync, readFileSync, readdirSync, rmSync } from 'node:fs';
+import { tmpdir } from 'node:os';
 import { dirname, join } from 'node:path';
 import { launch, openPage, root } from './browser.mjs';
 import { check, finish } from './check.mjs';
+import { makeFormatFiles } from './access_files.mjs';
 import { cli } from './drive.mjs';
 
 const reader = process.env.OSTROLEN_MDB_READER || join(dirname(cli), 'ostrolen-mdb-reader');
@@ -61,10 +64,27 @@ function columnsOf(bytes) {
 
 const native = (req) => execFileSync(reader, [req], { maxBuffer: 1 << 26 });
 
+const fixtures = process.env.OSTROLEN_SEGMENT_FIXTURES || join(root, 'build/test/tests/pages/segments/fixtures');
+const work = mkdtempSync(join(tmpdir(), 'ostrolen-reader-'));
+// The tables asked for: a Jet 3 fixture's are its Jet 4 counterpart's (mdbtools
+// would read its names in another code page); a file mdbtools cannot read is
+// asked for the lookup's tables.
+function tablesOf(file) {
+  const counterpart = file.replace(/_jet3\.mdb$/, '.mdb');
+  const listed = (f) => execFileSync('mdb-tables', ['-1', f], { encoding: 'utf8', stdio: ['ignore', 'pipe', 'ignore'] })
+    .split('\n').filter(Boolean);
+  try {
+    return listed(counterpart !== file && existsSync(counterpart) ? counterpart : file);
+  } catch (e) {
+    return listed(join(fixtures, 'lookup.mdb'));
+  }
+}
+
 let files = process.argv.slice(2);
 if (!files.length) {
-  const fixtures = process.env.OSTROLEN_SEGMENT_FIXTURES || join(root, 'build/test/tests/pages/segments/fixtures');
   files = readdirSync(fixtures).filter((f) => f.endsWith('.mdb')).sort().map((f) => join(fixtures, f));
+  const made = makeFormatFiles(work, readFileSync(join(fixtures, 'lookup.mdb')), readFileSync(join(fixtures, 'lookup_jet3.mdb')));
+  files.push(...made.map(([, path]) => path));
   files.push(process.env.OSTROLEN_WEB_SAMPLE || join(root, 'build/web/native/sample/dbveltra.mdb'));
   if (process.env.OSTROLEN_MONITOR_MDB && existsSync(process.env.OSTROLEN_MONITOR_MDB)) {
     files.push(process.env.OSTROLEN_MONITOR_MDB);
@@ -78,7 +98,7 @@ try {
   for (const file of files) {
     const [chooser] = await Promise.all([page.waitForEvent('filechooser'), page.click('.database .choose')]);
     await chooser.setFiles(file);
-    const tables = execFileSync('mdb-tables', ['-1', file], { encoding: 'utf8' }).split('\n').filter(Boolean);
+    const tables = tablesOf(file);
     const statements = [];
     for (const table of tables) {
       statements.push({ table, conditions: [] });
@@ -103,5 +123,6 @@ try {
   check(page.errors.length === 0, 'no script errors', page.errors.join('\n'));
 } finally {
   await close();
+  rmSync(work, { recursive: true, force: true });
 }
 finish('reader');
