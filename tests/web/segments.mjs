@@ -7,6 +7,7 @@ import { tmpdir } from 'node:os';
 import { join } from 'node:path';
 import { launch, openPage, pageTitle, root } from './browser.mjs';
 import { check, equal, finish } from './check.mjs';
+import { makeFormatFiles } from './access_files.mjs';
 import { difference, runCli, runInPage } from './drive.mjs';
 
 const fixtures = process.env.OSTROLEN_SEGMENT_FIXTURES || join(root, 'build/test/tests/pages/segments/fixtures');
@@ -63,11 +64,23 @@ try {
     const file = join(fixtures, name);
     await choose(page, file);
     check((await state(page)).includes(name), `the page names the chosen ${name}`);
-    const pairs = name === 'lookup.mdb' || name === 'names.mdb' ? lookups : fewer;
+    const pairs = ['lookup.mdb', 'names.mdb', 'lookup_jet3.mdb', 'names_jet3.mdb'].includes(name) ? lookups : fewer;
     const { desktop: result } = await compare(page, file, pairs, `${name}: the lines and errors of the desktop`);
     const errors = result.flatMap((p) => p.messages).length;
     const lines = result.flatMap((p) => p.lines).length;
     console.log(`${name}: ${pairs.length} lookups, ${lines} lines, ${errors} error boxes`);
+  }
+
+  // The other Access formats: ACE files as Jet 4, an encrypted ACE file, an
+  // unknown version, a Jet 3 file in a code page not known here, a Jet 3
+  // file whose sort order says Western: the desktop's lines and errors.
+  const made = makeFormatFiles(work, readFileSync(join(fixtures, 'lookup.mdb')), readFileSync(join(fixtures, 'lookup_jet3.mdb')));
+  for (const [name, file] of made) {
+    await choose(page, file);
+    const { desktop: result } = await compare(page, file, fewer, `${name}: the lines and errors of the desktop`);
+    const errors = result.flatMap((p) => p.messages);
+    console.log(`${name}: ${fewer.length} lookups, ${result.flatMap((p) => p.lines).length} lines, ${errors.length} error boxes` +
+      (errors.length ? `, e.g. ${JSON.stringify(errors[0][1])}` : ''));
   }
 
   // The file is read afresh at every press: a new file under the chosen name answers.
