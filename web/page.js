@@ -893,7 +893,6 @@
     title,
     press,
     busy: () => busy,
-    lineMenu: (listName, field) => JSON.parse(call('ostrolen_line_menu', listName, field)),
     pressInside: (name) => JSON.parse(call('ostrolen_press', name)),
     // The chosen file's (or the sample's) answer to a request of the reader
     // program's form, as the reader program would write it.
