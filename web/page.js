@@ -251,7 +251,7 @@
         Module._ostrolen_set_outcomes(pointer, size, Module.ccall('ostrolen_failure_code', 'number', ['string'], [answer.failure]), 64);
         Module._free(pointer);
       }
-      forgetExplained();
+      forgetExplained(name);
       const journal = JSON.parse(call('ostrolen_press', name));
       if (!journal) return;
       await applyJournal(journal);
@@ -284,27 +284,33 @@
 
   // ---- Explaining: the one selected line of a decoding page lights the
   // boxes its bits are in; the next press or edit puts them out.
-  const lit = new Set();
+  const lit = new Map();  // list element -> the boxes its chosen line lights
+  const pageList = new Map();  // box or button name -> the list of its page
+  function putOut(list) {
+    for (const box of lit.get(list) || []) box.classList.remove('explained');
+    lit.delete(list);
+  }
   function explain(list) {
-    for (const box of lit) box.classList.remove('explained');
-    lit.clear();
+    putOut(list);
     const selected = [...list.children].filter((l) => l.getAttribute('aria-selected') === 'true');
     if (selected.length !== 1 || !selected[0].explained) return;
+    const boxesLit = new Set();
     for (const name of selected[0].explained) {
       const box = boxes.get(name);
       if (box) {
         box.classList.add('explained');
-        lit.add(box);
+        boxesLit.add(box);
       }
     }
+    lit.set(list, boxesLit);
   }
-  function forgetExplained() {
-    for (const box of lit) box.classList.remove('explained');
-    lit.clear();
-    for (const list of lists.values()) {
-      if (!list.classList.contains('explains')) continue;
-      for (const line of list.querySelectorAll('.line[aria-selected="true"]')) line.setAttribute('aria-selected', 'false');
-    }
+  // A press on a page, or an edit of one of its boxes: its list's line is
+  // no longer chosen and its boxes go out.
+  function forgetExplained(name) {
+    const list = lists.get(pageList.get(name));
+    if (!list || !list.classList.contains('explains')) return;
+    putOut(list);
+    for (const line of list.querySelectorAll('.line[aria-selected="true"]')) line.setAttribute('aria-selected', 'false');
   }
   function selectLine(list, line) {
     for (const l of list.children) l.setAttribute('aria-selected', String(l === line));
@@ -330,7 +336,7 @@
       if (!change) return;
       if (!undo.has(list)) undo.set(list, []);
       undo.get(list).push({ before: change.before, button: change.button, field });
-      forgetExplained();
+      forgetExplained(change.button);
       await applyJournal(change.journal);
     } finally {
       busy = false;
@@ -427,7 +433,7 @@
         if (box.value !== '') {
           if (!single) return;
           box.value = '';
-          forgetExplained();
+          forgetExplained(box.id);
           event.preventDefault();
           return;
         }
@@ -437,7 +443,7 @@
         focusBox(back, 'end');
         if (page.boxes[spec.previous].maxLength === 1) back.value = '';
         else back.value = characters(back.value).slice(0, -1).join('');
-        forgetExplained();
+        forgetExplained(box.id);
         return;
       }
       case 'ArrowLeft':
@@ -468,7 +474,7 @@
       event.preventDefault();
       if (box.value === '' || hasSelection) {
         box.value = event.key;
-        forgetExplained();
+        forgetExplained(box.id);
       }
       if (spec.nextOfPress >= 0) focusBox(at(spec.nextOfPress), 'all');
     }
@@ -483,7 +489,7 @@
     const text = (event.clipboardData || window.clipboardData).getData('text/plain');
     const plan = JSON.parse(call('ostrolen_paste', page.number, index, text));
     for (const write of plan.writes) boxes.get(page.boxes[write.box].name).value = write.text;
-    if (plan.writes.length) forgetExplained();
+    if (plan.writes.length) forgetExplained(box.id);
     if (plan.focus >= 0) focusBox(boxes.get(page.boxes[plan.focus].name), 'all');
   }
 
@@ -694,7 +700,8 @@
       }
       box.addEventListener('keydown', keyDown);
       box.addEventListener('paste', paste);
-      box.addEventListener('input', forgetExplained);
+      box.addEventListener('input', () => forgetExplained(spec.name));
+      if (page.lists.length) pageList.set(spec.name, page.lists[0].name);
       box.addEventListener('mouseup', () => {
         if (spec.role === 'input' && spec.maxLength === 1 && box.selectionStart === box.selectionEnd) box.select();
       });
@@ -739,6 +746,7 @@
       if (spec.caption) button.append(element('span', { textContent: spec.caption }));
       else button.setAttribute('aria-label', spec.name);
       button.addEventListener('click', () => press(spec.name));
+      if (page.lists.length) pageList.set(spec.name, page.lists[0].name);
       buttons.set(spec.name, button);
       sheet.append(button);
       grow(spec.x + spec.width, spec.y + spec.height);

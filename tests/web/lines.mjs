@@ -299,6 +299,22 @@ try {
   await idle();
   await expectPage('first-stage', firstBoxes, firstList, ['3529C'], 'Ctrl+Z after a form switch');
 
+  // Each page keeps its own chosen line: choosing one on another page, or
+  // a press there, puts out nothing here.
+  await show('TabSheet8');
+  await lineOf(skoList, type).click();
+  const skoLit = (await lit()).filter((b) => skoBoxes.includes(b));
+  await show('TabSheet4');
+  await page.locator(`#${firstList} .line[title]`).first().click();
+  const both = await lit();
+  check(skoLit.length > 0 && skoLit.every((b) => both.includes(b)) && both.some((b) => firstBoxes.includes(b)),
+    'a line chosen on another page leaves this page\'s boxes lit', JSON.stringify([skoLit, both]));
+  await page.click(`#${first.buttons[0].name}`);
+  await idle();
+  const after = await lit();
+  check(skoLit.every((b) => after.includes(b)) && !after.some((b) => firstBoxes.includes(b)),
+    'a press puts out its own page\'s boxes only', JSON.stringify(after));
+
   equal(page.errors, [], 'no script errors');
 } finally {
   await close();
