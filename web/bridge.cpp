@@ -7,8 +7,8 @@
 
 #include <algorithm>
 #include <cstdlib>
-#include <optional>
 #include <map>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -518,9 +518,7 @@ EMSCRIPTEN_KEEPALIVE int ostrolen_failure_code(const char* name) {
 }
 
 // What line `field` of `list` offers besides copying; see LineMenu.
-EMSCRIPTEN_KEEPALIVE const char* ostrolen_line_menu(const char* list, int field) {
-  return Hand(LineMenu(list, field));
-}
+EMSCRIPTEN_KEEPALIVE const char* ostrolen_line_menu(const char* list, int field) { return Hand(LineMenu(list, field)); }
 
 // Whether `text` names a value of the field of line `field` of `list`.
 EMSCRIPTEN_KEEPALIVE int ostrolen_value_ok(const char* list, int field, const char* text) {
