@@ -348,8 +348,9 @@
     if (line) selectLine(list, line);
   }
   async function undoEdit(list) {
+    if (busy) return;
     const change = (undo.get(list) || []).pop();
-    if (!change || busy) return;
+    if (!change) return;
     for (const [name, text] of change.before) boxes.get(name).value = text;
     await press(change.button);
     reselect(list, change.field);
