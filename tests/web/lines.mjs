@@ -299,6 +299,55 @@ try {
   await idle();
   await expectPage('first-stage', firstBoxes, firstList, ['3529C'], 'Ctrl+Z after a form switch');
 
+  // Every line of a field on the five pages that compose words: its menu
+  // offers the values `ostrolen-cli encode PAGE --fields` lists (the current
+  // one marked), or the number editor for a range.
+  const composing = [
+    ['first-stage', 'TabSheet4', 22, ['3529C']],
+    ['second-stage', 'TabSheet5', 34, ['03245', '253A7', '12345', '701F0']],
+    ['third-stage', 'TabSheet7', 54, ['1235C', '5227F', '00000', '00000']],
+    ['sko', 'TabSheet8', 274, ['271A6']],
+    ['rko', 'TabSheet13', 279, ['00359', '362C5']],
+  ];
+  for (const [cliPage, sheet, firstBox, given] of composing) {
+    const spec = pageOf(sheet);
+    const list = spec.lists[0].name;
+    const listed = await fields(cliPage);
+    await show(sheet);
+    await enter(names(firstBox, 5 * given.length), given);
+    await page.click(`#${spec.buttons[0].name}`);
+    await idle();
+    const count = await page.locator(`#${list} .line`).count();
+    let offered = 0;
+    for (let i = 0; i < count; ++i) {
+      const line = page.locator(`#${list} .line`).nth(i);
+      const text = await line.textContent();
+      await line.click({ button: 'right' });
+      const items = await page.evaluate(() =>
+        [...document.querySelector('.menu:not(.submenu)').children].filter((i) => i.matches('.menu-item:not(.has-submenu)')).map((i) => [i.textContent, i.getAttribute('aria-checked')]));
+      await page.keyboard.press('Escape');
+      // The field whose name the line starts with (the longest such name).
+      const name = [...listed.keys()].filter((k) => text.startsWith(k)).sort((x, y) => y.length - x.length)[0];
+      const values = name && listed.get(name);
+      const own = items.slice(0, -1);
+      if (!values) {
+        equal(own, [], `${cliPage} line ${i} (${text}): no field, copying only`);
+        continue;
+      }
+      ++offered;
+      if (values.length === 1 && values[0].includes('..')) {
+        equal(own.map(([, c]) => c), [null], `${cliPage} line ${i} (${text}): a number's one item`);
+      } else {
+        equal(own.map(([t]) => t), values, `${cliPage} line ${i} (${text}): the values`);
+        const marked = own.filter(([, c]) => c === 'true').map(([t]) => t);
+        const shown = text.slice(name.length).replace(/^\s*=?\s*/, '').trim() || null;
+        check(marked.length === 1 && (shown === null || marked[0] === shown), `${cliPage} line ${i} (${text}): the current value marked`,
+          JSON.stringify(marked));
+      }
+    }
+    check(offered > 0, `${cliPage}: some lines offer values`);
+  }
+
   // Each page keeps its own chosen line: choosing one on another page, or
   // a press there, puts out nothing here.
   await show('TabSheet8');
