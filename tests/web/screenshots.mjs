@@ -1,6 +1,7 @@
 // Renders every page of the browser page into DIR, one PNG per page, as
 // scripts/screenshot does for the window; presses may follow as
-// ostrolen-cli takes them:   node tests/web/screenshots.mjs DIR [press B N=T ...]
+// ostrolen-cli takes them, and lines be chosen (numbered from 0), their boxes
+// lit:   node tests/web/screenshots.mjs DIR [press B N=T ...] [select LIST N ...]
 import { mkdirSync } from 'node:fs';
 import { join } from 'node:path';
 import { launch, openPage } from './browser.mjs';
@@ -17,8 +18,13 @@ try {
   await page.setViewportSize({ width: 820, height: 560 });
   await page.evaluate(() => document.body.style.setProperty('background', '#d4d0c8'));
   const presses = [];
-  for (const arg of args) {
-    if (arg === 'press') presses.push({ settings: [] });
+  const selections = [];
+  for (let i = 0; i < args.length; ++i) {
+    const arg = args[i];
+    if (arg === 'select') {
+      selections.push([args[i + 1], Number(args[i + 2])]);
+      i += 2;
+    } else if (arg === 'press') presses.push({ settings: [] });
     else if (!presses.at(-1).button) presses.at(-1).button = arg;
     else presses.at(-1).settings.push([arg.slice(0, arg.indexOf('=')), arg.slice(arg.indexOf('=') + 1)]);
   }
@@ -26,6 +32,9 @@ try {
     for (const [box, text] of settings) await page.evaluate(([b, t]) => (document.getElementById(b).value = t), [box, text]);
     await page.evaluate((b) => window.ostrolen.press(b), button);
     while (await page.$('dialog[open]')) await page.click('dialog[open] button');
+  }
+  for (const [list, index] of selections) {
+    await page.evaluate(([l, i]) => document.querySelectorAll(`#${l} .line`)[i].click(), [list, index]);
   }
   const leaves = await page.evaluate(() => {
     const path = (sheet) => {
