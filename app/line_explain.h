@@ -1,11 +1,10 @@
 // Explaining a result line on the window: each line keeps the bits it comes
 // from, selecting it highlights the boxes that carry them, and its tooltip
-// says where they are. Also the accessible names of a page's controls, made
-// from the page's declaration.
+// says where they are. Also the accessible names and the Tab order of a
+// page's controls.
 #pragma once
 
 #include <QColor>
-#include <QHash>
 #include <QList>
 #include <QMetaType>
 #include <QObject>
@@ -43,15 +42,6 @@ std::optional<LineOrigin> OriginOf(const QListWidgetItem* item);
 // Stores the origin with the line and, when it has bits, the tooltip that
 // names them.
 void SetLineOrigin(QListWidgetItem* item, const LineOrigin& origin, const std::vector<WordKind>& kinds);
-
-// The boxes that carry the origin's bits: on a page that shows its words
-// bit by bit, the bit boxes of every row; elsewhere the position boxes.
-std::vector<std::string> BoxesOfOrigin(const PageLayout& page, const LineOrigin& origin);
-
-// The accessible name of every box, list and button of the page, by control
-// name: a word's boxes by word and position ("Слово 0, позиция 4 (до F)"),
-// bit rows by row, word and bit, other boxes by the title of their row.
-QHash<QString, QString> AccessibleNames(const PageLayout& page);
 
 // Highlights the boxes behind the selected line of a page's list; the
 // highlight goes when the selection does, when the list is decoded anew

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <array>
+#include <cstdint>
 #include <span>
 #include <string_view>
 
@@ -20,6 +21,11 @@ struct PositionFormat {
   std::string_view check_message;  // reported when the digit is over `max`; empty: never checked
 
   int last_bit() const { return first_bit + width - 1; }
+  // The position's bits as a mask over a 16-bit word (bit 1 is 0x8000).
+  std::uint16_t mask() const {
+    const unsigned ones = (1U << static_cast<unsigned>(width)) - 1U;
+    return static_cast<std::uint16_t>(ones << static_cast<unsigned>(16 - last_bit()));
+  }
 };
 
 inline constexpr std::array<PositionFormat, 5> kCodeWordPositions = {{

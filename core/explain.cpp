@@ -104,4 +104,28 @@ std::string SourceDescription(const LineOrigin& origin, std::span<const WordKind
   return text;
 }
 
+std::vector<std::string> BoxesOfOrigin(const PageLayout& page, const LineOrigin& origin) {
+  std::vector<std::string> boxes;
+  for (std::size_t w = 0; w < page.words.size() && w < kMaxWords; ++w) {
+    const WordSpec& word = page.words[w];
+    const std::uint16_t mask = origin.mask[w];
+    if (mask == 0) continue;
+    if (!word.bit_rows.empty()) {
+      for (const auto& row : word.bit_rows) {
+        for (const auto& [first, last] : BitRuns(mask)) {
+          for (int bit = first; bit <= last && static_cast<std::size_t>(bit) <= row.size(); ++bit) {
+            boxes.push_back(row[static_cast<std::size_t>(bit - 1)]);
+          }
+        }
+      }
+      continue;
+    }
+    const auto positions = Positions(word.kind);
+    for (std::size_t p = 0; p < positions.size() && p < word.positions.size(); ++p) {
+      if ((mask & positions[p].mask()) != 0) boxes.push_back(word.positions[p]);
+    }
+  }
+  return boxes;
+}
+
 }  // namespace ostrolen

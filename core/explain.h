@@ -14,6 +14,7 @@
 
 #include "core/code_word.h"
 #include "core/conversions.h"
+#include "core/layout.h"
 #include "core/window.h"
 
 namespace ostrolen {
@@ -77,5 +78,9 @@ std::string SourceDescription(const LineOrigin& origin, std::span<const WordKind
 
 // The contiguous runs of the bits set in a 16-bit mask, as 1-based ranges.
 std::vector<std::pair<int, int>> BitRuns(std::uint16_t mask);
+
+// The boxes that carry the origin's bits: on a page that shows its words
+// bit by bit, the bit boxes of every row; elsewhere the position boxes.
+std::vector<std::string> BoxesOfOrigin(const PageLayout& page, const LineOrigin& origin);
 
 }  // namespace ostrolen
