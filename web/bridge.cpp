@@ -13,6 +13,7 @@
 #include <string_view>
 #include <vector>
 
+#include "core/accessible.h"
 #include "core/code_word.h"
 #include "core/explain.h"
 #include "core/layout.h"
@@ -81,37 +82,6 @@ std::vector<WordKind> WordKinds(const PageLayout& page) {
   return kinds;
 }
 
-std::uint16_t PositionMask(const PositionFormat& position) {
-  const unsigned ones = (1U << static_cast<unsigned>(position.width)) - 1U;
-  return static_cast<std::uint16_t>(ones << static_cast<unsigned>(16 - position.last_bit()));
-}
-
-// The boxes that show a line's bits: a bit row's box for each bit, or else
-// the position box a bit is in.
-std::vector<std::string> BoxesOfOrigin(const PageLayout& page, const LineOrigin& origin) {
-  std::vector<std::string> boxes;
-  for (std::size_t w = 0; w < page.words.size() && w < kMaxWords; ++w) {
-    const WordSpec& word = page.words[w];
-    const std::uint16_t mask = origin.mask[w];
-    if (mask == 0) continue;
-    if (!word.bit_rows.empty()) {
-      for (const auto& row : word.bit_rows) {
-        for (const auto& [first, last] : BitRuns(mask)) {
-          for (int bit = first; bit <= last && static_cast<std::size_t>(bit) <= row.size(); ++bit) {
-            boxes.push_back(row[static_cast<std::size_t>(bit - 1)]);
-          }
-        }
-      }
-      continue;
-    }
-    const auto positions = Positions(word.kind);
-    for (std::size_t p = 0; p < positions.size() && p < word.positions.size(); ++p) {
-      if ((mask & PositionMask(positions[p])) != 0) boxes.push_back(word.positions[p]);
-    }
-  }
-  return boxes;
-}
-
 const char* Picture(ostrolen::Picture picture) {
   switch (picture) {
     case ostrolen::Picture::ArrowDown: return "arrow-down";
@@ -133,7 +103,13 @@ const char* Role(BoxRole role) {
   return "";
 }
 
+// Every control carries the name the window gives it for a screen reader.
 void WritePage(Json& out, const PageLayout& page) {
+  const std::map<std::string, std::string> names = AccessibleNames(page);
+  const auto name_of = [&names](const std::string& control) {
+    const auto it = names.find(control);
+    return it == names.end() ? control : it->second;
+  };
   out.Open('{');
   out.Key("sheet").String(page.sheet);
   out.Key("caption").String(page.caption);
@@ -143,6 +119,7 @@ void WritePage(Json& out, const PageLayout& page) {
     const int index = static_cast<int>(i);
     out.Open('{');
     out.Key("name").String(box.name);
+    out.Key("accessibleName").String(name_of(box.name));
     out.Key("x").Number(box.x).Key("y").Number(box.y);
     out.Key("width").Number(box.width).Key("height").Number(box.height);
     out.Key("maxLength").Number(box.max_length);
@@ -172,6 +149,7 @@ void WritePage(Json& out, const PageLayout& page) {
   for (const ListSpec& list : page.lists) {
     out.Open('{');
     out.Key("name").String(list.name);
+    out.Key("accessibleName").String(name_of(list.name));
     out.Key("x").Number(list.x).Key("y").Number(list.y);
     out.Key("width").Number(list.width).Key("height").Number(list.height);
     out.Key("pixelSize").Number(list.pixel_size).Key("lineHeight").Number(list.line_height);
@@ -184,6 +162,7 @@ void WritePage(Json& out, const PageLayout& page) {
   for (const ButtonSpec& button : page.buttons) {
     out.Open('{');
     out.Key("name").String(button.name);
+    out.Key("accessibleName").String(name_of(button.name));
     out.Key("caption").String(button.caption);
     out.Key("picture").String(Picture(button.picture));
     out.Key("x").Number(button.x).Key("y").Number(button.y);

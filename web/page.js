@@ -691,7 +691,7 @@
         style: place(spec),
       });
       box.setAttribute('autocapitalize', 'off');
-      box.setAttribute('aria-label', spec.name);
+      box.setAttribute('aria-label', spec.accessibleName);
       if (spec.role === 'fixed') {
         box.readOnly = true;
         box.value = spec.text;
@@ -719,6 +719,7 @@
         tabIndex: 0,
         style: { ...place(spec), fontSize: px(spec.pixelSize), fontWeight: spec.bold ? 'bold' : 'normal' },
         'aria-multiselectable': 'true',
+        'aria-label': spec.accessibleName,
       });
       list.style.setProperty('--line-height', px(spec.lineHeight));
       list.addEventListener('click', listClick);
@@ -745,7 +746,7 @@
       picture.style.width = picture.style.height = px(icon);
       button.append(picture);
       if (spec.caption) button.append(element('span', { textContent: spec.caption }));
-      else button.setAttribute('aria-label', spec.name);
+      button.setAttribute('aria-label', spec.accessibleName);
       button.addEventListener('click', () => press(spec.name));
       if (page.lists.length) pageList.set(spec.name, page.lists[0].name);
       buttons.set(spec.name, button);

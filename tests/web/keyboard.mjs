@@ -202,6 +202,29 @@ try {
   equal(await copied, (await lines('ListBox7'))[2], 'the context menu copies the selected line');
   check((await page.$('[role="menu"]')) === null, 'the menu closes');
 
+  // ---- What a screen reader says for a control: the name the window gives it.
+  const labels = await page.evaluate((pages) => {
+    const label = (name) => document.getElementById(name)?.getAttribute('aria-label') ?? null;
+    return pages.map((p) => [...p.boxes, ...p.buttons, ...p.lists].map((c) => [c.name, label(c.name), c.accessibleName]));
+  }, layout.pages);
+  const unlabelled = labels.flat().filter(([, label, name]) => !label || label !== name);
+  equal(unlabelled, [], 'every box, button and list carries its accessible name as aria-label');
+  const repeated = layout.pages.filter((p) => new Set(p.boxes.map((b) => b.accessibleName)).size !== p.boxes.length);
+  equal(repeated.map((p) => p.sheet), [], 'no two boxes of a page share a name');
+  const label = (name) => page.getAttribute(`#${name}`, 'aria-label');
+  equal(await label('Edit277'), 'Слово 0, позиция 4 (до F)', 'a position box of СКО');
+  equal(await label('ListBox7'), 'Результат: СКО', 'the result list of СКО');
+  equal(await label('SpeedButton3'), 'Декодировать: Первая ступень', 'a button with a picture only');
+  const uvpWord = layout.pages.find((p) => p.caption === 'УВП').words[1];
+  equal(await label(uvpWord.bitRows[1][9]), 'Проверка, слово 1, бит 10', 'a box of the check row of УВП');
+  equal(await label('Edit1'), 'Кодовое слово, позиция 1 (до 7)', 'the code word of the converter');
+  await tab('TabSheet2', 'TabSheet8');
+  equal(
+    await page.getByRole('textbox', { name: 'Слово 0, позиция 4 (до F)', exact: true }).getAttribute('id'),
+    'Edit277',
+    'the browser finds the box by its name',
+  );
+
   // ---- The about box, twice; the pages unchanged.
   const before = await page.evaluate(() => [...document.querySelectorAll('input.box')].map((b) => b.value).join('|'));
   for (let i = 0; i < 2; ++i) {
