@@ -263,33 +263,20 @@ void RunOnTable(const std::string& found, const std::vector<Statement>& statemen
   std::vector<Pending> pending;
   std::vector<std::size_t> compared;  // the columns read for every row
   for (const std::size_t i : which) {
+    ConditionPlan plan = PlanConditions(shape.columns, statements[i]);
+    if (plan.failure != ReadFailure::None) {
+      outcomes[i] = Failed(plan.failure, plan.name);
+      continue;
+    }
+    // Each test reads its column's slot among the columns read for every row.
     Pending p{i, {}};
-    bool ok = true;
-    for (const Condition& condition : statements[i].conditions) {
-      std::size_t column = shape.columns.size();
-      for (std::size_t c = 0; c < shape.columns.size(); ++c) {
-        if (SameName(shape.columns[c], condition.column)) {
-          column = c;
-          break;
-        }
-      }
-      if (column == shape.columns.size()) {
-        outcomes[i] = Failed(ReadFailure::MissingColumn, condition.column);
-        ok = false;
-        break;
-      }
-      std::optional<LikePattern> pattern = LikePattern::Compile(condition.pattern);
-      if (!pattern) {
-        outcomes[i] = Failed(ReadFailure::BadPattern, condition.pattern);
-        ok = false;
-        break;
-      }
+    for (auto& [column, pattern] : plan.tests) {
       std::size_t slot = 0;
       while (slot < compared.size() && compared[slot] != column) ++slot;
       if (slot == compared.size()) compared.push_back(column);
-      p.tests.emplace_back(slot, std::move(*pattern));
+      p.tests.emplace_back(slot, std::move(pattern));
     }
-    if (ok) pending.push_back(std::move(p));
+    pending.push_back(std::move(p));
   }
   std::vector<std::pair<std::size_t, std::size_t>> found_rows;  // statement, row
   // A damaged table: the statements whose rows are not read yet fail with it.

@@ -123,4 +123,17 @@ bool LikePattern::Matches(std::string_view text) const {
   return p == tokens_.size();
 }
 
+ConditionPlan PlanConditions(const std::vector<std::string>& columns, const Statement& statement) {
+  ConditionPlan plan;
+  for (const Condition& condition : statement.conditions) {
+    std::size_t column = 0;
+    while (column < columns.size() && !SameName(columns[column], condition.column)) ++column;
+    if (column == columns.size()) return {{}, ReadFailure::MissingColumn, condition.column};
+    std::optional<LikePattern> pattern = LikePattern::Compile(condition.pattern);
+    if (!pattern) return {{}, ReadFailure::BadPattern, condition.pattern};
+    plan.tests.emplace_back(column, std::move(*pattern));
+  }
+  return plan;
+}
+
 }  // namespace ostrolen

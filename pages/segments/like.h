@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "core/utf8.h"
+#include "pages/segments/query.h"
 
 namespace ostrolen {
 
@@ -40,5 +41,16 @@ class LikePattern {
 
   std::vector<Token> tokens_;
 };
+
+// A statement's conditions against a table's columns: for each, in order,
+// the index of the column it names (letter case ignored, the first match)
+// and its compiled pattern; or why the statement fails, for the first
+// condition that names no column or whose pattern is not closed.
+struct ConditionPlan {
+  std::vector<std::pair<std::size_t, LikePattern>> tests;
+  ReadFailure failure = ReadFailure::None;
+  std::string name;  // the column or pattern of the failure
+};
+ConditionPlan PlanConditions(const std::vector<std::string>& columns, const Statement& statement);
 
 }  // namespace ostrolen

@@ -320,30 +320,12 @@ void RunOnTable(const Database& db, MdbCatalogEntry* entry, const std::vector<St
   }
   std::vector<Pending> pending;
   for (const std::size_t i : which) {
-    Pending p{i, {}};
-    bool ok = true;
-    for (const Condition& condition : statements[i].conditions) {
-      std::size_t column = shape.columns.size();
-      for (std::size_t c = 0; c < shape.columns.size(); ++c) {
-        if (SameName(shape.columns[c], condition.column)) {
-          column = c;
-          break;
-        }
-      }
-      if (column == shape.columns.size()) {
-        outcomes[i] = Failed(ReadFailure::MissingColumn, condition.column);
-        ok = false;
-        break;
-      }
-      std::optional<LikePattern> pattern = LikePattern::Compile(condition.pattern);
-      if (!pattern) {
-        outcomes[i] = Failed(ReadFailure::BadPattern, condition.pattern);
-        ok = false;
-        break;
-      }
-      p.tests.emplace_back(column, std::move(*pattern));
+    ConditionPlan plan = PlanConditions(shape.columns, statements[i]);
+    if (plan.failure != ReadFailure::None) {
+      outcomes[i] = Failed(plan.failure, plan.name);
+      continue;
     }
-    if (ok) pending.push_back(std::move(p));
+    pending.push_back({i, std::move(plan.tests)});
   }
   // A table without a usage map has no data pages (libmdb would follow a null map).
   const bool has_pages = table->usage_map != nullptr && table->map_sz >= 5;
