@@ -53,4 +53,8 @@ struct ConditionPlan {
 };
 ConditionPlan PlanConditions(const std::vector<std::string>& columns, const Statement& statement);
 
+// The text LIKE compares: a Yes/No value as Jet's -1 or 0; nothing for null
+// and binary values, which match no pattern.
+std::optional<std::string> LikeText(const Value& value);
+
 }  // namespace ostrolen

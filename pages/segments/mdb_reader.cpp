@@ -275,17 +275,6 @@ Value ReadValue(const Database& db, MdbColumn* col, const MdbField& field) {
   return value;
 }
 
-// The text LIKE compares: a Yes/No value as Jet's -1 or 0; nothing for null
-// and binary values, which match no pattern.
-std::optional<std::string> LikeText(const Value& value) {
-  switch (value.kind) {
-    case Value::Kind::Null:
-    case Value::Kind::Binary: return std::nullopt;
-    case Value::Kind::Boolean: return value.is_false ? "0" : "-1";
-    default: return value.text;
-  }
-}
-
 struct Pending {
   std::size_t index = 0;                                   // into the request's statements
   std::vector<std::pair<std::size_t, LikePattern>> tests;  // column index, pattern
