@@ -3,17 +3,24 @@
 #include <QLabel>
 
 #include "app/page_builder.h"
+#include "core/shell.h"
+
+namespace {
+
+QString FromUtf8(std::string_view text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
+
+}  // namespace
 
 TForm2::TForm2(QWidget* parent) : QDialog(parent) {
   setObjectName(QStringLiteral("Form2"));
-  setWindowTitle(QStringLiteral("О программе"));
+  setWindowTitle(FromUtf8(ostrolen::shell::kAboutCaption));
   setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                  Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
-  setFixedSize(333, 158);
+  setFixedSize(ostrolen::shell::kAboutWidth, ostrolen::shell::kAboutHeight);
   setModal(true);
-  auto* version = new QLabel(QStringLiteral("Ostrolen v.1.0.3"), this);
+  auto* version = new QLabel(FromUtf8(ostrolen::shell::kAboutLine), this);
   version->setObjectName(QStringLiteral("Label1"));
-  version->setFont(ostrolen::PageFont(16, true));
+  version->setFont(ostrolen::PageFont(ostrolen::shell::kAboutLinePixels, true));
   version->move(8, 8);
   version->adjustSize();
 }

@@ -12,12 +12,12 @@
 #include <string>
 #include <string_view>
 
+#include "core/shell.h"
 #include "core/typing.h"
+#include "pages/interaction.h"
 
 namespace ostrolen {
 namespace {
-
-enum class Caret { All, Start, End };
 
 void FocusBox(QLineEdit* box, Caret caret) {
   box->setFocus(Qt::OtherFocusReason);
@@ -28,16 +28,36 @@ void FocusBox(QLineEdit* box, Caret caret) {
   }
 }
 
-// A key that types into a box: a printable character without Ctrl, Alt or Meta.
-bool Typed(const QKeyEvent* key) {
-  if (key->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)) return false;
-  const QString text = key->text();
-  return !text.isEmpty() && text.at(0).isPrint();
-}
-
-// Arrow keys with Shift or Ctrl select or jump by words inside a box, as usual.
-bool PlainArrow(const QKeyEvent* key) {
-  return !(key->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier));
+// The key as the typing rules take it.
+Key KeyOf(const QKeyEvent* event) {
+  Key key;
+  const Qt::KeyboardModifiers modifiers = event->modifiers();
+  key.shift = (modifiers & Qt::ShiftModifier) != 0;
+  key.ctrl = (modifiers & Qt::ControlModifier) != 0;
+  key.alt = (modifiers & Qt::AltModifier) != 0;
+  key.meta = (modifiers & Qt::MetaModifier) != 0;
+  if (event->matches(QKeySequence::Paste)) {
+    key.code = Key::Code::Paste;
+    if (const QClipboard* clipboard = QGuiApplication::clipboard()) key.text = clipboard->text().toStdString();
+    return key;
+  }
+  switch (event->key()) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter: key.code = Key::Code::Enter; break;
+    case Qt::Key_Backspace: key.code = Key::Code::Backspace; break;
+    case Qt::Key_Left: key.code = Key::Code::Left; break;
+    case Qt::Key_Right: key.code = Key::Code::Right; break;
+    case Qt::Key_Up: key.code = Key::Code::Up; break;
+    case Qt::Key_Down: key.code = Key::Code::Down; break;
+    default: {
+      const QString text = event->text();
+      if (text.isEmpty()) break;
+      key.code = Key::Code::Character;
+      key.text = text.left(text.at(0).isHighSurrogate() ? 2 : 1).toStdString();
+      break;
+    }
+  }
+  return key;
 }
 
 }  // namespace
@@ -54,125 +74,47 @@ QStringList SpreadCharacters(const QString& text) {
 
 InputFlow::InputFlow(const PageLayout& page, std::vector<QLineEdit*> boxes, std::function<void(const QString&)> press,
                      QObject* parent)
-    : QObject(parent), page_(page), press_(std::move(press)) {
-  for (std::size_t i = 0; i < boxes.size() && i < page.boxes.size(); ++i) {
-    boxes_.push_back({&page.boxes[i], boxes[i]});
-    if (page.boxes[i].role != BoxRole::Fixed) boxes[i]->installEventFilter(this);
-  }
-  // Tab runs through the input boxes in input order.
-  QLineEdit* before = nullptr;
-  for (std::size_t i = 0; i < boxes_.size(); ++i) {
-    if (!IsInput(static_cast<int>(i))) continue;
-    if (before != nullptr) QWidget::setTabOrder(before, boxes_[i].edit);
-    before = boxes_[i].edit;
+    : QObject(parent), page_(page), boxes_(std::move(boxes)), press_(std::move(press)) {
+  for (std::size_t i = 0; i < boxes_.size() && i < page.boxes.size(); ++i) {
+    if (page.boxes[i].role != BoxRole::Fixed) boxes_[i]->installEventFilter(this);
   }
 }
-
-bool InputFlow::IsInput(int index) const { return IsInputBox(page_, index); }
-
-bool InputFlow::IsSingle(int index) const { return IsSingleBox(page_, index); }
 
 int InputFlow::IndexOf(const QObject* edit) const {
   for (std::size_t i = 0; i < boxes_.size(); ++i) {
-    if (boxes_[i].edit == edit) return static_cast<int>(i);
+    if (boxes_[i] == edit) return static_cast<int>(i);
   }
   return -1;
 }
-
-int InputFlow::Previous(int index) const { return PreviousInputBox(page_, index); }
-
-int InputFlow::Next(int index) const { return NextInputBox(page_, index); }
-
-int InputFlow::NextOfPress(int index) const { return NextBoxOfPress(page_, index); }
-
-int InputFlow::RowNeighbour(int index, int step) const { return ostrolen::RowNeighbour(page_, index, step); }
 
 QString InputFlow::EnterButton(const QLineEdit* box) const {
   return QString::fromStdString(ostrolen::EnterButton(page_, IndexOf(box)));
 }
 
 void InputFlow::Paste(QLineEdit* box, const QString& text) {
-  const int index = IndexOf(box);
-  const PastePlan plan = PlanPaste(page_, index, text.toStdString());
-  if (plan.plain) {
-    // Exactly what a paste into a plain box does: the text at the cursor, cut at the maximum length.
-    box->insert(text);
-    return;
-  }
-  for (const PastePlan::Write& write : plan.writes) {
-    boxes_[static_cast<std::size_t>(write.box)].edit->setText(QString::fromStdString(write.text));
-  }
-  if (plan.focus >= 0) FocusBox(boxes_[static_cast<std::size_t>(plan.focus)].edit, Caret::All);
+  Key key;
+  key.code = Key::Code::Paste;
+  key.text = text.toStdString();
+  // Exactly what a paste into a plain box does: the text at the cursor, cut at the maximum length.
+  if (!Carry(IndexOf(box), key)) box->insert(text);
 }
 
-bool InputFlow::KeyPressed(int index, QKeyEvent* key) {
-  QLineEdit* box = boxes_[static_cast<std::size_t>(index)].edit;
-  if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {
-    const QString button = EnterButton(box);
-    if (!button.isEmpty()) press_(button);
-    return true;
+bool InputFlow::Carry(int index, const Key& key) {
+  if (index < 0) return false;
+  QLineEdit* box = boxes_[static_cast<std::size_t>(index)];
+  const BoxState state{box->text().toStdString(), box->cursorPosition(), box->hasSelectedText()};
+  const KeyOutcome outcome = KeyInBox(page_, index, state, key);
+  for (const KeyAction& action : outcome.actions) {
+    QLineEdit* target = action.box >= 0 ? boxes_[static_cast<std::size_t>(action.box)] : nullptr;
+    switch (action.kind) {
+      case KeyAction::Kind::Write: target->setText(QString::fromStdString(action.text)); break;
+      case KeyAction::Kind::EraseLast: target->backspace(); break;
+      case KeyAction::Kind::Focus: FocusBox(target, action.caret); break;
+      case KeyAction::Kind::Press: press_(QString::fromStdString(action.button)); break;
+      case KeyAction::Kind::Forget: emit Edited(); break;
+    }
   }
-  if (!IsInput(index)) return false;
-  if (key->matches(QKeySequence::Paste)) {
-    if (!IsSingle(index)) return false;
-    if (const QClipboard* clipboard = QGuiApplication::clipboard()) Paste(box, clipboard->text());
-    return true;
-  }
-  const bool single = IsSingle(index);
-  switch (key->key()) {
-    case Qt::Key_Backspace: {
-      if (!PlainArrow(key)) return false;
-      if (!box->text().isEmpty()) {
-        if (!single) return false;
-        box->clear();
-        return true;
-      }
-      const int previous = Previous(index);
-      if (previous < 0) return true;
-      QLineEdit* back = boxes_[static_cast<std::size_t>(previous)].edit;
-      FocusBox(back, Caret::End);
-      if (IsSingle(previous)) {
-        back->clear();
-      } else {
-        back->backspace();
-      }
-      return true;
-    }
-    case Qt::Key_Left: {
-      if (!PlainArrow(key) || (!single && (box->cursorPosition() > 0 || box->hasSelectedText()))) return false;
-      const int previous = Previous(index);
-      if (previous >= 0)
-        FocusBox(boxes_[static_cast<std::size_t>(previous)].edit, IsSingle(previous) ? Caret::All : Caret::End);
-      return true;
-    }
-    case Qt::Key_Right: {
-      if (!PlainArrow(key) || (!single && (box->cursorPosition() < box->text().size() || box->hasSelectedText()))) {
-        return false;
-      }
-      const int next = Next(index);
-      if (next >= 0) FocusBox(boxes_[static_cast<std::size_t>(next)].edit, IsSingle(next) ? Caret::All : Caret::Start);
-      return true;
-    }
-    case Qt::Key_Up:
-    case Qt::Key_Down: {
-      if (!PlainArrow(key)) return false;
-      const int other = RowNeighbour(index, key->key() == Qt::Key_Up ? -1 : 1);
-      if (other >= 0) FocusBox(boxes_[static_cast<std::size_t>(other)].edit, Caret::All);
-      return true;
-    }
-    default: break;
-  }
-  if (single && Typed(key)) {
-    // The character fills an empty box (or replaces its selected one); a full
-    // box keeps its character. Either way the next box is ready for the next.
-    if (box->text().isEmpty() || box->hasSelectedText()) {
-      box->insert(key->text().left(key->text().at(0).isHighSurrogate() ? 2 : 1));
-    }
-    if (const int next = NextOfPress(index); next >= 0)
-      FocusBox(boxes_[static_cast<std::size_t>(next)].edit, Caret::All);
-    return true;
-  }
-  return false;
+  return outcome.handled;
 }
 
 QMenu* InputFlow::ContextMenu(QLineEdit* box) {
@@ -193,15 +135,14 @@ QMenu* InputFlow::ContextMenu(QLineEdit* box) {
 bool InputFlow::eventFilter(QObject* watched, QEvent* event) {
   const int index = IndexOf(watched);
   if (index < 0) return false;
-  if (event->type() == QEvent::KeyPress) return KeyPressed(index, static_cast<QKeyEvent*>(event));
-  if (event->type() == QEvent::MouseButtonRelease && IsInput(index) && IsSingle(index)) {
-    // A click into a one-character box readies it for a new character.
-    QLineEdit* box = boxes_[static_cast<std::size_t>(index)].edit;
-    if (!box->hasSelectedText()) box->selectAll();
+  if (event->type() == QEvent::KeyPress) return Carry(index, KeyOf(static_cast<QKeyEvent*>(event)));
+  QLineEdit* box = boxes_[static_cast<std::size_t>(index)];
+  if (event->type() == QEvent::MouseButtonRelease) {
+    if (ClickSelectsAll(page_, index, box->hasSelectedText())) box->selectAll();
     return false;
   }
-  if (event->type() == QEvent::ContextMenu && IsInput(index) && IsSingle(index)) {
-    QMenu* menu = ContextMenu(boxes_[static_cast<std::size_t>(index)].edit);
+  if (event->type() == QEvent::ContextMenu && PasteSpreads(page_, index)) {
+    QMenu* menu = ContextMenu(box);
     menu->setAttribute(Qt::WA_DeleteOnClose);
     menu->popup(static_cast<QContextMenuEvent*>(event)->globalPos());
     return true;
@@ -210,13 +151,13 @@ bool InputFlow::eventFilter(QObject* watched, QEvent* event) {
 }
 
 QString CopiedLines(const QListWidget* list) {
-  QStringList lines;
-  const bool all = list->selectedItems().isEmpty();
+  std::vector<std::string> lines;
+  std::vector<bool> chosen;
   for (int row = 0; row < list->count(); ++row) {
-    const QListWidgetItem* item = list->item(row);
-    if (all || item->isSelected()) lines << item->text();
+    lines.push_back(list->item(row)->text().toStdString());
+    chosen.push_back(list->item(row)->isSelected());
   }
-  return lines.join(QLatin1Char('\n'));
+  return QString::fromStdString(CopiedText(lines, chosen));
 }
 
 namespace {
@@ -251,7 +192,8 @@ class ListCopyKey : public QObject {
 void MakeListCopyable(QListWidget* list) {
   list->setSelectionMode(QAbstractItemView::ExtendedSelection);
   list->installEventFilter(new ListCopyKey(list));
-  auto* copy = new QAction(QStringLiteral("Копировать"), list);
+  const std::string_view text = shell::kCopyLines;
+  auto* copy = new QAction(QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())), list);
   copy->setObjectName(QStringLiteral("CopyLines"));
   copy->setShortcut(QKeySequence::Copy);
   copy->setShortcutContext(Qt::WidgetShortcut);

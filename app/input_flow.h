@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "core/layout.h"
+#include "core/typing.h"
 
 class QContextMenuEvent;
 class QKeyEvent;
@@ -28,7 +29,8 @@ bool IsWordSeparator(QChar c);
 // box, in order: everything but blanks and separators.
 QStringList SpreadCharacters(const QString& text);
 
-// The boxes of one page with their declarations, and what a key does there.
+// The boxes of one page, and what a key does there: the page's typing
+// rules (core/typing.h) decide, this only carries their actions out.
 // Installed by BuildPage as an event filter on every box of the page.
 class InputFlow : public QObject {
   Q_OBJECT
@@ -53,29 +55,18 @@ class InputFlow : public QObject {
 
   bool eventFilter(QObject* watched, QEvent* event) override;
 
- private:
-  struct Box {
-    const BoxSpec* spec;
-    QLineEdit* edit;
-  };
+ signals:
+  // A key changed a box: the page's chosen line is let go.
+  void Edited();
 
+ private:
   int IndexOf(const QObject* edit) const;
-  // The input box before or after `index` in input order; -1 when none.
-  int Previous(int index) const;
-  int Next(int index) const;
-  // The next input box that Enter sends to the same button: typing and
-  // pasting stop at the end of the boxes one press reads, so that Enter
-  // then presses the button they belong to.
-  int NextOfPress(int index) const;
-  // The input box in the nearest row above (`step` -1) or below (+1) whose
-  // middle is closest to that of box `index`; -1 when none.
-  int RowNeighbour(int index, int step) const;
-  bool KeyPressed(int index, QKeyEvent* key);
-  bool IsInput(int index) const;
-  bool IsSingle(int index) const;
+  // Carries out what `key` does in box `index`; false when the rules leave
+  // the key to the box itself.
+  bool Carry(int index, const Key& key);
 
   const PageLayout& page_;
-  std::vector<Box> boxes_;
+  std::vector<QLineEdit*> boxes_;
   std::function<void(const QString&)> press_;
 };
 

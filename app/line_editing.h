@@ -12,6 +12,7 @@
 #include <functional>
 #include <vector>
 
+#include "pages/interaction.h"
 #include "pages/subscriber/compose.h"
 
 class QDialog;
@@ -57,24 +58,19 @@ class LineEditing : public QObject {
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
-  std::vector<std::string> BoxNames() const;
-  int IndexOf(const AhField* field) const;
-  // Selects the first line that shows field `index`.
+  // What the line offers now; nothing for a line that offers only copying.
+  std::optional<LineOffer> OfferOf(const QListWidgetItem* item) const;
+  // Chooses the first line that shows field `index`.
   void Select(int index);
   QMenu* PopupMenu(QListWidgetItem* item, const QPoint& global);
-  // The field's values as items of `menu`, `current` marked.
-  void AddValues(QMenu* menu, const AhField& field, std::uint32_t current);
-
-  struct Change {
-    QStringList boxes;  // the texts before the change
-    int field = -1;     // the line to select again
-  };
+  // The field's values as radio items of `menu`.
+  void AddValues(QMenu* menu, const AhField& field, const std::vector<OfferedValue>& values);
 
   const ComposePage& page_;
   QListWidget* list_;
   Window& window_;
   std::function<void(const QString&)> press_;
-  std::vector<Change> undo_;
+  ChangeHistory changes_;
 };
 
 }  // namespace ostrolen

@@ -6,6 +6,9 @@
 #include <QToolButton>
 
 #include "core/accessible.h"
+#include "core/shell.h"
+#include "core/typing.h"
+#include "pages/interaction.h"
 
 namespace ostrolen {
 namespace {
@@ -16,14 +19,7 @@ QString FromUtf8(const std::string& text) {
 
 }  // namespace
 
-QColor ExplainColour() { return {0xFF, 0xE3, 0x8C}; }
-
-std::vector<WordKind> WordKinds(const PageLayout& page) {
-  std::vector<WordKind> kinds;
-  kinds.reserve(page.words.size());
-  for (const WordSpec& word : page.words) kinds.push_back(word.kind);
-  return kinds;
-}
+QColor ExplainColour() { return {shell::kExplainColour.red, shell::kExplainColour.green, shell::kExplainColour.blue}; }
 
 std::optional<LineOrigin> OriginOf(const QListWidgetItem* item) {
   if (item == nullptr) return std::nullopt;
@@ -32,9 +28,9 @@ std::optional<LineOrigin> OriginOf(const QListWidgetItem* item) {
   return data.value<LineOrigin>();
 }
 
-void SetLineOrigin(QListWidgetItem* item, const LineOrigin& origin, const std::vector<WordKind>& kinds) {
+void SetLineOrigin(QListWidgetItem* item, const LineOrigin& origin, const PageLayout& page) {
   item->setData(kLineOriginRole, QVariant::fromValue(origin));
-  if (!origin.empty()) item->setToolTip(FromUtf8(SourceDescription(origin, kinds)));
+  if (const std::string tip = LineTip(page, origin); !tip.empty()) item->setToolTip(FromUtf8(tip));
 }
 
 LineExplainer::LineExplainer(const PageLayout& page, QListWidget* list, QWidget* sheet)
@@ -50,10 +46,7 @@ LineExplainer::LineExplainer(const PageLayout& page, QListWidget* list, QWidget*
   // A cleared list has no selection; the list may be on its way out, so
   // only the boxes are touched.
   connect(list->model(), &QAbstractItemModel::modelReset, this, &LineExplainer::Clear);
-  const auto forget = [this] {
-    list_->clearSelection();
-    Clear();
-  };
+  const auto forget = [this] { Forget(); };
   for (const BoxSpec& spec : page.boxes) {
     if (auto* box = sheet->findChild<QLineEdit*>(FromUtf8(spec.name)))
       connect(box, &QLineEdit::textChanged, this, forget);
@@ -82,18 +75,23 @@ void LineExplainer::Clear() {
 
 void LineExplainer::Explain() {
   Clear();
-  const QList<QListWidgetItem*> selected = list_->selectedItems();
-  if (selected.size() != 1) return;
-  const std::optional<LineOrigin> origin = OriginOf(selected.front());
-  if (!origin || origin->empty()) return;
-  for (const std::string& name : BoxesOfOrigin(page_, *origin)) {
+  std::vector<std::optional<LineOrigin>> origins;
+  for (const QListWidgetItem* item : list_->selectedItems()) origins.push_back(OriginOf(item));
+  std::vector<const LineOrigin*> chosen;
+  for (const std::optional<LineOrigin>& origin : origins) chosen.push_back(origin ? &*origin : nullptr);
+  for (const std::string& name : LitBoxes(page_, chosen)) {
     auto* box = sheet_->findChild<QLineEdit*>(FromUtf8(name));
-    if (box == nullptr || Highlighted().contains(box->objectName())) continue;
+    if (box == nullptr) continue;
     lit_.emplace_back(box, box->palette());
     QPalette palette = box->palette();
     palette.setColor(QPalette::Base, ExplainColour());
     box->setPalette(palette);
   }
+}
+
+void LineExplainer::Forget() {
+  list_->clearSelection();
+  Clear();
 }
 
 void DescribePage(const PageLayout& page, QWidget* sheet) {
@@ -103,15 +101,8 @@ void DescribePage(const PageLayout& page, QWidget* sheet) {
   // Tab runs as typing does: the boxes in input order, then the buttons they
   // press, then the result list.
   std::vector<QWidget*> order;
-  for (const BoxSpec& box : page.boxes) {
-    auto* widget = sheet->findChild<QWidget*>(FromUtf8(box.name));
-    if (widget != nullptr && (widget->focusPolicy() & Qt::TabFocus) != 0) order.push_back(widget);
-  }
-  for (const ButtonSpec& button : page.buttons) {
-    if (auto* widget = sheet->findChild<QWidget*>(FromUtf8(button.name))) order.push_back(widget);
-  }
-  for (const ListSpec& list : page.lists) {
-    if (auto* widget = sheet->findChild<QWidget*>(FromUtf8(list.name))) order.push_back(widget);
+  for (const std::string& control : TabOrder(page)) {
+    if (auto* widget = sheet->findChild<QWidget*>(FromUtf8(control))) order.push_back(widget);
   }
   for (std::size_t i = 1; i < order.size(); ++i) QWidget::setTabOrder(order[i - 1], order[i]);
 }

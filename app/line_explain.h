@@ -33,15 +33,12 @@ inline constexpr int kLineOriginRole = Qt::UserRole + 1;
 // The background of the boxes behind the selected line, and of the line itself.
 QColor ExplainColour();
 
-// The format of each word the page decodes, word 0 first.
-std::vector<WordKind> WordKinds(const PageLayout& page);
-
 // The origin a line was appended with; nothing for a line without one.
 std::optional<LineOrigin> OriginOf(const QListWidgetItem* item);
 
 // Stores the origin with the line and, when it has bits, the tooltip that
 // names them.
-void SetLineOrigin(QListWidgetItem* item, const LineOrigin& origin, const std::vector<WordKind>& kinds);
+void SetLineOrigin(QListWidgetItem* item, const LineOrigin& origin, const PageLayout& page);
 
 // Highlights the boxes behind the selected line of a page's list; the
 // highlight goes when the selection does, when the list is decoded anew
@@ -58,6 +55,8 @@ class LineExplainer : public QObject {
   void Clear();
   // Highlights the boxes of the selected line, if exactly one is selected.
   void Explain();
+  // Lets the selected lines go and takes the highlight off.
+  void Forget();
 
  private:
   const PageLayout& page_;

@@ -15,16 +15,14 @@
 #include "app/line_explain.h"
 #include "app/pictures.h"
 #include "app/widget_window.h"
+#include "core/shell.h"
 
 namespace ostrolen {
 namespace {
 
-// Box and list background: the system colour for inactive caption text.
-const QColor kBoxBackground(0xD8, 0xE4, 0xF8);
+QString FromUtf8(std::string_view text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
 
-QString FromUtf8(const std::string& text) {
-  return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
+QColor Colour(shell::Colour colour) { return {colour.red, colour.green, colour.blue}; }
 
 // Every line of a result list at the list's own line height.
 class LineHeightDelegate : public QStyledItemDelegate {
@@ -43,11 +41,11 @@ QLineEdit* MakeBox(const BoxSpec& spec, QWidget* sheet) {
   box->setObjectName(FromUtf8(spec.name));
   box->setGeometry(spec.x, spec.y, spec.width, spec.height);
   box->setMaxLength(spec.max_length);
-  box->setFont(PageFont(19, true));
+  box->setFont(PageFont(shell::kBoxFontPixels, true));
   box->setAlignment(spec.max_length == 1 ? Qt::AlignCenter : Qt::AlignLeft | Qt::AlignVCenter);
   box->setTextMargins(0, 0, 0, 0);
   QPalette palette = box->palette();
-  palette.setColor(QPalette::Base, kBoxBackground);
+  palette.setColor(QPalette::Base, Colour(shell::kBoxBackground));
   box->setPalette(palette);
   if (spec.read_only()) {
     box->setReadOnly(true);
@@ -83,7 +81,7 @@ QListWidget* MakeList(const ListSpec& spec, QWidget* sheet) {
   list->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
   list->setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
   QPalette palette = list->palette();
-  palette.setColor(QPalette::Base, kBoxBackground);
+  palette.setColor(QPalette::Base, Colour(shell::kBoxBackground));
   list->setPalette(palette);
   return list;
 }
@@ -93,7 +91,7 @@ QToolButton* MakeButton(const ButtonSpec& spec, QWidget* sheet) {
   button->setObjectName(FromUtf8(spec.name));
   button->setGeometry(spec.x, spec.y, spec.width, spec.height);
   button->setAutoRaise(true);
-  button->setFont(PageFont(look::kPageFontPixels, false));
+  button->setFont(PageFont(shell::kPageFontPixels, false));
   button->setIcon(ButtonIcon(spec.picture));
   const int icon = std::min(spec.height - 6, spec.caption.empty() ? spec.width - 6 : 24);
   button->setIconSize(QSize(icon, icon));
@@ -113,17 +111,16 @@ void SetUpLook() {
   // active window border.
   QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
   QPalette palette = QApplication::palette();
-  palette.setColor(QPalette::Window, QColor(0xD4, 0xD0, 0xC8));
-  palette.setColor(QPalette::Button, QColor(0xD4, 0xD0, 0xC8));
+  palette.setColor(QPalette::Window, Colour(shell::kWindowFace));
+  palette.setColor(QPalette::Button, Colour(shell::kWindowFace));
   QApplication::setPalette(palette);
   // The pages are laid out for this face; fall back on faces of like metrics.
-  QFont::insertSubstitutions(
-      QString::fromLatin1(look::kFontFamily),
-      {QStringLiteral("Liberation Sans"), QStringLiteral("Arial"), QStringLiteral("DejaVu Sans")});
+  QFont::insertSubstitutions(FromUtf8(shell::kFontFamily), {QStringLiteral("Liberation Sans"), QStringLiteral("Arial"),
+                                                            QStringLiteral("DejaVu Sans")});
 }
 
 QFont PageFont(int pixel_size, bool bold) {
-  QFont font(QString::fromLatin1(look::kFontFamily));
+  QFont font(FromUtf8(shell::kFontFamily));
   font.setPixelSize(pixel_size);
   font.setBold(bold);
   return font;
@@ -139,11 +136,11 @@ void BuildPage(const PageLayout& page, QWidget* sheet, WidgetWindow& window,
     boxes.push_back(MakeBox(spec, sheet));
     window.AddBox(boxes.back());
   }
-  new InputFlow(page, std::move(boxes), on_click, sheet);
+  auto* flow = new InputFlow(page, std::move(boxes), on_click, sheet);
   std::vector<QListWidget*> lists;
   for (const ListSpec& spec : page.lists) {
     lists.push_back(MakeList(spec, sheet));
-    window.AddList(lists.back(), WordKinds(page));
+    window.AddList(lists.back(), &page);
   }
   for (const ButtonSpec& spec : page.buttons) {
     QToolButton* button = MakeButton(spec, sheet);
@@ -153,7 +150,10 @@ void BuildPage(const PageLayout& page, QWidget* sheet, WidgetWindow& window,
   // The lines of a page that decodes words explain themselves; on the
   // subscriber pages they also change their fields.
   for (QListWidget* list : lists) {
-    if (!page.words.empty()) new LineExplainer(page, list, sheet);
+    if (!page.words.empty()) {
+      auto* explainer = new LineExplainer(page, list, sheet);
+      QObject::connect(flow, &InputFlow::Edited, explainer, &LineExplainer::Forget);
+    }
     if (const ComposePage* compose = ComposePageOfList(list->objectName().toStdString())) {
       new LineEditing(*compose, list, window, on_click, sheet);
     }

@@ -13,12 +13,6 @@ namespace ostrolen {
 
 class WidgetWindow;
 
-// The look shared by the pages.
-namespace look {
-inline const char* const kFontFamily = "MS Sans Serif";
-inline constexpr int kPageFontPixels = 11;
-}  // namespace look
-
 // Fills `sheet` with the page's boxes, labels, lists and buttons, registers
 // the boxes and lists with `window`, and calls `on_click` with a button's
 // name when it is clicked.

@@ -4,7 +4,6 @@
 
 #include <QAction>
 #include <QGuiApplication>
-#include <QMap>
 #include <QScreen>
 #include <QTabWidget>
 #include <QTimer>
@@ -14,27 +13,14 @@
 #include "app/about.h"
 #include "app/page_builder.h"
 #include "app/pictures.h"
+#include "core/shell.h"
 #include "pages/pages.h"
 
 namespace {
 
-using Click = void (TForm1::*)();
-
-const QMap<QString, Click>& Clicks() {
-  static const QMap<QString, Click> clicks = {
-#define OSTROLEN_CLICK_ENTRY(n) {QStringLiteral("SpeedButton" #n), &TForm1::SpeedButton##n##Click},
-      OSTROLEN_BUTTON_NUMBERS(OSTROLEN_CLICK_ENTRY)
-#undef OSTROLEN_CLICK_ENTRY
-  };
-  return clicks;
-}
+QString FromUtf8(std::string_view text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
 
 }  // namespace
-
-#define OSTROLEN_DEFINE_CLICK(n) \
-  void TForm1::SpeedButton##n##Click() { ostrolen::Press(window_, "SpeedButton" #n); }
-OSTROLEN_BUTTON_NUMBERS(OSTROLEN_DEFINE_CLICK)
-#undef OSTROLEN_DEFINE_CLICK
 
 TForm1::TForm1(QWidget* parent, PageBuilding building) : QMainWindow(parent), window_(this), building_(building) {
   window_.SetMissingControlHook([this](std::string_view name) { BuildPageOf(name); });
@@ -43,26 +29,26 @@ TForm1::TForm1(QWidget* parent, PageBuilding building) : QMainWindow(parent), wi
   idle_->setInterval(0);
   connect(idle_, &QTimer::timeout, this, &TForm1::BuildNextPage);
   setObjectName(QStringLiteral("Form1"));
-  setWindowTitle(QStringLiteral("Ostrolen"));
+  setWindowTitle(FromUtf8(ostrolen::shell::kWindowCaption));
   setWindowIcon(ostrolen::AppIcon());
   setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                  Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
-  setFont(ostrolen::PageFont(ostrolen::look::kPageFontPixels, false));
+  setFont(ostrolen::PageFont(ostrolen::shell::kPageFontPixels, false));
 
   auto* toolbar = new QToolBar(this);
   toolbar->setObjectName(QStringLiteral("ToolBar1"));
   toolbar->setMovable(false);
   toolbar->setFloatable(false);
-  toolbar->setIconSize(QSize(16, 16));
-  toolbar->setFixedHeight(29);
+  toolbar->setIconSize(QSize(ostrolen::shell::kToolbarIconPixels, ostrolen::shell::kToolbarIconPixels));
+  toolbar->setFixedHeight(ostrolen::shell::kToolbarHeight);
   toolbar->setToolButtonStyle(Qt::ToolButtonIconOnly);
   toolbar->setContextMenuPolicy(Qt::PreventContextMenu);
   addToolBar(Qt::TopToolBarArea, toolbar);
 
-  auto* exit = new QAction(ostrolen::ExitIcon(), QStringLiteral("Выход"), this);
+  auto* exit = new QAction(ostrolen::ExitIcon(), FromUtf8(ostrolen::shell::kExitCommand), this);
   exit->setObjectName(QStringLiteral("Action1"));
   connect(exit, &QAction::triggered, this, &TForm1::Action1Execute);
-  auto* about = new QAction(ostrolen::AboutIcon(), QStringLiteral("О программе"), this);
+  auto* about = new QAction(ostrolen::AboutIcon(), FromUtf8(ostrolen::shell::kAboutCommand), this);
   about->setObjectName(QStringLiteral("Action2"));
   connect(about, &QAction::triggered, this, &TForm1::Action2Execute);
   toolbar->addAction(exit);
@@ -73,7 +59,7 @@ TForm1::TForm1(QWidget* parent, PageBuilding building) : QMainWindow(parent), wi
   about_ = new TForm2(this);
   about_->hide();
 
-  setFixedSize(799, 538);
+  setFixedSize(ostrolen::shell::kWindowWidth, ostrolen::shell::kWindowHeight);
   if (const QScreen* screen = QGuiApplication::primaryScreen()) {
     move(screen->availableGeometry().center() - rect().center());
   }
@@ -140,10 +126,7 @@ void TForm1::showEvent(QShowEvent* event) {
   if (!unbuilt_.isEmpty()) idle_->start();
 }
 
-void TForm1::ButtonClicked(const QString& name) {
-  const auto it = Clicks().constFind(name);
-  if (it != Clicks().constEnd()) (this->*it.value())();
-}
+void TForm1::ButtonClicked(const QString& name) { ostrolen::Press(window_, name.toStdString()); }
 
 void TForm1::Action1Execute() { close(); }
 

@@ -1,13 +1,13 @@
 #include "app/widget_window.h"
 
 #include <QCoreApplication>
-#include <QFileInfo>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMessageBox>
 #include <stdexcept>
 
 #include "app/line_explain.h"
+#include "core/shell.h"
 
 namespace ostrolen {
 namespace {
@@ -18,9 +18,9 @@ QString FromUtf8(std::string_view text) { return QString::fromUtf8(text.data(), 
 
 void WidgetWindow::AddBox(QLineEdit* box) { boxes_.insert(box->objectName(), box); }
 
-void WidgetWindow::AddList(QListWidget* list, const std::vector<WordKind>& kinds) {
+void WidgetWindow::AddList(QListWidget* list, const PageLayout* page) {
   lists_.insert(list->objectName(), list);
-  kinds_.insert(list->objectName(), kinds);
+  pages_.insert(list->objectName(), page);
 }
 
 QLineEdit* WidgetWindow::Box(std::string_view name) const {
@@ -54,13 +54,17 @@ void WidgetWindow::AppendLine(std::string_view list, std::string_view line) { Li
 void WidgetWindow::AppendSourcedLine(std::string_view list, std::string_view line, const LineOrigin& origin) {
   QListWidget* widget = List(list);
   auto* item = new QListWidgetItem(FromUtf8(line));
-  SetLineOrigin(item, origin, kinds_.value(widget->objectName()));
+  if (const PageLayout* page = pages_.value(widget->objectName())) {
+    SetLineOrigin(item, origin, *page);
+  } else {
+    item->setData(kLineOriginRole, QVariant::fromValue(origin));
+  }
   widget->addItem(item);
 }
 
 void WidgetWindow::InputErrorReport(std::string_view text) {
   if (hook_) return hook_(MessageKind::Report, FromUtf8(text));
-  QMessageBox box(QMessageBox::NoIcon, QStringLiteral("Ошибка!!!"), FromUtf8(text), QMessageBox::Ok, owner_);
+  QMessageBox box(QMessageBox::NoIcon, FromUtf8(shell::kReportCaption), FromUtf8(text), QMessageBox::Ok, owner_);
   box.exec();
 }
 
@@ -72,11 +76,7 @@ void WidgetWindow::ShowError(std::string_view text) {
 }
 
 QString ApplicationTitle(const QString& program_path) {
-  QString name = QFileInfo(program_path).fileName();
-  const qsizetype stop = name.indexOf(QLatin1Char('.'));
-  if (stop >= 0) name.truncate(stop);
-  if (name.size() > 1) name = name.left(1) + name.mid(1).toLower();
-  return name;
+  return FromUtf8(shell::ApplicationTitle(program_path.toStdString()));
 }
 
 }  // namespace ostrolen

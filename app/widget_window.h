@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "core/code_word.h"
+#include "core/layout.h"
 #include "core/window.h"
 
 class QLineEdit;
@@ -24,8 +25,8 @@ class WidgetWindow : public Window {
   explicit WidgetWindow(QWidget* owner) : owner_(owner) {}
 
   void AddBox(QLineEdit* box);
-  // `kinds`: the format of each word the list's lines come from, for their tooltips.
-  void AddList(QListWidget* list, const std::vector<WordKind>& kinds = {});
+  // `page`: the page whose words the list's lines come from, for their tooltips.
+  void AddList(QListWidget* list, const PageLayout* page = nullptr);
   // Called with a control's name when no widget has it yet, so that the
   // window can build the page that declares it.
   void SetMissingControlHook(std::function<void(std::string_view)> hook) { missing_ = std::move(hook); }
@@ -47,14 +48,12 @@ class WidgetWindow : public Window {
   QWidget* owner_;
   QHash<QString, QLineEdit*> boxes_;
   QHash<QString, QListWidget*> lists_;
-  QHash<QString, std::vector<WordKind>> kinds_;
+  QHash<QString, const PageLayout*> pages_;
   MessageHook hook_;
   std::function<void(std::string_view)> missing_;
 };
 
-// The application's title as the error box shows it: the program file's
-// name without its folder, cut before its first full stop, every letter
-// after the first in lower case.
+// The application's title as the error box shows it (shell::ApplicationTitle).
 QString ApplicationTitle(const QString& program_path);
 
 }  // namespace ostrolen

@@ -1,27 +1,74 @@
-// The texts of the window's frame around the pages: its caption, the
-// commands of its toolbar, the about box and the caption of the input
-// error report. The pages' own texts are in their declarations.
+// The window's frame around the pages, for every front end: its caption, the
+// commands of its toolbar, the about box, the captions of the message boxes,
+// the texts of the result lists' menus and of the number editor, the colours
+// and sizes of the look, and the version. The pages' own texts are in their
+// declarations; nothing here is written anywhere else.
 #pragma once
 
+#include <cstdint>
+#include <string>
 #include <string_view>
 
+// The version is the one project() names in CMakeLists.txt; the build passes it on.
+#ifndef OSTROLEN_VERSION
+#error "OSTROLEN_VERSION must be defined by the build (see CMakeLists.txt)"
+#endif
+
 namespace ostrolen::shell {
+
+inline constexpr std::string_view kVersion = OSTROLEN_VERSION;
 
 inline constexpr std::string_view kWindowCaption = "Ostrolen";
 inline constexpr std::string_view kExitCommand = "Выход";
 inline constexpr std::string_view kAboutCommand = "О программе";
 inline constexpr std::string_view kAboutCaption = "О программе";
-inline constexpr std::string_view kAboutLine = "Ostrolen v.1.0.3";
+inline constexpr std::string_view kAboutLine = "Ostrolen v." OSTROLEN_VERSION;
 inline constexpr int kAboutLinePixels = 16;
 inline constexpr int kAboutWidth = 333;
 inline constexpr int kAboutHeight = 158;
 inline constexpr std::string_view kReportCaption = "Ошибка!!!";
 inline constexpr std::string_view kOk = "OK";
+inline constexpr std::string_view kCancel = "Отмена";
+
+// A result list's menu, and changing a field from its line.
+inline constexpr std::string_view kCopyLines = "Копировать";
+inline constexpr std::string_view kEditNumber = "Изменить…";
+inline constexpr std::string_view kFormMenu = "Форма";
+inline constexpr std::string_view kUndoChange = "Отменить";
+
+// The browser page's own texts about the database it reads, which a page
+// must be given: it cannot look into the folder it was opened from.
+inline constexpr std::string_view kChooseDatabase = "Выбрать файл базы…";
+inline constexpr std::string_view kChosenDatabase = "Запрос читает файл ";
+inline constexpr std::string_view kSampleDatabase =
+    "Пока файл не выбран, отвечает образец базы данных, а не справочная база";
+
 inline constexpr int kWindowWidth = 799;
 inline constexpr int kWindowHeight = 538;
 inline constexpr int kToolbarHeight = 29;
+inline constexpr int kToolbarIconPixels = 16;
 inline constexpr int kPageFontPixels = 11;
 inline constexpr int kBoxFontPixels = 19;
 inline constexpr std::string_view kFontFamily = "MS Sans Serif";
+
+struct Colour {
+  std::uint8_t red;
+  std::uint8_t green;
+  std::uint8_t blue;
+};
+// The window's face: the classic grey of an active window border.
+inline constexpr Colour kWindowFace = {0xD4, 0xD0, 0xC8};
+// Boxes and lists: the system colour for inactive caption text.
+inline constexpr Colour kBoxBackground = {0xD8, 0xE4, 0xF8};
+// The selected line, and the boxes its bits are in.
+inline constexpr Colour kExplainColour = {0xFF, 0xE3, 0x8C};
+
+// "#RRGGBB".
+std::string ColourText(Colour colour);
+
+// The application's title, as the common error box shows it: the program
+// file's name without its folder, cut before its first full stop, every
+// letter after the first in lower case.
+std::string ApplicationTitle(std::string_view program_path);
 
 }  // namespace ostrolen::shell

@@ -1,7 +1,9 @@
 // How the operator types into a page, apart from any widgets: which
 // characters of a pasted word go into the boxes, the order in which typing
-// runs through a page's boxes and where it stops, and which button Enter
-// presses. The Qt window and the browser page both follow these rules.
+// runs through a page's boxes and where it stops, which button Enter
+// presses, and what each key does in a box. The Qt window and the browser
+// page translate their key events into a `Key` and carry out the actions
+// these rules give; neither decides a key of its own.
 // Boxes are named by their index in the page's `boxes` (input order).
 #pragma once
 
@@ -58,5 +60,66 @@ struct PastePlan {
 // it that the same button reads, one character a box; what is left over is
 // dropped. Focus moves on as if the text were typed.
 PastePlan PlanPaste(const PageLayout& page, int index, std::string_view text);
+
+// Where the caret goes in a box that gets the focus.
+enum class Caret { All, Start, End };
+
+// A key as the operator pressed it in a box, whatever toolkit saw it.
+struct Key {
+  enum class Code { Character, Enter, Backspace, Left, Right, Up, Down, Paste, Other };
+  Code code = Code::Other;
+  std::string text;  // Character: the character typed (UTF-8); Paste: the clipboard's text
+  bool shift = false;
+  bool ctrl = false;
+  bool alt = false;
+  bool meta = false;
+};
+
+// The box as it stands when the key comes: its text, the caret (in UTF-16
+// units, as both toolkits count it) and whether some text is selected.
+struct BoxState {
+  std::string text;
+  int caret = 0;
+  bool selection = false;
+};
+
+// One thing a key does to the page, in order.
+struct KeyAction {
+  enum class Kind {
+    Write,      // box `box` now holds `text`
+    EraseLast,  // box `box` loses its last character
+    Focus,      // box `box` gets the focus, its caret at `caret`
+    Press,      // button `button` is pressed, as a click on it
+    Forget,     // a box changed: the chosen line of the page is let go and its boxes go out
+  };
+  Kind kind = Kind::Write;
+  int box = -1;
+  std::string text;
+  Caret caret = Caret::All;
+  std::string button;
+  bool operator==(const KeyAction&) const = default;
+};
+
+struct KeyOutcome {
+  bool handled = false;  // false: the toolkit does with the key what it always does
+  std::vector<KeyAction> actions;
+};
+
+// What `key` does in box `index`: typing runs on through the boxes one
+// press reads, Backspace and the arrows move between boxes, Enter presses
+// the box's button, a paste spreads a word over one-character boxes.
+KeyOutcome KeyInBox(const PageLayout& page, int index, const BoxState& state, const Key& key);
+
+// A paste into box `index` spreads over the boxes (a one-character input
+// box); any other box takes a paste as usual.
+bool PasteSpreads(const PageLayout& page, int index);
+
+// A click into a one-character input box selects its character, so that
+// the next character typed replaces it.
+bool ClickSelectsAll(const PageLayout& page, int index, bool selection);
+
+// The order Tab runs in: the page's input boxes in typing order, then its
+// buttons, then its result list (control names).
+std::vector<std::string> TabOrder(const PageLayout& page);
 
 }  // namespace ostrolen
