@@ -20,6 +20,7 @@
 #include "core/shell.h"
 #include "core/typing.h"
 #include "core/window.h"
+#include "pages/interaction.h"
 #include "pages/pages.h"
 #include "pages/segments/database.h"
 #include "pages/segments/query.h"
@@ -42,14 +43,6 @@ EM_JS(char*, ostrolen_page_box_text, (const char* name), {
 namespace ostrolen::web {
 namespace {
 
-// The page's own texts about the database it reads, which a browser page
-// must be given: it cannot look into the folder it was opened from.
-constexpr std::string_view kChooseDatabase = "Выбрать файл базы…";
-constexpr std::string_view kChosenDatabase = "Запрос читает файл ";
-// The item of a result list's context menu, as in the window.
-constexpr std::string_view kCopyLines = "Копировать";
-constexpr std::string_view kSampleDatabase = "Пока файл не выбран, отвечает образец базы данных, а не справочная база";
-
 // The button whose page reads the reference database.
 std::string DatabaseButton() {
   for (const PageLayout* page : AllPages()) {
@@ -60,13 +53,6 @@ std::string DatabaseButton() {
   return {};
 }
 
-// The colour of a selected line and of the boxes its bits are in, as in the window.
-constexpr std::string_view kExplainColour = "#FFE38C";
-// A line's menu and the editor of a number, as in the window.
-constexpr std::string_view kEditNumber = "Изменить…";
-constexpr std::string_view kFormMenu = "Форма";
-constexpr std::string_view kCancel = "Отмена";
-
 const PageLayout* PageOfList(std::string_view list) {
   for (const PageLayout* page : AllPages()) {
     for (const ListSpec& spec : page->lists) {
@@ -74,12 +60,6 @@ const PageLayout* PageOfList(std::string_view list) {
     }
   }
   return nullptr;
-}
-
-std::vector<WordKind> WordKinds(const PageLayout& page) {
-  std::vector<WordKind> kinds;
-  for (const WordSpec& word : page.words) kinds.push_back(word.kind);
-  return kinds;
 }
 
 const char* Picture(ostrolen::Picture picture) {
@@ -229,12 +209,12 @@ std::string LayoutJson() {
   out.Close('}');
   out.Key("web").Open('{');
   out.Key("databaseButton").String(DatabaseButton());
-  out.Key("chooseDatabase").String(kChooseDatabase);
-  out.Key("chosenDatabase").String(kChosenDatabase);
-  out.Key("sampleDatabase").String(kSampleDatabase);
-  out.Key("copyLines").String(kCopyLines);
-  out.Key("explainColour").String(kExplainColour);
-  out.Key("cancel").String(kCancel);
+  out.Key("chooseDatabase").String(shell::kChooseDatabase);
+  out.Key("chosenDatabase").String(shell::kChosenDatabase);
+  out.Key("sampleDatabase").String(shell::kSampleDatabase);
+  out.Key("copyLines").String(shell::kCopyLines);
+  out.Key("explainColour").String(shell::ColourText(shell::kExplainColour));
+  out.Key("cancel").String(shell::kCancel);
   out.Close('}');
   out.Key("pages").Open('[');
   for (const PageLayout* page : AllPages()) WritePage(out, *page);
@@ -243,6 +223,15 @@ std::string LayoutJson() {
   WriteTab(out, PageTree());
   out.Close('}');
   return out.Text();
+}
+
+// The lines each result list shows now, with their sources: every change
+// of a list reaches the page through a journal made here.
+std::vector<SourcedLine>& Shown(std::string_view list) {
+  static std::map<std::string, std::vector<SourcedLine>, std::less<>> lists;
+  auto it = lists.find(list);
+  if (it == lists.end()) it = lists.emplace(std::string(list), std::vector<SourcedLine>{}).first;
+  return it->second;
 }
 
 // The window of one press: box texts come from the page as the handler
@@ -261,21 +250,23 @@ class PageWindow : public Window {
     written_[std::string(box)] = std::string(text);
     Event("box").Key("name").String(box).Key("text").String(text).Close('}');
   }
-  void ClearList(std::string_view list) override { Event("clear").Key("list").String(list).Close('}'); }
+  void ClearList(std::string_view list) override {
+    Shown(list).clear();
+    Event("clear").Key("list").String(list).Close('}');
+  }
   void AppendLine(std::string_view list, std::string_view line) override {
+    Shown(list).push_back({std::string(line), {}});
     Event("line").Key("list").String(list).Key("text").String(line).Close('}');
   }
   // A line with its source: the field it shows, the boxes its bits are in
   // and the tooltip that names them.
   void AppendSourcedLine(std::string_view list, std::string_view line, const LineOrigin& origin) override {
+    Shown(list).push_back({std::string(line), origin});
     Json& event = Event("line").Key("list").String(list).Key("text").String(line);
     const PageLayout* page = PageOfList(list);
     if (page != nullptr && !origin.empty()) {
       event.Key("field").Number(origin.field);
-      event.Key("tip").String(SourceDescription(origin, WordKinds(*page)));
-      event.Key("boxes").Open('[');
-      for (const std::string& box : BoxesOfOrigin(*page, origin)) event.String(box);
-      event.Close(']');
+      event.Key("tip").String(LineTip(*page, origin));
     }
     event.Close('}');
   }
@@ -304,6 +295,8 @@ class PageWindow : public Window {
 
   friend std::string RunPress(std::string_view button);
   friend std::string RunEdit(std::string_view list, int field, bool form, std::string_view value);
+  friend std::string RunUndo(std::string_view list);
+  friend std::string ChangeJson(const LineChange& change, PageWindow& window);
 };
 
 // What the database answers in the next press.
@@ -337,104 +330,106 @@ std::string RunPress(std::string_view button) {
   return journal;
 }
 
-// The field of line `field` of `list` that composing may set: nothing on a
-// page that composes no words, for a line that shows no settable field, or
-// when the page's boxes hold no words.
-struct LineField {
-  const ComposePage* page = nullptr;
-  const AhField* field = nullptr;
-  std::vector<std::uint16_t> words;
-};
-
-std::optional<LineField> FieldOfLine(const Window& window, std::string_view list, int index) {
-  const ComposePage* page = ComposePageOfList(list);
-  if (page == nullptr || index < 0) return std::nullopt;
-  const auto& fields = page->fields->fields;
-  if (static_cast<std::size_t>(index) >= fields.size()) return std::nullopt;
-  const AhField* field = fields[static_cast<std::size_t>(index)];
-  const std::vector<const AhField*> settable = SettableFields(*page->fields);
-  if (std::find(settable.begin(), settable.end(), field) == settable.end()) return std::nullopt;
-  auto words = WordsOnPage(window, *page);
-  if (!words) return std::nullopt;
-  return LineField{page, field, std::move(*words)};
-}
-
-void WriteChoices(Json& out, const AhField& field, std::uint32_t current) {
+void WriteValues(Json& out, const AhField& field, const std::vector<OfferedValue>& values) {
   out.Open('[');
-  for (const FieldChoice& choice : Choices(field)) {
+  for (const OfferedValue& value : values) {
     out.Open('{');
-    out.Key("text").String(choice.text);
-    out.Key("value").String(BitsText(field, choice.value));
-    out.Key("current").Bool(choice.value == current);
+    out.Key("text").String(value.text);
+    out.Key("value").String(BitsText(field, value.value));
+    out.Key("current").Bool(value.current);
     out.Close('}');
   }
   out.Close(']');
 }
 
-// What a line offers besides copying, as JSON: null for nothing, else the
-// values of its field (with the other of two as "toggle") or a number's
-// editor, and the form menu of a page with two forms.
+const char* ActivationName(Activation activation) {
+  switch (activation) {
+    case Activation::Toggle: return "toggle";
+    case Activation::EditNumber: return "number";
+    case Activation::OpenMenu: return "menu";
+    case Activation::None: break;
+  }
+  return "";
+}
+
+// What a line offers besides copying, as JSON: null for nothing, else what a
+// double click or Enter does, the values of its field (with the other of two
+// as "toggle") or a number's editor, and the form menu of a page with two forms.
 std::string LineMenu(std::string_view list, int index) {
   PageWindow window;
-  const std::optional<LineField> line = FieldOfLine(window, list, index);
-  if (!line) return "null";
-  const AhField& field = *line->field;
-  const std::uint32_t current = GetField(field, line->words);
+  const std::optional<LineOffer> offer = OfferOfLine(window, list, index);
+  if (!offer) return "null";
+  const AhField& field = *offer->field;
   Json out;
   out.Open('{');
-  if (IsNumeric(field)) {
+  out.Key("activation").String(ActivationName(ActivationOf(offer)));
+  if (offer->number) {
     out.Key("number").Open('{');
-    out.Key("item").String(kEditNumber);
-    out.Key("caption").String(FieldName(field));
-    out.Key("label").String(FieldName(field) + " (от " + ValueText(field, 0) + " до " +
-                            ValueText(field, FieldMax(field)) + "):");
-    out.Key("value").String(ValueText(field, current));
+    out.Key("item").String(shell::kEditNumber);
+    out.Key("caption").String(offer->number->caption);
+    out.Key("label").String(offer->number->label);
+    out.Key("value").String(offer->number->value);
     out.Key("ok").String(shell::kOk);
     out.Close('}');
   } else {
-    const std::vector<FieldChoice> choices = Choices(field);
     out.Key("choices");
-    WriteChoices(out, field, current);
-    if (choices.size() == 2) {
-      out.Key("toggle").String(BitsText(field, current == choices[0].value ? choices[1].value : choices[0].value));
-    }
+    WriteValues(out, field, offer->values);
+    if (offer->toggle) out.Key("toggle").String(BitsText(field, *offer->toggle));
   }
-  if (const AhField* form = FormField(*line->page->fields)) {
+  if (offer->form != nullptr) {
     out.Key("form").Open('{');
-    out.Key("item").String(kFormMenu);
+    out.Key("item").String(shell::kFormMenu);
     out.Key("choices");
-    WriteChoices(out, *form, GetField(*form, line->words));
+    WriteValues(out, *offer->form, offer->forms);
     out.Close('}');
   }
   out.Close('}');
   return out.Text();
 }
 
+// The changes made from each list's lines, for Ctrl+Z.
+std::map<std::string, ChangeHistory, std::less<>> changes;
+
+std::string ChangeJson(const LineChange& change, PageWindow& window) {
+  Press(window, change.button);
+  return "{\"button\":\"" + change.button + "\",\"field\":" + std::to_string(change.line_field) +
+         ",\"journal\":" + (window.opened_ ? window.Journal() : "[]") + "}";
+}
+
 // Sets the field of a line (or the page's form) to `value` as its line shows
 // it or as its bits, writes the words into the boxes and presses the page's
-// button; the journal, led by the boxes as they were, or null when the line
-// takes no value or the text names none.
+// button; the journal, with the button and the line to choose again, or
+// null when the line takes no value or the text names none.
 std::string RunEdit(std::string_view list, int index, bool form, std::string_view value) {
   PageWindow window;
-  const std::optional<LineField> line = FieldOfLine(window, list, index);
-  if (!line) return "null";
-  const AhField* field = form ? FormField(*line->page->fields) : line->field;
+  const std::optional<LineOffer> offer = OfferOfLine(window, list, index);
+  if (!offer) return "null";
+  const AhField* field = form ? offer->form : offer->field;
   if (field == nullptr) return "null";
   const std::optional<std::uint32_t> parsed = ParseFieldValue(*field, value);
   if (!parsed) return "null";
-  const AhPageControls& controls = line->page->controls;
-  Json before;
-  before.Open('[');
-  for (const std::string& name : EditRange(controls.first, controls.first + 5 * controls.words - 1)) {
-    before.Open('[').String(name).String(window.Text(name)).Close(']');
-  }
-  before.Close(']');
-  std::vector<std::uint16_t> words = line->words;
-  SetField(*line->page->fields, *field, words, *parsed);
-  WriteWords(window, *line->page, words);
-  Press(window, line->page->button);
-  return "{\"before\":" + before.Text() + ",\"button\":\"" + std::string(line->page->button) +
-         "\",\"journal\":" + (window.opened_ ? window.Journal() : "[]") + "}";
+  const std::optional<LineChange> change = ApplyToLine(window, *offer->page, *field, *parsed, offer->line_field);
+  if (!change) return "null";
+  changes[std::string(list)].Add(*change);
+  return ChangeJson(*change, window);
+}
+
+// Takes back the last change made from the lines of `list`: the boxes as
+// they were, pressed again; null when there is nothing to take back.
+std::string RunUndo(std::string_view list) {
+  const auto it = changes.find(list);
+  if (it == changes.end()) return "null";
+  PageWindow window;
+  const std::optional<LineChange> change = it->second.Undo(window);
+  if (!change) return "null";
+  return ChangeJson(*change, window);
+}
+
+// The chosen lines of `list`, from `flags` ("0110": one a line).
+std::vector<bool> Chosen(std::string_view flags) {
+  std::vector<bool> chosen;
+  for (const char c : flags) chosen.push_back(c == '1');
+  return chosen;
 }
 
 std::string result;  // the text handed back to the page, kept until the next call
@@ -499,17 +494,94 @@ EMSCRIPTEN_KEEPALIVE int ostrolen_failure_code(const char* name) {
 // What line `field` of `list` offers besides copying; see LineMenu.
 EMSCRIPTEN_KEEPALIVE const char* ostrolen_line_menu(const char* list, int field) { return Hand(LineMenu(list, field)); }
 
-// Whether `text` names a value of the field of line `field` of `list`.
+// Whether `text` names a value of the number of line `field` of `list`.
 EMSCRIPTEN_KEEPALIVE int ostrolen_value_ok(const char* list, int field, const char* text) {
   PageWindow window;
-  const auto line = FieldOfLine(window, list, field);
-  return line && ostrolen::ParseFieldValue(*line->field, text) ? 1 : 0;
+  const auto offer = ostrolen::OfferOfLine(window, list, field);
+  return offer && ostrolen::EditedNumber(*offer, text) ? 1 : 0;
 }
 
 // Sets the field of line `field` of `list` (or, with `form`, the page's
 // form) to `value` and presses the page's button; see RunEdit.
 EMSCRIPTEN_KEEPALIVE const char* ostrolen_edit(const char* list, int field, int form, const char* value) {
   return Hand(RunEdit(list, field, form != 0, value));
+}
+
+// Ctrl+Z on `list`; see RunUndo.
+EMSCRIPTEN_KEEPALIVE const char* ostrolen_undo(const char* list) { return Hand(RunUndo(list)); }
+
+// The boxes lit while the lines of `list` marked "1" in `flags` are chosen, as JSON.
+EMSCRIPTEN_KEEPALIVE const char* ostrolen_lit(const char* list, const char* flags) {
+  const ostrolen::PageLayout* page = PageOfList(list);
+  const std::vector<ostrolen::SourcedLine>& lines = Shown(list);
+  const std::vector<bool> chosen = Chosen(flags);
+  std::vector<const ostrolen::LineOrigin*> origins;
+  for (std::size_t i = 0; i < lines.size() && i < chosen.size(); ++i) {
+    if (chosen[i]) origins.push_back(&lines[i].origin);
+  }
+  Json out;
+  out.Open('[');
+  if (page != nullptr) {
+    for (const std::string& box : ostrolen::LitBoxes(*page, origins)) out.String(box);
+  }
+  out.Close(']');
+  return Hand(out.Text());
+}
+
+// The text a copy of `list` gives with the lines marked "1" in `flags` chosen.
+EMSCRIPTEN_KEEPALIVE const char* ostrolen_copy(const char* list, const char* flags) {
+  std::vector<std::string> texts;
+  for (const ostrolen::SourcedLine& line : Shown(list)) texts.push_back(line.text);
+  return Hand(ostrolen::CopiedText(texts, Chosen(flags)));
+}
+
+// The application's title from the page's file name; the window's caption
+// for a page that has none (opened as a folder's index).
+EMSCRIPTEN_KEEPALIVE const char* ostrolen_title(const char* file_name) {
+  std::string title = ostrolen::shell::ApplicationTitle(file_name);
+  return Hand(title.empty() ? std::string(ostrolen::shell::kWindowCaption) : std::move(title));
+}
+
+// What a key in box `index` of page `page` does, as JSON: whether the rules
+// take it, and the actions in order. `code` names the key as the typing rules
+// do; `modifiers` is Shift 1, Ctrl 2, Alt 4, Meta 8.
+EMSCRIPTEN_KEEPALIVE const char* ostrolen_key(int page, int index, const char* code, const char* text,
+                                              int modifiers, const char* value, int caret, int selection) {
+  const auto& pages = ostrolen::AllPages();
+  if (page < 0 || static_cast<std::size_t>(page) >= pages.size()) return Hand("null");
+  using Code = ostrolen::Key::Code;
+  static const std::map<std::string, Code, std::less<>> kCodes = {
+      {"character", Code::Character}, {"enter", Code::Enter}, {"backspace", Code::Backspace},
+      {"left", Code::Left},           {"right", Code::Right}, {"up", Code::Up},
+      {"down", Code::Down},           {"paste", Code::Paste}};
+  ostrolen::Key key;
+  const auto it = kCodes.find(std::string_view(code));
+  key.code = it == kCodes.end() ? Code::Other : it->second;
+  key.text = text;
+  key.shift = (modifiers & 1) != 0;
+  key.ctrl = (modifiers & 2) != 0;
+  key.alt = (modifiers & 4) != 0;
+  key.meta = (modifiers & 8) != 0;
+  const ostrolen::KeyOutcome outcome =
+      ostrolen::KeyInBox(*pages[static_cast<std::size_t>(page)], index, {value, caret, selection != 0}, key);
+  static constexpr const char* kKinds[] = {"write", "erase", "focus", "press", "forget"};
+  static constexpr const char* kCarets[] = {"all", "start", "end"};
+  Json out;
+  out.Open('{');
+  out.Key("handled").Bool(outcome.handled);
+  out.Key("actions").Open('[');
+  for (const ostrolen::KeyAction& action : outcome.actions) {
+    out.Open('{');
+    out.Key("kind").String(kKinds[static_cast<int>(action.kind)]);
+    out.Key("box").Number(action.box);
+    out.Key("text").String(action.text);
+    out.Key("caret").String(kCarets[static_cast<int>(action.caret)]);
+    out.Key("button").String(action.button);
+    out.Close('}');
+  }
+  out.Close(']');
+  out.Close('}');
+  return Hand(out.Text());
 }
 
 // What a paste of `text` into box `index` of page `page` does, as JSON.

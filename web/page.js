@@ -36,8 +36,7 @@
   const place = (spec) => ({ left: px(spec.x), top: px(spec.y), width: px(spec.width), height: px(spec.height) });
 
   // The application's title, from the page's file name as the desktop takes
-  // it from the program's: cut before its first full stop, every letter after
-  // the first in lower case.
+  // it from the program's.
   const title = (() => {
     let name = '';
     try {
@@ -45,10 +44,7 @@
     } catch (e) {
       name = location.pathname.split('/').pop() || '';
     }
-    const stop = name.indexOf('.');
-    if (stop >= 0) name = name.slice(0, stop);
-    if (name.length > 1) name = name.slice(0, 1) + name.slice(1).toLowerCase();
-    return name || shell.caption;
+    return call('ostrolen_title', name);
   })();
 
   // ---- Message boxes: modal, one at a time, each answered by OK.
@@ -277,7 +273,6 @@
     if (event.tip !== undefined) {
       line.title = event.tip;
       line.dataset.field = String(event.field);
-      line.explained = event.boxes;
     }
     return line;
   }
@@ -290,12 +285,13 @@
     for (const box of lit.get(list) || []) box.classList.remove('explained');
     lit.delete(list);
   }
+  const chosenFlags = (list) =>
+    [...list.children].map((l) => (l.getAttribute('aria-selected') === 'true' ? '1' : '0')).join('');
   function explain(list) {
     putOut(list);
-    const selected = [...list.children].filter((l) => l.getAttribute('aria-selected') === 'true');
-    if (selected.length !== 1 || !selected[0].explained) return;
+    if (!list.classList.contains('explains')) return;
     const boxesLit = new Set();
-    for (const name of selected[0].explained) {
+    for (const name of JSON.parse(call('ostrolen_lit', list.id, chosenFlags(list)))) {
       const box = boxes.get(name);
       if (box) {
         box.classList.add('explained');
@@ -322,7 +318,6 @@
   // ---- Composing: a line of a field switches, offers its values or edits
   // its number; every change is one press of the page's button and is
   // taken back by Ctrl+Z.
-  const undo = new Map();  // list element -> [{before, button, field}]
   const fieldOf = (line) => (line && line.dataset.field !== undefined ? Number(line.dataset.field) : -1);
   const lineMenu = (list, line) => {
     const field = fieldOf(line);
@@ -334,10 +329,9 @@
     try {
       const change = JSON.parse(call('ostrolen_edit', list.id, field, form ? 1 : 0, value));
       if (!change) return;
-      if (!undo.has(list)) undo.set(list, []);
-      undo.get(list).push({ before: change.before, button: change.button, field });
       forgetExplained(change.button);
       await applyJournal(change.journal);
+      field = change.field;
     } finally {
       busy = false;
     }
@@ -349,17 +343,23 @@
   }
   async function undoEdit(list) {
     if (busy) return;
-    const change = (undo.get(list) || []).pop();
-    if (!change) return;
-    for (const [name, text] of change.before) boxes.get(name).value = text;
-    await press(change.button);
+    busy = true;
+    let change;
+    try {
+      change = JSON.parse(call('ostrolen_undo', list.id));
+      if (!change) return;
+      forgetExplained(change.button);
+      await applyJournal(change.journal);
+    } finally {
+      busy = false;
+    }
     reselect(list, change.field);
   }
   function activate(list, line) {
     const menu = lineMenu(list, line);
     if (!menu) return;
-    if (menu.number) editNumber(list, fieldOf(line), menu.number);
-    else if (menu.toggle !== undefined) edit(list, fieldOf(line), false, menu.toggle);
+    if (menu.activation === 'number') editNumber(list, fieldOf(line), menu.number);
+    else if (menu.activation === 'toggle') edit(list, fieldOf(line), false, menu.toggle);
     else {
       const rect = line.getBoundingClientRect();
       openMenu(list, line, rect.left, rect.bottom);
@@ -414,84 +414,49 @@
   };
   const characters = (text) => Array.from(text);
 
-  function keyDown(event) {
-    const box = event.target;
-    const { page, index } = pageOfBox.get(box);
-    const spec = page.boxes[index];
-    const at = (i) => boxes.get(page.boxes[i].name);
-    const plain = !(event.shiftKey || event.ctrlKey || event.altKey || event.metaKey);
-    if (event.key === 'Enter') {
-      event.preventDefault();
-      if (spec.enter) press(spec.enter);
-      return;
-    }
-    if (spec.role !== 'input') return;
-    const single = spec.maxLength === 1;
-    const hasSelection = box.selectionStart !== box.selectionEnd;
+  // The key as the typing rules take it; null for one they never see.
+  const keyCode = (event) => {
     switch (event.key) {
-      case 'Backspace': {
-        if (!plain) return;
-        if (box.value !== '') {
-          if (!single) return;
-          box.value = '';
-          forgetExplained(box.id);
-          event.preventDefault();
-          return;
-        }
-        event.preventDefault();
-        if (spec.previous < 0) return;
-        const back = at(spec.previous);
-        focusBox(back, 'end');
-        if (page.boxes[spec.previous].maxLength === 1) back.value = '';
-        else back.value = characters(back.value).slice(0, -1).join('');
-        forgetExplained(box.id);
-        return;
-      }
-      case 'ArrowLeft':
-        if (!plain || (!single && (box.selectionStart > 0 || hasSelection))) return;
-        event.preventDefault();
-        if (spec.previous >= 0) {
-          focusBox(at(spec.previous), page.boxes[spec.previous].maxLength === 1 ? 'all' : 'end');
-        }
-        return;
-      case 'ArrowRight':
-        if (!plain || (!single && (box.selectionStart < box.value.length || hasSelection))) return;
-        event.preventDefault();
-        if (spec.next >= 0) focusBox(at(spec.next), page.boxes[spec.next].maxLength === 1 ? 'all' : 'start');
-        return;
-      case 'ArrowUp':
-      case 'ArrowDown': {
-        if (!plain) return;
-        event.preventDefault();
-        const other = event.key === 'ArrowUp' ? spec.up : spec.down;
-        if (other >= 0) focusBox(at(other), 'all');
-        return;
+      case 'Enter': return 'enter';
+      case 'Backspace': return 'backspace';
+      case 'ArrowLeft': return 'left';
+      case 'ArrowRight': return 'right';
+      case 'ArrowUp': return 'up';
+      case 'ArrowDown': return 'down';
+    }
+    return characters(event.key).length === 1 && !event.isComposing ? 'character' : null;
+  };
+  const modifiers = (event) =>
+    (event.shiftKey ? 1 : 0) | (event.ctrlKey ? 2 : 0) | (event.altKey ? 4 : 0) | (event.metaKey ? 8 : 0);
+  // Carries out what the typing rules say a key does in a box; false when
+  // they leave it to the box itself.
+  function carry(box, code, text, event) {
+    const { page, index } = pageOfBox.get(box);
+    const outcome = JSON.parse(call('ostrolen_key', page.number, index, code, text, modifiers(event),
+      box.value, box.selectionStart || 0, box.selectionStart !== box.selectionEnd ? 1 : 0));
+    if (!outcome || !outcome.handled) return false;
+    event.preventDefault();
+    for (const action of outcome.actions) {
+      const target = action.box >= 0 ? boxes.get(page.boxes[action.box].name) : null;
+      switch (action.kind) {
+        case 'write': target.value = action.text; break;
+        case 'erase': target.value = characters(target.value).slice(0, -1).join(''); break;
+        case 'focus': focusBox(target, action.caret); break;
+        case 'press': press(action.button); break;
+        case 'forget': forgetExplained(box.id); break;
       }
     }
-    const typed = characters(event.key).length === 1 && !event.ctrlKey && !event.altKey && !event.metaKey;
-    if (single && typed && !event.isComposing) {
-      // The character fills an empty box (or replaces its selected one); a
-      // full box keeps its character. Either way the next box is ready.
-      event.preventDefault();
-      if (box.value === '' || hasSelection) {
-        box.value = event.key;
-        forgetExplained(box.id);
-      }
-      if (spec.nextOfPress >= 0) focusBox(at(spec.nextOfPress), 'all');
-    }
+    return true;
+  }
+
+  function keyDown(event) {
+    const code = keyCode(event);
+    if (code) carry(event.target, code, code === 'character' ? event.key : '', event);
   }
 
   function paste(event) {
-    const box = event.target;
-    const { page, index } = pageOfBox.get(box);
-    const spec = page.boxes[index];
-    if (spec.role !== 'input' || spec.maxLength !== 1) return;  // a wider box takes a paste as usual
-    event.preventDefault();
     const text = (event.clipboardData || window.clipboardData).getData('text/plain');
-    const plan = JSON.parse(call('ostrolen_paste', page.number, index, text));
-    for (const write of plan.writes) boxes.get(page.boxes[write.box].name).value = write.text;
-    if (plan.writes.length) forgetExplained(box.id);
-    if (plan.focus >= 0) focusBox(boxes.get(page.boxes[plan.focus].name), 'all');
+    carry(event.target, 'paste', text, event);
   }
 
   // ---- Result lists: lines are selected by clicks and copied with Ctrl+C.
@@ -513,11 +478,7 @@
     explain(list);
   }
   // The selected lines in list order, or every line when none is selected.
-  function copiedLines(list) {
-    const all = [...list.children];
-    const selected = all.filter((l) => l.getAttribute('aria-selected') === 'true');
-    return (selected.length ? selected : all).map((l) => l.textContent).join('\n');
-  }
+  const copiedLines = (list) => call('ostrolen_copy', list.id, chosenFlags(list));
   document.addEventListener('copy', (event) => {
     const list = document.activeElement;
     if (!list || !list.classList || !list.classList.contains('list')) return;
