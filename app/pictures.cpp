@@ -1,5 +1,7 @@
 #include "app/pictures.h"
 
+#include "core/shell.h"
+
 #include <QIconEngine>
 #include <QPainter>
 #include <QPainterPath>
@@ -156,7 +158,7 @@ QIcon AppIcon() {
     p.setPen(QPen(QColor(0x20, 0x20, 0x20), 0.8));
     p.setBrush(QColor(0x30, 0x38, 0x48));
     p.drawRoundedRect(QRectF(0.8, 1.5, 14.4, 11), 1.5, 1.5);
-    p.setBrush(QColor(0xD8, 0xE4, 0xF8));
+    p.setBrush(QColor(shell::kBoxBackground.red, shell::kBoxBackground.green, shell::kBoxBackground.blue));
     for (int i = 0; i < 5; ++i) p.drawRect(QRectF(2.0 + i * 2.5, 4.5, 2.0, 5));
     p.setBrush(QColor(0x60, 0x60, 0x60));
     p.drawRect(QRectF(5, 12.5, 6, 2.5));

@@ -8,13 +8,16 @@
 #include <cstring>
 
 #include "bench/first_frame.h"
+#include "core/shell.h"
 
 int main(int argc, char** argv) {
   QApplication application(argc, argv);
   QWidget window;
-  window.setFixedSize(799, 538);
-  window.setWindowTitle(QStringLiteral("Ostrolen"));
-  if (argc > 1 && std::strcmp(argv[1], "--text") == 0) new QLabel(QStringLiteral("Ostrolen v.1.0.3"), &window);
+  window.setFixedSize(ostrolen::shell::kWindowWidth, ostrolen::shell::kWindowHeight);
+  window.setWindowTitle(QString::fromUtf8(ostrolen::shell::kWindowCaption.data()));
+  if (argc > 1 && std::strcmp(argv[1], "--text") == 0) {
+    new QLabel(QString::fromUtf8(ostrolen::shell::kAboutLine.data()), &window);
+  }
   new QuitAfterFirstFrame(&window);
   window.show();
   return application.exec();

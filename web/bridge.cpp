@@ -214,6 +214,8 @@ std::string LayoutJson() {
   out.Key("sampleDatabase").String(shell::kSampleDatabase);
   out.Key("copyLines").String(shell::kCopyLines);
   out.Key("explainColour").String(shell::ColourText(shell::kExplainColour));
+  out.Key("faceColour").String(shell::ColourText(shell::kWindowFace));
+  out.Key("boxColour").String(shell::ColourText(shell::kBoxBackground));
   out.Key("cancel").String(shell::kCancel);
   out.Close('}');
   out.Key("pages").Open('[');
@@ -545,15 +547,14 @@ EMSCRIPTEN_KEEPALIVE const char* ostrolen_title(const char* file_name) {
 // What a key in box `index` of page `page` does, as JSON: whether the rules
 // take it, and the actions in order. `code` names the key as the typing rules
 // do; `modifiers` is Shift 1, Ctrl 2, Alt 4, Meta 8.
-EMSCRIPTEN_KEEPALIVE const char* ostrolen_key(int page, int index, const char* code, const char* text,
-                                              int modifiers, const char* value, int caret, int selection) {
+EMSCRIPTEN_KEEPALIVE const char* ostrolen_key(int page, int index, const char* code, const char* text, int modifiers,
+                                              const char* value, int caret, int selection) {
   const auto& pages = ostrolen::AllPages();
   if (page < 0 || static_cast<std::size_t>(page) >= pages.size()) return Hand("null");
   using Code = ostrolen::Key::Code;
   static const std::map<std::string, Code, std::less<>> kCodes = {
-      {"character", Code::Character}, {"enter", Code::Enter}, {"backspace", Code::Backspace},
-      {"left", Code::Left},           {"right", Code::Right}, {"up", Code::Up},
-      {"down", Code::Down},           {"paste", Code::Paste}};
+      {"character", Code::Character}, {"enter", Code::Enter}, {"backspace", Code::Backspace}, {"left", Code::Left},
+      {"right", Code::Right},         {"up", Code::Up},       {"down", Code::Down},           {"paste", Code::Paste}};
   ostrolen::Key key;
   const auto it = kCodes.find(std::string_view(code));
   key.code = it == kCodes.end() ? Code::Other : it->second;

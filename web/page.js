@@ -852,6 +852,8 @@
   root.style.setProperty('--page-font', px(shell.pageFontPixels));
   root.style.setProperty('--box-font', px(shell.boxFontPixels));
   document.documentElement.style.setProperty('--explain', layout.web.explainColour);
+  document.documentElement.style.setProperty('--face', layout.web.faceColour);
+  document.documentElement.style.setProperty('--box', layout.web.boxColour);
   root.replaceChildren(toolbar, buildTabs(layout.tree));
   buildDatabaseChooser();
   document.title = shell.caption;
