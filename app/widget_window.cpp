@@ -62,9 +62,12 @@ void WidgetWindow::AppendSourcedLine(std::string_view list, std::string_view lin
   widget->addItem(item);
 }
 
+// A message holds what was typed or read from the database: it is shown as
+// text, never taken for markup.
 void WidgetWindow::InputErrorReport(std::string_view text) {
   if (hook_) return hook_(MessageKind::Report, FromUtf8(text));
   QMessageBox box(QMessageBox::NoIcon, FromUtf8(shell::kReportCaption), FromUtf8(text), QMessageBox::Ok, owner_);
+  box.setTextFormat(Qt::PlainText);
   box.exec();
 }
 
@@ -72,6 +75,7 @@ void WidgetWindow::ShowError(std::string_view text) {
   if (hook_) return hook_(MessageKind::Error, FromUtf8(text));
   QMessageBox box(QMessageBox::Critical, ApplicationTitle(QCoreApplication::applicationFilePath()), FromUtf8(text),
                   QMessageBox::Ok, owner_);
+  box.setTextFormat(Qt::PlainText);
   box.exec();
 }
 

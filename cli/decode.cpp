@@ -154,7 +154,7 @@ std::string ShownText(const ModelWindow& window, std::string_view button) {
   for (const BoxSpec* box : EnterBoxes(button)) {
     if (before != nullptr && (box->y != before->y || box->x - (before->x + before->width) > 4)) text += ' ';
     const std::string value = window.Text(box->name);
-    text += value.empty() ? "_" : value;
+    text += value.empty() ? "_" : EscapeField(value);
     before = box;
   }
   return text;
@@ -172,9 +172,9 @@ bool DecodeOnce(const DecodePage& page, const std::vector<std::string>& words, c
   bool failed = false;
   for (const ModelWindow::Message& message : window.Messages()) {
     if (message.kind == ModelWindow::MessageKind::Report) {
-      err << where << "Ошибка!!!: " << message.text << '\n';
+      err << where << "Ошибка!!!: " << EscapeField(message.text) << '\n';
     } else {
-      err << "ostrolen-cli: " << where << message.text << '\n';
+      err << "ostrolen-cli: " << where << EscapeField(message.text) << '\n';
       failed = true;
     }
   }
@@ -184,13 +184,17 @@ bool DecodeOnce(const DecodePage& page, const std::vector<std::string>& words, c
     const std::vector<std::string>& lines = window.Lines(list->name);
     const std::vector<LineOrigin>& origins = window.Origins(list->name);
     for (std::size_t i = 0; i < lines.size(); ++i) {
-      out << lines[i];
+      out << EscapeField(lines[i]);
       if (explain) out << '\t' << SourceText(origins[i]);
       out << '\n';
     }
   }
   return !failed;
 }
+
+// Between the results of two input lines: a lone backslash, which no escaped
+// line can be (an escaped backslash is always followed by another character).
+constexpr std::string_view kResultSeparator = "\\\n";
 
 // Each line of `in` is one set of words, separated by blanks.
 int DecodeLines(const DecodePage& page, bool explain, std::istream& in, std::ostream& out, std::ostream& err) {
@@ -206,13 +210,13 @@ int DecodeLines(const DecodePage& page, bool explain, std::istream& in, std::ost
       at = end;
     }
     if (words.empty()) continue;
-    if (!first) out << '\n';
+    if (!first) out << kResultSeparator;
     first = false;
     const std::string where = "line " + std::to_string(number) + ": ";
     try {
       if (!DecodeOnce(page, words, where, explain, out, err)) status = 1;
     } catch (const UsageError& error) {
-      err << "ostrolen-cli: " << where << error.message << '\n';
+      err << "ostrolen-cli: " << where << EscapeField(error.message) << '\n';
       status = 1;
     }
     out.flush();
@@ -231,12 +235,16 @@ std::string DecodeUsage() {
       "the page's button and prints the page's result lines (the converter: its\n"
       "boxes, an empty box as _). Reports go to standard error as \"Ошибка!!!: TEXT\";\n"
       "a conversion or database error goes to standard error and the exit status is 1.\n"
+      "Lines and messages are escaped as press escapes its fields (\\\\, \\t, \\n, \\r,\n"
+      "\\x1B, \\u2028 and the like), so each printed line is one line of the page and\n"
+      "no control character reaches the terminal.\n"
       "Blanks and - , ; : . _ / inside the words are ignored (0075-003F is two words);\n"
       "missing words leave their boxes empty and the page fills in its defaults. On\n"
       "the УСК and Сегменты pages each word is the text of one box, in the row's order.\n"
       "With -, each line of standard input is one set of words; the results of\n"
-      "consecutive lines are separated by an empty line and each message on standard\n"
-      "error names its line.\n"
+      "consecutive lines are separated by a line holding a single backslash (\\),\n"
+      "which no escaped line can be, and each message on standard error names its\n"
+      "line.\n"
       "With --explain (the pages marked *), each result line is followed by a TAB and\n"
       "the bits it comes from: for each word it depends on, w and the word's number\n"
       "(w0 for the first word given), a colon and the word's 16 bits, most significant\n"
@@ -290,7 +298,7 @@ int RunDecodeCommand(const std::vector<std::string>& args, std::istream& in, std
   }
   const DecodePage* page = FindDecodePage(args[at]);
   if (page == nullptr) {
-    err << "ostrolen-cli: no page named '" << args[at] << "' (see ostrolen-cli decode --help)\n";
+    err << "ostrolen-cli: no page named '" << EscapeField(args[at]) << "' (see ostrolen-cli decode --help)\n";
     return 2;
   }
   if (explain && !page->explains) {
@@ -304,7 +312,7 @@ int RunDecodeCommand(const std::vector<std::string>& args, std::istream& in, std
   try {
     status = DecodeOnce(*page, words, "", explain, out, err) ? 0 : 1;
   } catch (const UsageError& error) {
-    err << "ostrolen-cli: " << error.message << '\n';
+    err << "ostrolen-cli: " << EscapeField(error.message) << '\n';
     return 2;
   }
   out.flush();

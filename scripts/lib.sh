@@ -12,6 +12,43 @@ TEST_PACKAGES=(libgtest-dev libgmock-dev xvfb xauth)
 # native tools that make its sample database, and fonts of the page face.
 WEB_PACKAGES=(build-essential cmake ninja-build pkg-config mdbtools-dev emscripten fonts-liberation)
 
+# How long the installing waits for another package manager (apt, dpkg,
+# unattended-upgrades on a freshly booted machine) to finish, in seconds.
+APT_LOCK_SECONDS=${OSTROLEN_APT_LOCK_SECONDS:-600}
+
+# Runs apt-get with the arguments, waiting while another package manager
+# holds its lock, APT_LOCK_SECONDS at most; then gives up with a message.
+# OSTROLEN_APT_GET names another program to run instead (the tests' stand-in).
+apt_get_waiting() {
+  local errors
+  errors=$(mktemp)
+  local deadline=$((SECONDS + APT_LOCK_SECONDS))
+  local waiting=0
+  local status
+  while true; do
+    status=0
+    "$@" 2>"$errors" || status=$?
+    if [ "$status" -eq 0 ] || ! grep -qE 'Could not get lock|Unable to acquire the dpkg frontend lock|Unable to lock' "$errors"; then
+      cat "$errors" >&2
+      rm -f "$errors"
+      return "$status"
+    fi
+    local lock
+    lock=$(grep -oE '/[^ ()]*lock[^ ()]*' "$errors" | head -n 1 | sed -e 's/[.,]$//')
+    if [ "$SECONDS" -ge "$deadline" ]; then
+      echo "Gave up after ${APT_LOCK_SECONDS} s: another package manager still holds ${lock:-its lock}." >&2
+      echo "Run this again when it has finished (OSTROLEN_APT_LOCK_SECONDS sets how long to wait)." >&2
+      rm -f "$errors"
+      return 1
+    fi
+    if [ "$waiting" -eq 0 ]; then
+      echo "Another package manager holds ${lock:-its lock}: waiting for it, ${APT_LOCK_SECONDS} s at most..." >&2
+      waiting=1
+    fi
+    sleep 2
+  done
+}
+
 # Installs the Debian packages that are not installed yet, non-interactively.
 ensure_packages() {
   local missing=()
@@ -23,14 +60,16 @@ ensure_packages() {
   done
   [ ${#missing[@]} -eq 0 ] && return 0
   echo "Installing: ${missing[*]}" >&2
-  local sudo=()
-  if [ "$(id -u)" -ne 0 ]; then
+  local apt=(apt-get)
+  if [ -n "${OSTROLEN_APT_GET:-}" ]; then
+    apt=("$OSTROLEN_APT_GET")
+  elif [ "$(id -u)" -ne 0 ]; then
     command -v sudo >/dev/null || { echo "Need root or sudo to install: ${missing[*]}" >&2; exit 1; }
-    sudo=(sudo)
+    apt=(sudo apt-get)
   fi
   export DEBIAN_FRONTEND=noninteractive
-  "${sudo[@]}" apt-get update -qq
-  "${sudo[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}" >&2
+  apt_get_waiting "${apt[@]}" update -qq || exit
+  apt_get_waiting "${apt[@]}" install -y -qq --no-install-recommends "${missing[@]}" >&2 || exit
 }
 
 # The window runs in a UTF-8 locale: the user's when it is one, else C.UTF-8,

@@ -82,7 +82,7 @@ function fields(what, name, argument) {
       }
       text = parts.join('');
     }
-  } catch (e) {
+  } catch {
     text = null;
   }
   last.kept.set(key, text);
@@ -101,7 +101,7 @@ onmessage = async ({ data }) => {
           try {
             last.reader = new MDBReader(Buffer.from(bytes.buffer, bytes.byteOffset, bytes.length));
             last.opened = true;
-          } catch (e) {
+          } catch {
             last.opened = false;
           }
         }

@@ -567,8 +567,6 @@
       if (list.children.length) document.execCommand('copy');
     }));
     const menu = element('div', { class: 'menu', role: 'menu' }, items);
-    menu.style.left = px(x + window.scrollX);
-    menu.style.top = px(y + window.scrollY);
     menu.addEventListener('keydown', (e) => {
       const here = document.activeElement;
       const siblings = [...here.parentElement.children].filter((c) => c.classList.contains('menu-item'));
@@ -586,6 +584,21 @@
     });
     document.addEventListener('mousedown', outside, true);
     document.body.append(menu);
+    // The whole menu stays in the view: upwards from the point when there is
+    // no room below it, scrolling inside itself when it is taller than the view.
+    const view = document.documentElement;
+    if (menu.offsetHeight > view.clientHeight) {
+      menu.style.boxSizing = 'border-box';
+      menu.style.maxHeight = px(view.clientHeight);
+      menu.style.overflowY = 'auto';
+    }
+    let top = y;
+    if (top + menu.offsetHeight > view.clientHeight) {
+      top = y >= menu.offsetHeight ? y - menu.offsetHeight : Math.max(0, view.clientHeight - menu.offsetHeight);
+    }
+    const left = Math.max(0, Math.min(x, view.clientWidth - menu.offsetWidth));
+    menu.style.left = px(left + window.scrollX);
+    menu.style.top = px(top + window.scrollY);
     menu.querySelector('.menu-item').focus();
   }
   // Arrow keys move the selection; Enter switches or edits the selected
@@ -797,6 +810,8 @@
         database.handle = null;
         readAhead();
       }
+      // Emptied, the input takes the same file again, read afresh after it changed on disk.
+      input.value = '';
       show();
     });
     // Where the browser can pick a file to read again later, the chooser

@@ -286,7 +286,7 @@ TEST(Decode, StandardInputLineByLine) {
   const Outcome run = Cli({"decode", "uvp", "-"}, "0075 003F\n\n4035 403F\r\n0035 007F\n");
   EXPECT_EQ(run.status, 0);
   // The empty input line is skipped; an empty result still has its place.
-  EXPECT_EQ(run.out, "БВ 01-60 УВП 0-3\n\nГВТ 0-й ствол\nГВТ 1-й ствол\n\n");
+  EXPECT_EQ(run.out, "БВ 01-60 УВП 0-3\n\\\nГВТ 0-й ствол\nГВТ 1-й ствол\n\\\n");
   EXPECT_EQ(run.err, "");
 }
 
@@ -301,13 +301,13 @@ TEST(Decode, StandardInputNamesTheLinesThatFailed) {
   EXPECT_EQ(reports.status, 0);
   EXPECT_EQ(Lines(reports.err), std::vector<std::string>({"line 1: Ошибка!!!: Первый знак должен быть не более 7!"}));
   EXPECT_EQ(reports.out,
-            Cli({"decode", "first-stage", "90000"}).out + "\n" + Cli({"decode", "first-stage", "3529C"}).out);
+            Cli({"decode", "first-stage", "90000"}).out + "\\\n" + Cli({"decode", "first-stage", "3529C"}).out);
 }
 
 TEST(Decode, EachLineStartsOnAFreshPage) {
   // The second line fills only line and word: the bit box is empty again, not the first line's 7.
   const Outcome run = Cli({"decode", "usk1", "-"}, "1 7 0000\n2\n");
-  EXPECT_EQ(run.out, Cli({"decode", "usk1", "1", "7", "0000"}).out + "\n" + Cli({"decode", "usk1", "2"}).out);
+  EXPECT_EQ(run.out, Cli({"decode", "usk1", "1", "7", "0000"}).out + "\\\n" + Cli({"decode", "usk1", "2"}).out);
 }
 
 TEST(Decode, HelpShowsEveryPageWithAnExampleThatRuns) {
@@ -363,7 +363,7 @@ TEST(DecodeProgram, ReadsALogFromAPipe) {
   const std::string cli = OSTROLEN_CLI_PATH;
   const Outcome run = Process("printf '0075 003F\\n4035 403F\\n' | " + cli + " decode uvp -");
   EXPECT_EQ(run.status, 0);
-  EXPECT_EQ(run.out, "БВ 01-60 УВП 0-3\n\nГВТ 0-й ствол\nГВТ 1-й ствол\n");
+  EXPECT_EQ(run.out, "БВ 01-60 УВП 0-3\n\\\nГВТ 0-й ствол\nГВТ 1-й ствол\n");
   const Outcome failed = Process(cli + " decode uvp 00G5 003F 2>&1");
   EXPECT_EQ(failed.status, 1);
   EXPECT_EQ(failed.out, "ostrolen-cli: '$G' is not a valid integer value.\n");

@@ -117,7 +117,7 @@ TEST(DecodeExplain, EveryPageGivesDecodesLinesEachWithASourceOfItsWords) {
 TEST(DecodeExplain, StandardInputLineByLine) {
   const Outcome run = Cli({"decode", "--explain", "uvp", "-"}, "0075 003F\n\n0035 003E\n");
   ASSERT_EQ(run.status, 0) << run.err;
-  EXPECT_EQ(run.out, "БВ 01-60 УВП 0-3\tw0:.........1......\n\nИ3 110В 0-й ствол\tw1:...............0\n");
+  EXPECT_EQ(run.out, "БВ 01-60 УВП 0-3\tw0:.........1......\n\\\nИ3 110В 0-й ствол\tw1:...............0\n");
 }
 
 TEST(DecodeExplain, MessagesAndFailuresAsDecodeGivesThem) {

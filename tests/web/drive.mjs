@@ -19,7 +19,8 @@ export function cliArguments(session) {
 }
 
 const unescape = (text) =>
-  text.replace(/\\(.)/g, (_, c) => ({ '\\': '\\', t: '\t', n: '\n', r: '\r' })[c] ?? `\\${c}`);
+  text.replace(/\\(x[0-9A-F]{2}|u[0-9A-F]{4}|.)/g, (_, c) =>
+    c.length > 1 ? String.fromCharCode(parseInt(c.slice(1), 16)) : ({ '\\': '\\', t: '\t', n: '\n', r: '\r' })[c] ?? `\\${c}`);
 
 // ostrolen-cli's records of a session, one object a press.
 export function runCli(session, options = {}) {

@@ -75,7 +75,7 @@ function tablesOf(file) {
     .split('\n').filter(Boolean);
   try {
     return listed(counterpart !== file && existsSync(counterpart) ? counterpart : file);
-  } catch (e) {
+  } catch {
     return listed(join(fixtures, 'lookup.mdb'));
   }
 }
