@@ -11,6 +11,7 @@
 
 #include "cli/cli.h"
 #include "core/explain.h"
+#include "core/shell.h"
 #include "core/typing.h"
 #include "core/utf8.h"
 #include "pages/model_window.h"
@@ -172,7 +173,7 @@ bool DecodeOnce(const DecodePage& page, const std::vector<std::string>& words, c
   bool failed = false;
   for (const ModelWindow::Message& message : window.Messages()) {
     if (message.kind == ModelWindow::MessageKind::Report) {
-      err << where << "Ошибка!!!: " << EscapeField(message.text) << '\n';
+      err << where << shell::kReportCaption << ": " << EscapeField(message.text) << '\n';
     } else {
       err << "ostrolen-cli: " << where << EscapeField(message.text) << '\n';
       failed = true;
@@ -233,7 +234,9 @@ std::string DecodeUsage() {
       "\n"
       "Types the words into the boxes of PAGE as they stand on the console, presses\n"
       "the page's button and prints the page's result lines (the converter: its\n"
-      "boxes, an empty box as _). Reports go to standard error as \"Ошибка!!!: TEXT\";\n"
+      "boxes, an empty box as _). Reports go to standard error as \"" +
+      std::string(shell::kReportCaption) +
+      ": TEXT\";\n"
       "a conversion or database error goes to standard error and the exit status is 1.\n"
       "Lines and messages are escaped as press escapes its fields (\\\\, \\t, \\n, \\r,\n"
       "\\x1B, \\u2028 and the like), so each printed line is one line of the page and\n"

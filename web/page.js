@@ -41,7 +41,7 @@
     let name = '';
     try {
       name = decodeURIComponent(location.pathname.split('/').pop() || '');
-    } catch (e) {
+    } catch {
       name = location.pathname.split('/').pop() || '';
     }
     return call('ostrolen_title', name);
