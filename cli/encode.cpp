@@ -53,13 +53,9 @@ std::uint16_t ParseWord(const ComposePage& page, const std::string& text) {
   if (!IsValidUtf8(text) || digits.size() != kCodeWordPositions.size()) throw EncodeError{problem};
   std::uint32_t word = 0;
   for (std::size_t p = 0; p < digits.size(); ++p) {
-    const char c = digits[p];
-    int digit = -1;
-    if (c >= '0' && c <= '9') digit = c - '0';
-    if (c >= 'A' && c <= 'F') digit = c - 'A' + 10;
-    if (c >= 'a' && c <= 'f') digit = c - 'a' + 10;
+    const int digit = HexDigitValue(digits[p]);
     if (digit < 0 || digit > kCodeWordPositions[p].max) throw EncodeError{problem};
-    word |= static_cast<std::uint32_t>(digit) << static_cast<unsigned>(16 - kCodeWordPositions[p].last_bit());
+    word |= kCodeWordPositions[p].Place(static_cast<std::uint32_t>(digit));
   }
   return static_cast<std::uint16_t>(word);
 }

@@ -26,7 +26,25 @@ struct PositionFormat {
     const unsigned ones = (1U << static_cast<unsigned>(width)) - 1U;
     return static_cast<std::uint16_t>(ones << static_cast<unsigned>(16 - last_bit()));
   }
+  // A digit put in the position's place of a word: its low `width` bits, so
+  // that an over-large digit gives its low bits, as the conversions do.
+  std::uint16_t Place(std::uint32_t digit) const {
+    const unsigned ones = (1U << static_cast<unsigned>(width)) - 1U;
+    return static_cast<std::uint16_t>((digit & ones) << static_cast<unsigned>(16 - last_bit()));
+  }
+  // The position's digit in a word.
+  std::uint32_t Take(std::uint16_t word) const {
+    return static_cast<std::uint32_t>((word & mask()) >> static_cast<unsigned>(16 - last_bit()));
+  }
 };
+
+// The value of one hexadecimal digit, in either case; -1 for any other character.
+constexpr int HexDigitValue(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  return -1;
+}
 
 inline constexpr std::array<PositionFormat, 5> kCodeWordPositions = {{
     {1, 3, 7, "7", "Первый знак должен быть не более 7!"},

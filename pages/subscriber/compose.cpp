@@ -62,13 +62,6 @@ std::optional<std::uint32_t> ParseBinary(std::string_view digits, std::uint32_t 
   return value;
 }
 
-int HexDigitValue(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  return -1;
-}
-
 std::optional<std::uint32_t> ParseNumber(const AhField& field, std::string_view text) {
   const std::uint32_t max = FieldMax(field);
   std::uint32_t value = 0;
@@ -91,7 +84,7 @@ std::optional<std::uint32_t> ParseNumber(const AhField& field, std::string_view 
       for (std::size_t p = 0; p < text.size(); ++p) {
         const int digit = HexDigitValue(text[p]);
         if (digit < 0 || digit > kCodeWordPositions[p].max) return std::nullopt;
-        value |= static_cast<std::uint32_t>(digit) << static_cast<unsigned>(16 - kCodeWordPositions[p].last_bit());
+        value |= kCodeWordPositions[p].Place(static_cast<std::uint32_t>(digit));
       }
       break;
     }
@@ -226,10 +219,8 @@ std::optional<std::vector<std::uint16_t>> WordsOnPage(const Window& window, cons
       digit = HexDigitValue(text[0]);
     }
     if (digit > kCodeWordPositions[p].max && page.fields->check == PositionCheck::Count) return std::nullopt;
-    const PositionFormat& position = kCodeWordPositions[p];
-    const std::uint32_t bits = static_cast<std::uint32_t>(digit) & ((1U << static_cast<unsigned>(position.width)) - 1U);
     std::uint16_t& word = words[i / 5];
-    word = static_cast<std::uint16_t>(word | (bits << static_cast<unsigned>(16 - position.last_bit())));
+    word = static_cast<std::uint16_t>(word | kCodeWordPositions[p].Place(static_cast<std::uint32_t>(digit)));
   }
   return words;
 }
@@ -237,9 +228,7 @@ std::optional<std::vector<std::uint16_t>> WordsOnPage(const Window& window, cons
 std::array<std::string, 5> CodeWordDigits(std::uint16_t word) {
   std::array<std::string, 5> digits;
   for (std::size_t p = 0; p < digits.size(); ++p) {
-    const PositionFormat& position = kCodeWordPositions[p];
-    const unsigned shift = static_cast<unsigned>(16 - position.last_bit());
-    digits[p] = ValueToHexDigit((word >> shift) & ((1U << static_cast<unsigned>(position.width)) - 1U));
+    digits[p] = ValueToHexDigit(kCodeWordPositions[p].Take(word));
   }
   return digits;
 }

@@ -157,8 +157,7 @@ class WordReader {
     const PositionFormat& position = kCodeWordPositions[p];
     // An over-large digit gives its low bits, as the conversions do.
     const auto digit = static_cast<std::uint32_t>(HexValue(w < texts_.size() ? texts_[w][p] : std::string()));
-    const std::uint32_t bits = digit & ((1U << static_cast<unsigned>(position.width)) - 1U);
-    values_[w] = static_cast<std::uint16_t>(values_[w] | (bits << static_cast<unsigned>(16 - position.last_bit())));
+    values_[w] = static_cast<std::uint16_t>(values_[w] | position.Place(digit));
     converted_[w] = static_cast<std::uint16_t>(converted_[w] | bit);
   }
 
