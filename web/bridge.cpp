@@ -461,7 +461,7 @@ EMSCRIPTEN_KEEPALIVE const char* ostrolen_request(const char* button, const char
   const std::string name = *file != '\0' ? file : std::string(ostrolen::kDatabaseFile);
   ostrolen::ReferenceDatabase().SetFile(name);
   PageWindow window;
-  const std::vector<Statement> statements = ostrolen::PressStatements(window, button);
+  const std::vector<ostrolen::Statement> statements = ostrolen::PressStatements(window, button);
   return Hand(statements.empty() ? std::string() : ostrolen::EncodeRequest(name, statements));
 }
 
