@@ -16,12 +16,12 @@
 #include <utility>
 #include <vector>
 
+#include "core/utf8.h"
 #include "pages/segments/access_file.h"
 #include "pages/segments/like.h"
 #include "pages/segments/query.h"
 #include "pages/segments/runner.h"
 #include "pages/segments/value_text.h"
-#include "core/utf8.h"
 
 // The file's size, and `size` of its bytes from `offset` copied to `into`
 // (fewer at its end): how many.

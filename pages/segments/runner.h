@@ -18,8 +18,8 @@
 namespace ostrolen {
 
 struct TableEntry {
-  std::string name;         // as the catalog has it, in UTF-8
-  std::uint32_t page = 0;   // its first definition page; 0 when the library does not say
+  std::string name;        // as the catalog has it, in UTF-8
+  std::uint32_t page = 0;  // its first definition page; 0 when the library does not say
 };
 
 enum class RowStep : std::uint8_t { Row, End, Damaged };

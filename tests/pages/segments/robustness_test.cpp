@@ -114,8 +114,7 @@ TEST_F(DamagedFileTest, AFileOfNearlyTwoGigabytesIsRead) {
   if (failed || std::filesystem::file_size(Database()) != kSize) GTEST_SKIP() << "no room for a sparse file here";
   std::vector<std::string> lines;
   Connection connection(std::string(kDatabaseFile), std::chrono::seconds(5));
-  EXPECT_NO_THROW(
-      SegmentLookup(connection, "12", "1", [&](std::string_view line) { lines.emplace_back(line); }));
+  EXPECT_NO_THROW(SegmentLookup(connection, "12", "1", [&](std::string_view line) { lines.emplace_back(line); }));
   ASSERT_EQ(lines.size(), 11U);
   EXPECT_EQ(lines[1], "Блок групповой БГ 2");
 }

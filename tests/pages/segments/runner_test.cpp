@@ -44,7 +44,8 @@ struct MemoryTable {
 
 class MemoryRows final : public RowSource {
  public:
-  MemoryRows(std::string bytes, std::vector<MemoryTable> tables) : bytes_(std::move(bytes)), tables_(std::move(tables)) {}
+  MemoryRows(std::string bytes, std::vector<MemoryTable> tables)
+      : bytes_(std::move(bytes)), tables_(std::move(tables)) {}
 
   std::uint64_t Size() override { return bytes_.size(); }
   std::string Bytes(std::uint64_t offset, std::size_t length) override {
@@ -146,9 +147,7 @@ TEST_P(RunnerTest, EachStatementGetsItsOutcome) {
 }
 
 const Case kCases[] = {
-    {"the first matching row wins, in file order",
-     {{"segmoborud", {{"nomsegm", "12"}}}},
-     {"row 12 first 12"}},
+    {"the first matching row wins, in file order", {{"segmoborud", {{"nomsegm", "12"}}}}, {"row 12 first 12"}},
     {"several statements on one table, each its own first row",
      {{"Segment", {{"nomsegm", "1"}, {"nomstep", "2"}}}, {"Segment", {{"nomsegm", "2"}}}, {"Segment", {}}},
      {"row 1 2 one two", "row 2 2 <null>", "row 1 <null> step null"}},
