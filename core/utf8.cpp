@@ -148,6 +148,21 @@ std::string EncodeUtf8(std::u32string_view text) {
   return out;
 }
 
+std::string Utf16ToUtf8(std::u16string_view text) {
+  std::u32string points;
+  points.reserve(text.size());
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const char16_t u = text[i];
+    if (u >= 0xD800 && u <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF) {
+      points.push_back(0x10000 + ((static_cast<char32_t>(u) - 0xD800) << 10) + (text[i + 1] - 0xDC00));
+      ++i;
+    } else {
+      points.push_back(u);  // a lone surrogate: EncodeUtf8 writes U+FFFD
+    }
+  }
+  return EncodeUtf8(points);
+}
+
 char32_t FoldCase(char32_t c) {
   if (c >= U'A' && c <= U'Z') return c + 0x20;
   if (c < 0xC0) return c;

@@ -29,6 +29,9 @@ char32_t LastCodePoint(std::string_view text);
 std::u32string DecodeUtf8(std::string_view text);
 // Code points as UTF-8; a surrogate or a value past U+10FFFF becomes U+FFFD.
 std::string EncodeUtf8(std::u32string_view text);
+// UTF-16 as UTF-8: a pair of surrogates is one character, a lone one U+FFFD
+// (as Jet keeps texts and as a browser hands them over); U+0000 is kept.
+std::string Utf16ToUtf8(std::u16string_view text);
 
 // The small letter of `c` for the Latin, Greek and Cyrillic letters Jet
 // treats as case pairs; every other character is itself. The one case fold

@@ -301,27 +301,15 @@ class PageWindow : public Window {
   friend std::string ChangeJson(const LineChange& change, PageWindow& window);
 };
 
-// What the database answers in the next press.
-enum class Reading { Record, Answer };
-Reading reading = Reading::Answer;
-std::string request;                       // the statements a dry run met, as the reader takes them
-std::vector<StatementOutcome> prefetched;  // the outcomes the page fetched for them
+// What the database answers in the next press: the outcomes the page fetched
+// for the press's request; statements left unanswered fail with `missing`.
+std::vector<StatementOutcome> prefetched;
 ReadFailure missing = ReadFailure::ReaderCrashed;
 
 std::vector<StatementOutcome> Answer(const std::string& file, const std::vector<Statement>& statements) {
-  std::vector<StatementOutcome> outcomes;
-  if (reading == Reading::Record) {
-    if (request.empty()) request = EncodeRequest(file, statements);
-  } else {
-    outcomes = prefetched;
-  }
+  std::vector<StatementOutcome> outcomes = prefetched;
   outcomes.resize(std::min(outcomes.size(), statements.size()));
-  while (outcomes.size() < statements.size()) {
-    StatementOutcome failed;
-    failed.failure = missing;
-    failed.name = file;
-    outcomes.push_back(std::move(failed));
-  }
+  while (outcomes.size() < statements.size()) outcomes.push_back(Failed(missing, file));
   return outcomes;
 }
 
@@ -456,7 +444,6 @@ EMSCRIPTEN_KEEPALIVE const char* ostrolen_layout() {
 // Presses `button` with the outcomes set by ostrolen_set_outcomes, if any;
 // the journal of the press as JSON, or null for an unknown button.
 EMSCRIPTEN_KEEPALIVE const char* ostrolen_press(const char* button) {
-  reading = Reading::Answer;
   std::string journal = RunPress(button);
   prefetched.clear();
   missing = ostrolen::ReadFailure::ReaderCrashed;
@@ -464,13 +451,15 @@ EMSCRIPTEN_KEEPALIVE const char* ostrolen_press(const char* button) {
 }
 
 // The database request a press of `button` would make with the boxes as
-// they are (the press is run and forgotten); empty when it makes none.
-EMSCRIPTEN_KEEPALIVE const char* ostrolen_request(const char* button) {
-  reading = Reading::Record;
-  request.clear();
-  RunPress(button);
-  reading = Reading::Answer;
-  return Hand(std::move(request));
+// they are, on the file the operator chose (`file`, its name; empty: the
+// sample), without pressing; empty when it makes none. The press's
+// messages name that file.
+EMSCRIPTEN_KEEPALIVE const char* ostrolen_request(const char* button, const char* file) {
+  const std::string name = *file != '\0' ? file : std::string(ostrolen::kDatabaseFile);
+  ostrolen::ReferenceDatabase().SetFile(name);
+  PageWindow window;
+  const std::vector<ostrolen::Statement> statements = ostrolen::PressStatements(window, button);
+  return Hand(statements.empty() ? std::string() : ostrolen::EncodeRequest(name, statements));
 }
 
 // The reader's answer for the next press: `size` bytes of outcomes as the

@@ -56,9 +56,14 @@ function fields(what, name, argument) {
   try {
     const reader = last.reader;
     if (what === 'tables') {
+      // Each table with its first definition page, which the catalog keeps in its Id.
+      const pages = new Map();
+      for (const o of reader.getTable('MSysObjects').getData({ columns: ['Id', 'Name', 'Type'] })) {
+        if ((o.Type & 0x7f) === 1 && !pages.has(o.Name)) pages.set(o.Name, o.Id & 0xffffff);
+      }
       text = reader
         .getTableNames({ normalTables: true, systemTables: true, linkedTables: false })
-        .map((table) => field('t', table))
+        .map((table) => field('t', table) + field('i', String(pages.get(table) ?? 0)))
         .join('');
     } else {
       const table = reader.getTable(name);
@@ -89,6 +94,8 @@ function fields(what, name, argument) {
   return text;
 }
 
+let shown = 0;
+
 onmessage = async ({ data }) => {
   const Module = await module;
   try {
@@ -108,6 +115,19 @@ onmessage = async ({ data }) => {
         return last.opened;
       },
       fields,
+      // How far the reading of a table is, in whole per cent, at most once in a tenth of a second.
+      progress(table, rows) {
+        const now = Date.now();
+        if (now - shown < 100) return;
+        shown = now;
+        let total = 0;
+        try {
+          total = last.reader.getTable(table).rowCount;
+        } catch (e) {
+          total = 0;
+        }
+        if (total > 0) postMessage({ id: data.id, progress: Math.min(99, Math.floor((100 * rows) / total)) });
+      },
     };
     const answer = Module.ccall('ostrolen_read', 'number', ['string'], [data.request]);
     const size = Module._ostrolen_read_size();

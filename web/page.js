@@ -111,7 +111,7 @@
   // `file` is what the file chooser gave (a snapshot in some browsers);
   // `handle`, where the browser has them, reads the file on disk as it is
   // now, and is kept for the next visit.
-  const database = { file: null, handle: null, worker: null, pending: null, sequence: 0 };
+  const database = { file: null, handle: null, worker: null, pending: null, sequence: 0, showProgress: () => {} };
   const remembered = {
     open() {
       return new Promise((resolve, reject) => {
@@ -140,8 +140,12 @@
     for (let i = 0; i < binary.length; ++i) bytes[i] = binary.charCodeAt(i);
     return bytes;
   };
-  // As the desktop's reader program; "#reader-time-limit=MS" after the page's
-  // address sets another (for a very slow machine, or to try the limit).
+  // The chooser's status line while a long first reading goes on, before its per cent.
+  const readingDatabase = 'Чтение базы данных…';
+  // The time the worker may go without reading on, as the desktop's reader
+  // program has in all; "#reader-time-limit=MS" after the page's address
+  // sets another (for a very slow machine, or to try the limit). A long
+  // healthy file tells how far it is, and the limit starts again each time.
   const readerTimeLimit = () => {
     const match = /reader-time-limit=(\d+)/.exec(location.hash);
     return match ? Number(match[1]) : 5000;
@@ -157,7 +161,13 @@
     worker.onmessage = ({ data }) => {
       const pending = database.pending;
       if (!pending || pending.id !== data.id) return;
+      if (data.progress !== undefined) {
+        pending.wait();
+        database.showProgress(data.progress);
+        return;
+      }
       database.pending = null;
+      database.showProgress(null);
       clearTimeout(pending.timer);
       if (data.crashed) {
         stopWorker();
@@ -170,6 +180,7 @@
       event.preventDefault();
       const pending = database.pending;
       database.pending = null;
+      database.showProgress(null);
       stopWorker();
       if (pending) {
         clearTimeout(pending.timer);
@@ -195,8 +206,13 @@
   // answer: the worker keeps what it read while the file stays the same, so
   // the operator's first lookup on a newly chosen file need not wait for it.
   function readAhead() {
-    const request = call('ostrolen_request', layout.web.databaseButton);
+    const request = call('ostrolen_request', layout.web.databaseButton, chosenName());
     if (request) readDatabase(request);
+  }
+  // The name the press's messages give the file: the chosen one's, or the sample's.
+  function chosenName() {
+    const chosen = database.handle || database.file;
+    return chosen ? chosen.name : '';
   }
   async function readOnce(request) {
     let bytes;
@@ -222,12 +238,18 @@
     if (!database.worker) database.worker = startWorker();
     const id = ++database.sequence;
     return new Promise((resolve) => {
-      const timer = setTimeout(() => {
-        database.pending = null;
-        stopWorker();
-        resolve({ bytes: new Uint8Array(0), failure: 'timed-out' });
-      }, readerTimeLimit());
-      database.pending = { id, resolve, timer };
+      const pending = { id, resolve, timer: 0 };
+      pending.wait = () => {
+        clearTimeout(pending.timer);
+        pending.timer = setTimeout(() => {
+          database.pending = null;
+          database.showProgress(null);
+          stopWorker();
+          resolve({ bytes: new Uint8Array(0), failure: 'timed-out' });
+        }, readerTimeLimit());
+      };
+      pending.wait();
+      database.pending = pending;
       database.worker.postMessage({ id, request, buffer: bytes.buffer }, [bytes.buffer]);
     });
   }
@@ -238,7 +260,7 @@
     if (busy) return;
     busy = true;
     try {
-      const request = call('ostrolen_request', name);
+      const request = call('ostrolen_request', name, chosenName());
       if (request) {
         const answer = await readDatabase(request);
         const size = answer.bytes.length;
@@ -803,6 +825,11 @@
       const chosen = database.handle || database.file;
       state.textContent = chosen ? layout.web.chosenDatabase + chosen.name : layout.web.sampleDatabase;
       state.classList.toggle('sample', !chosen);
+    };
+    // A long first reading of a file shows how far it is, then the file's name again.
+    database.showProgress = (percent) => {
+      if (percent === null) show();
+      else state.textContent = `${readingDatabase} ${percent} %`;
     };
     input.addEventListener('change', () => {
       if (input.files && input.files.length) {

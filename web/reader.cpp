@@ -16,17 +16,30 @@
 #include <utility>
 #include <vector>
 
+#include "core/utf8.h"
 #include "pages/segments/access_file.h"
 #include "pages/segments/like.h"
 #include "pages/segments/query.h"
+#include "pages/segments/runner.h"
 #include "pages/segments/value_text.h"
 
-// The file's size and its first `size` bytes copied to `into`.
+// The file's size, and `size` of its bytes from `offset` copied to `into`
+// (fewer at its end): how many.
 // clang-format off
-EM_JS(double, ostrolen_reader_header, (unsigned char* into, int size), {
+EM_JS(double, ostrolen_reader_size, (), { return Module.mdb.bytes.length; });
+EM_JS(int, ostrolen_reader_bytes, (double offset, int size, unsigned char* into), {
   const bytes = Module.mdb.bytes;
-  HEAPU8.set(bytes.subarray(0, Math.min(size, bytes.length)), into);
-  return bytes.length;
+  const part = bytes.subarray(Math.min(offset, bytes.length), Math.min(offset + size, bytes.length));
+  HEAPU8.set(part, into);
+  return part.length;
+});
+// clang-format on
+
+// Tells the page that `rows` rows of `table` are read: a long first reading
+// shows how far it is, and is not taken for a hang.
+// clang-format off
+EM_JS(void, ostrolen_reader_progress, (const char* table, double rows), {
+  Module.mdb.progress(UTF8ToString(table), rows);
 });
 // clang-format on
 
@@ -37,7 +50,7 @@ EM_JS(int, ostrolen_reader_open, (), { return Module.mdb.open() ? 1 : 0; });
 
 // What the worker's script reads from the file, as fields (see Fields below)
 // in malloc'ed UTF-16 of `length` units; null when it cannot be read:
-// "tables" the catalog's tables; "columns" a table's columns; "values" the
+// "tables" the catalog's tables, each with its first page; "columns" a table's columns; "values" the
 // values of the columns numbered in `argument` ("0,2"), row after row;
 // "row" every value of the row numbered `argument`.
 // clang-format off
@@ -55,49 +68,6 @@ EM_JS(char16_t*, ostrolen_reader_fields, (const char* what, const char* table, c
 namespace ostrolen::web {
 namespace {
 
-StatementOutcome Failed(ReadFailure failure, std::string name = {}) {
-  StatementOutcome outcome;
-  outcome.failure = failure;
-  outcome.name = std::move(name);
-  return outcome;
-}
-
-void AppendUtf8(std::string& out, char32_t c) {
-  if (c < 0x80) {
-    out += static_cast<char>(c);
-  } else if (c < 0x800) {
-    out += static_cast<char>(0xC0 | (c >> 6));
-    out += static_cast<char>(0x80 | (c & 0x3F));
-  } else if (c < 0x10000) {
-    out += static_cast<char>(0xE0 | (c >> 12));
-    out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (c & 0x3F));
-  } else {
-    out += static_cast<char>(0xF0 | (c >> 18));
-    out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-    out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (c & 0x3F));
-  }
-}
-
-// UTF-16 to UTF-8; a lone surrogate becomes U+FFFD, as in a Jet text.
-std::string FromUtf16(std::u16string_view text) {
-  std::string out;
-  out.reserve(text.size());
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    const char32_t c = text[i];
-    if (c >= 0xD800 && c < 0xDC00 && i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] < 0xE000) {
-      AppendUtf8(out, 0x10000 + ((c - 0xD800) << 10) + (text[i + 1] - 0xDC00));
-      ++i;
-    } else if (c >= 0xD800 && c < 0xE000) {
-      AppendUtf8(out, 0xFFFD);
-    } else {
-      AppendUtf8(out, c);
-    }
-  }
-  return out;
-}
-
 // The code page of the file's texts when it is a Jet 3 file, else 0. The
 // worker's script hands a Jet 3 text over byte by byte (each byte one
 // UTF-16 unit), so that the file's own code page decides, as in the reader
@@ -105,11 +75,11 @@ std::string FromUtf16(std::u16string_view text) {
 std::uint16_t jet3_code_page = 0;
 
 std::string TextOf(std::u16string_view units) {
-  if (jet3_code_page == 0) return FromUtf16(units);
+  if (jet3_code_page == 0) return Utf16ToUtf8(units);
   std::string bytes;
   bytes.reserve(units.size());
   for (const char16_t unit : units) {
-    if (unit > 0xFF) return FromUtf16(units);
+    if (unit > 0xFF) return Utf16ToUtf8(units);
     bytes += static_cast<char>(unit);
   }
   return DecodeCodePageText(bytes, jet3_code_page);
@@ -141,7 +111,7 @@ class Fields {
     while (at_ < text_.size() && text_[at_] >= u'0' && text_[at_] <= u'9') length = length * 10 + (text_[at_++] - u'0');
     if (at_ >= text_.size() || text_[at_] != u':' || text_.size() - at_ - 1 < length) return false;
     text = TextOf(text_.substr(at_ + 1, length));
-    if (raw != nullptr) *raw = FromUtf16(text_.substr(at_ + 1, length));
+    if (raw != nullptr) *raw = Utf16ToUtf8(text_.substr(at_ + 1, length));
     at_ += 1 + length;
     return true;
   }
@@ -225,177 +195,102 @@ Value MakeValue(char16_t kind, const std::string& text) {
   return value;
 }
 
-struct Pending {
-  std::size_t index = 0;
-  std::vector<std::pair<std::size_t, LikePattern>> tests;
-};
-
-// Every statement on one table in a single pass over its rows in file
-// order; each keeps its first matching row. Only the compared columns are
-// read for every row, and then the rows that matched, whole.
-// `found` is the table's name as the worker's script knows it.
-void RunOnTable(const std::string& found, const std::vector<Statement>& statements,
-                const std::vector<std::size_t>& which, std::vector<std::optional<StatementOutcome>>& outcomes) {
-  const std::string& table_name = statements[which.front()].table;
-  const auto fail_all = [&](ReadFailure failure) {
-    for (const std::size_t i : which) {
-      if (!outcomes[i]) outcomes[i] = Failed(failure, table_name);
-    }
-  };
-  char16_t kind = 0;
-  std::string text;
-  Fields columns("columns", found);
-  QueryResult shape;
-  while (columns.Ok() && columns.Next(kind, text)) shape.columns.push_back(text);
-  if (!columns.Ok() || !columns.AtEnd()) return fail_all(ReadFailure::DamagedTable);
-
-  std::vector<Pending> pending;
-  std::vector<std::size_t> compared;  // the columns read for every row
-  for (const std::size_t i : which) {
-    ConditionPlan plan = PlanConditions(shape.columns, statements[i]);
-    if (plan.failure != ReadFailure::None) {
-      outcomes[i] = Failed(plan.failure, plan.name);
-      continue;
-    }
-    // Each test reads its column's slot among the columns read for every row.
-    Pending p{i, {}};
-    for (auto& [column, pattern] : plan.tests) {
-      std::size_t slot = 0;
-      while (slot < compared.size() && compared[slot] != column) ++slot;
-      if (slot == compared.size()) compared.push_back(column);
-      p.tests.emplace_back(slot, std::move(pattern));
-    }
-    pending.push_back(std::move(p));
-  }
-  std::vector<std::pair<std::size_t, std::size_t>> found_rows;  // statement, row
-  // A damaged table: the statements whose rows are not read yet fail with it.
-  const auto damaged = [&] {
-    for (const auto& [statement, row] : found_rows) {
-      if (!outcomes[statement]->result.has_row) outcomes[statement].reset();
-    }
-    fail_all(ReadFailure::DamagedTable);
-  };
-  if (!pending.empty() && !shape.columns.empty()) {
-    std::string list;
-    for (const std::size_t column : compared) list += (list.empty() ? "" : ",") + std::to_string(column);
-    std::size_t open = pending.size();
-    std::vector<Value> row(compared.size());
-    // In runs of rows, so that the reading stops (as the reader program's
-    // does) once every statement has its row.
-    constexpr std::size_t kRun = 2048;
-    for (std::size_t first = 0; open > 0; first += kRun) {
-      Fields values("values", found, list + ";" + std::to_string(first) + ";" + std::to_string(kRun));
-      if (!values.Ok()) return damaged();
-      std::size_t r = first;
-      for (; open > 0 && !values.AtEnd(); ++r) {
-        for (Value& value : row) {
-          if (!values.Next(kind, text)) return damaged();
-          value = MakeValue(kind, text);
-        }
-        for (Pending& p : pending) {
-          if (outcomes[p.index]) continue;
-          bool match = true;
-          for (const auto& [slot, pattern] : p.tests) {
-            const std::optional<std::string> like = LikeText(row[slot]);
-            if (!like || !pattern.Matches(*like)) {
-              match = false;
-              break;
-            }
-          }
-          if (!match) continue;
-          outcomes[p.index] = StatementOutcome{};  // found: its row is read below
-          found_rows.emplace_back(p.index, r);
-          --open;
-        }
-      }
-      if (r - first < kRun) break;  // the table's last run
-    }
-  }
-  for (const auto& [statement, r] : found_rows) {
-    Fields values("row", found, std::to_string(r));
-    StatementOutcome outcome;
-    outcome.result = shape;
-    outcome.result.has_row = true;
-    while (values.Ok() && outcome.result.row.size() < shape.columns.size() && values.Next(kind, text)) {
-      outcome.result.row.push_back(MakeValue(kind, text));
-    }
-    if (outcome.result.row.size() != shape.columns.size()) return damaged();
-    outcomes[statement] = std::move(outcome);
-  }
-  for (const Pending& p : pending) {
-    if (!outcomes[p.index]) {
-      StatementOutcome empty;
-      empty.result = shape;
-      outcomes[p.index] = std::move(empty);
-    }
-  }
-}
-
-std::string Read(const std::string& path, const std::vector<Statement>& statements) {
-  std::vector<std::optional<StatementOutcome>> outcomes(statements.size());
-  const auto all = [&] {
-    std::string bytes;
-    for (const auto& outcome : outcomes) bytes += EncodeOutcome(*outcome);
+// The tables as the worker's script reads them, a run of rows at a time.
+class WorkerRows final : public RowSource {
+ public:
+  std::uint64_t Size() override { return static_cast<std::uint64_t>(ostrolen_reader_size()); }
+  std::string Bytes(std::uint64_t offset, std::size_t length) override {
+    std::string bytes(length, '\0');
+    const int n = ostrolen_reader_bytes(static_cast<double>(offset), static_cast<int>(length),
+                                        reinterpret_cast<unsigned char*>(bytes.data()));
+    bytes.resize(static_cast<std::size_t>(std::max(n, 0)));
     return bytes;
-  };
-  // Every statement fails alike; `name` is what the failure is about.
-  const auto fail_all = [&](ReadFailure failure, const std::string& name) {
-    for (auto& outcome : outcomes) outcome = Failed(failure, name);
-    return all();
-  };
-  // Page 0 decides, as in the reader program: which engine wrote the file,
-  // whether its pages can be read, and a Jet 3 file's code page.
-  constexpr int kPageZero = 4096;
-  std::string page_zero(kPageZero, '\0');
-  const double size = ostrolen_reader_header(reinterpret_cast<unsigned char*>(page_zero.data()), kPageZero);
-  page_zero.resize(static_cast<std::size_t>(std::min<double>(size, kPageZero)));
-  jet3_code_page = 0;
-  const std::optional<AccessHeader> header = ReadAccessHeader(page_zero);
-  if (!header) return fail_all(ReadFailure::NotDatabase, path);
-  if (header->engine == AccessEngine::Unknown)
-    return fail_all(ReadFailure::UnknownVersion, std::to_string(header->version));
-  if (EncryptedBeyondReading(*header)) return fail_all(ReadFailure::Encrypted, AccessVersionName(*header));
-  if (header->engine == AccessEngine::Jet3) {
-    const std::uint16_t code_page = Jet3CodePage(*header);
-    if (CodePageCharset(code_page).empty()) return fail_all(ReadFailure::UnknownCodePage, std::to_string(code_page));
+  }
+
+  bool Open(const AccessHeader& /*header*/, std::uint16_t code_page) override {
     jet3_code_page = code_page;
+    return ostrolen_reader_open() != 0;
   }
-  // Past a sound page 0, a file the Access reader cannot open is damaged.
-  if (ostrolen_reader_open() == 0) return fail_all(ReadFailure::DamagedFile, path);
 
-  Fields catalog("tables");
-  if (!catalog.Ok()) return fail_all(ReadFailure::DamagedFile, path);
-  std::vector<std::pair<std::string, std::string>> tables;  // the name, and as the worker's script has it
-  char16_t kind = 0;
-  std::string name;
-  std::string raw;
-  while (catalog.Next(kind, name, &raw)) tables.emplace_back(name, raw);
+  std::optional<std::vector<TableEntry>> Tables() override {
+    Fields catalog("tables");
+    if (!catalog.Ok()) return std::nullopt;
+    std::vector<TableEntry> tables;
+    char16_t kind = 0;
+    std::string name, raw, page;
+    while (catalog.Next(kind, name, &raw) && catalog.Next(kind, page)) {
+      tables.push_back({name, static_cast<std::uint32_t>(std::strtoul(page.c_str(), nullptr, 10))});
+      raw_names_.push_back(raw);
+    }
+    return tables;
+  }
 
-  std::vector<bool> done(statements.size(), false);
-  for (std::size_t i = 0; i < statements.size(); ++i) {
-    if (done[i]) continue;
-    std::vector<std::size_t> which;
-    for (std::size_t j = i; j < statements.size(); ++j) {
-      if (!done[j] && SameName(statements[j].table, statements[i].table)) {
-        which.push_back(j);
-        done[j] = true;
+  std::optional<std::vector<std::string>> Columns(std::size_t table) override {
+    table_ = raw_names_.at(table);
+    Fields columns("columns", table_);
+    std::vector<std::string> names;
+    char16_t kind = 0;
+    std::string text;
+    while (columns.Ok() && columns.Next(kind, text)) names.push_back(text);
+    if (!columns.Ok() || !columns.AtEnd()) return std::nullopt;
+    run_.reset();
+    next_ = 0;
+    run_size_ = kFirstRun;
+    ended_ = false;
+    return names;
+  }
+
+  RowStep NextRow(const std::vector<std::size_t>& compared, std::vector<Value>& values) override {
+    if (!run_ || run_->AtEnd()) {
+      // The last run was short: the table has no more rows.
+      if (ended_ || (run_ && read_ - run_first_ < run_size_)) return RowStep::End;
+      if (run_) {
+        run_first_ += run_size_;
+        run_size_ = std::min(run_size_ * 2, kLongestRun);
+        ostrolen_reader_progress(table_.c_str(), static_cast<double>(run_first_));
+      } else {
+        run_first_ = 0;
+      }
+      read_ = run_first_;
+      std::string list;
+      for (const std::size_t column : compared) list += (list.empty() ? "" : ",") + std::to_string(column);
+      run_.emplace("values", table_, list + ";" + std::to_string(run_first_) + ";" + std::to_string(run_size_));
+      if (!run_->Ok()) return RowStep::Damaged;
+      if (run_->AtEnd()) {
+        ended_ = true;
+        return RowStep::End;
       }
     }
-    const std::string* found = nullptr;
-    for (const auto& [table, as_read] : tables) {
-      if (SameName(table, statements[i].table)) {
-        found = &as_read;
-        break;
-      }
+    char16_t kind = 0;
+    std::string text;
+    for (std::size_t i = 0; i < compared.size(); ++i) {
+      if (!run_->Next(kind, text)) return RowStep::Damaged;
+      values.push_back(MakeValue(kind, text));
     }
-    if (found != nullptr) {
-      RunOnTable(*found, statements, which, outcomes);
-    } else {
-      for (const std::size_t j : which) outcomes[j] = Failed(ReadFailure::MissingTable, statements[j].table);
-    }
+    next_ = read_++;
+    return RowStep::Row;
   }
-  return all();
-}
+
+  bool WholeRow(std::vector<Value>& row) override {
+    Fields values("row", table_, std::to_string(next_));
+    char16_t kind = 0;
+    std::string text;
+    while (values.Ok() && values.Next(kind, text)) row.push_back(MakeValue(kind, text));
+    return values.Ok() && values.AtEnd();
+  }
+
+ private:
+  // Runs of rows that grow, so that the reading stops soon once every
+  // statement has its row, and a long table is read in a few calls.
+  static constexpr std::size_t kFirstRun = 2048;
+  static constexpr std::size_t kLongestRun = 65536;
+
+  std::vector<std::string> raw_names_;  // as the worker's script has them
+  std::string table_;
+  std::optional<Fields> run_;
+  std::size_t run_first_ = 0, run_size_ = kFirstRun, read_ = 0, next_ = 0;
+  bool ended_ = false;
+};
 
 std::string answer;
 
@@ -410,7 +305,11 @@ EMSCRIPTEN_KEEPALIVE const char* ostrolen_read(const char* request) {
   std::string path;
   std::vector<ostrolen::Statement> statements;
   ostrolen::web::answer.clear();
-  if (ostrolen::DecodeRequest(request, path, statements)) ostrolen::web::answer = ostrolen::web::Read(path, statements);
+  if (ostrolen::DecodeRequest(request, path, statements)) {
+    ostrolen::web::WorkerRows rows;
+    for (const ostrolen::StatementOutcome& outcome : ostrolen::RunStatements(rows, path, statements))
+      ostrolen::web::answer += ostrolen::EncodeOutcome(outcome);
+  }
   return ostrolen::web::answer.data();
 }
 

@@ -13,14 +13,12 @@ namespace {
 // them in a Jet 3 file, 128 in the later ones.
 constexpr std::size_t kHiddenStart = 0x18;
 
-std::string Unmask(std::string_view bytes, std::size_t length) {
-  std::string data(bytes.substr(kHiddenStart, length));
-  constexpr std::array<std::uint8_t, 4> kKey = {0xC7, 0xDA, 0x39, 0x6B};
+void Rc4(std::string& data, const std::uint8_t* key, std::size_t key_size) {
   std::array<std::uint8_t, 256> s{};
   for (std::size_t i = 0; i < s.size(); ++i) s[i] = static_cast<std::uint8_t>(i);
   std::uint8_t j = 0;
   for (std::size_t i = 0; i < s.size(); ++i) {
-    j = static_cast<std::uint8_t>(j + s[i] + kKey[i % kKey.size()]);
+    j = static_cast<std::uint8_t>(j + s[i] + key[i % key_size]);
     std::swap(s[i], s[j]);
   }
   std::uint8_t a = 0;
@@ -31,6 +29,12 @@ std::string Unmask(std::string_view bytes, std::size_t length) {
     std::swap(s[a], s[b]);
     c = static_cast<char>(static_cast<std::uint8_t>(c) ^ s[static_cast<std::uint8_t>(s[a] + s[b])]);
   }
+}
+
+std::string Unmask(std::string_view bytes, std::size_t length) {
+  std::string data(bytes.substr(kHiddenStart, length));
+  constexpr std::array<std::uint8_t, 4> kKey = {0xC7, 0xDA, 0x39, 0x6B};
+  Rc4(data, kKey.data(), kKey.size());
   return data;
 }
 
@@ -102,6 +106,17 @@ std::string AccessVersionName(const AccessHeader& header) {
 
 bool EncryptedBeyondReading(const AccessHeader& header) {
   return header.engine == AccessEngine::Ace && header.key != 0;
+}
+
+std::size_t PageSize(const AccessHeader& header) { return header.engine == AccessEngine::Jet3 ? 2048 : 4096; }
+
+std::string PlainPage(const AccessHeader& header, std::uint32_t page, std::string bytes) {
+  if (page == 0 || header.key == 0) return bytes;
+  const std::uint32_t key = header.key ^ page;
+  const std::array<std::uint8_t, 4> k = {static_cast<std::uint8_t>(key), static_cast<std::uint8_t>(key >> 8),
+                                         static_cast<std::uint8_t>(key >> 16), static_cast<std::uint8_t>(key >> 24)};
+  Rc4(bytes, k.data(), k.size());
+  return bytes;
 }
 
 std::uint16_t Jet3CodePage(const AccessHeader& header) {

@@ -40,6 +40,13 @@ std::string AccessVersionName(const AccessHeader& header);
 // and later encrypt with a password (Office encryption), which it cannot.
 bool EncryptedBeyondReading(const AccessHeader& header);
 
+// The size of the file's pages: 2 KB for Jet 3, 4 KB for the later engines.
+std::size_t PageSize(const AccessHeader& header);
+
+// Page `page` as the engine reads it: past page 0, a file whose header
+// holds a key hides each page under RC4 with the key and the page's number.
+std::string PlainPage(const AccessHeader& header, std::uint32_t page, std::string bytes);
+
 // The code page a Jet 3 file's texts are in: the one its header names; a
 // file that names none (0) is taken to be in the ANSI code page of its
 // sort order's language (Cyrillic for Russian, Ukrainian, ...), else in 1252.

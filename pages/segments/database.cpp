@@ -24,13 +24,6 @@ constexpr std::size_t kMostOutput = std::size_t{64} << 20;
 
 std::string Quoted(std::string_view name) { return "«" + std::string(name) + "»"; }
 
-StatementOutcome Failed(ReadFailure failure, std::string_view name) {
-  StatementOutcome outcome;
-  outcome.failure = failure;
-  outcome.name = std::string(name);
-  return outcome;
-}
-
 bool Executable(const std::string& path) { return !path.empty() && ::access(path.c_str(), X_OK) == 0; }
 
 class Pipe {

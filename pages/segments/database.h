@@ -46,6 +46,8 @@ class Connection {
   std::vector<StatementOutcome> Run(const std::vector<Statement>& statements);
 
   const std::string& File() const { return file_; }
+  // The browser page reads the file the operator chose, whatever its name.
+  void SetFile(std::string file) { file_ = std::move(file); }
 
   // Where the outcomes come from when the reader program cannot be started
   // (the browser page reads the file itself): called with the file and the

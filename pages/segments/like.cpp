@@ -28,20 +28,7 @@ std::string DecodeJetText(std::string_view bytes) {
     for (std::size_t i = 0; i + 1 < bytes.size(); i += 2)
       units.push_back(static_cast<char16_t>(at(i) | (at(i + 1) << 8)));
   }
-  std::u32string text;
-  text.reserve(units.size());
-  for (std::size_t i = 0; i < units.size(); ++i) {
-    const char16_t u = units[i];
-    if (u >= 0xD800 && u <= 0xDBFF && i + 1 < units.size() && units[i + 1] >= 0xDC00 && units[i + 1] <= 0xDFFF) {
-      text.push_back(0x10000 + ((static_cast<char32_t>(u) - 0xD800) << 10) + (units[i + 1] - 0xDC00));
-      ++i;
-    } else if (u >= 0xD800 && u <= 0xDFFF) {
-      text.push_back(U'\uFFFD');
-    } else {
-      text.push_back(u);
-    }
-  }
-  return EncodeUtf8(text);
+  return Utf16ToUtf8(units);
 }
 
 std::optional<LikePattern> LikePattern::Compile(std::string_view pattern) {

@@ -30,6 +30,7 @@
 #include "pages/segments/access_file.h"
 #include "pages/segments/like.h"
 #include "pages/segments/query.h"
+#include "pages/segments/runner.h"
 #include "pages/segments/value_text.h"
 
 #if defined(__SANITIZE_ADDRESS__)
@@ -53,13 +54,6 @@ void WriteAll(const std::string& bytes) {
     if (n <= 0) std::_Exit(4);
     done += static_cast<std::size_t>(n);
   }
-}
-
-StatementOutcome Failed(ReadFailure failure, std::string name = {}) {
-  StatementOutcome outcome;
-  outcome.failure = failure;
-  outcome.name = std::move(name);
-  return outcome;
 }
 
 // The whole file, mapped once, so that every statement reads the same
@@ -131,18 +125,6 @@ class Database {
   // Jet 4's Unicode (Jet 4 and ACE).
   std::string Text(std::string_view bytes) const {
     return Jet3() ? DecodeCodePageText(bytes, code_page_) : DecodeJetText(bytes);
-  }
-
-  // The first table of that name, letter case ignored. The entries stay
-  // valid: the catalog is read once, and mdb_read_table_by_name (which
-  // reads it again) is never used.
-  MdbCatalogEntry* FindTable(const std::string& name) const {
-    if (mdb_->catalog == nullptr) return nullptr;
-    for (guint i = 0; i < mdb_->catalog->len; ++i) {
-      auto* entry = static_cast<MdbCatalogEntry*>(g_ptr_array_index(mdb_->catalog, i));
-      if (entry != nullptr && entry->object_type == MDB_TABLE && SameName(entry->object_name, name)) return entry;
-    }
-    return nullptr;
   }
 
  private:
@@ -275,169 +257,150 @@ Value ReadValue(const Database& db, MdbColumn* col, const MdbField& field) {
   return value;
 }
 
-struct Pending {
-  std::size_t index = 0;                                   // into the request's statements
-  std::vector<std::pair<std::size_t, LikePattern>> tests;  // column index, pattern
-};
-
 struct TableDef {
   MdbTableDef* table = nullptr;
+  TableDef() = default;
   ~TableDef() {
     if (table != nullptr) mdb_free_tabledef(table);
   }
+  TableDef(const TableDef&) = delete;
+  TableDef& operator=(const TableDef&) = delete;
 };
 
-// Runs every statement on one table in a single pass over its rows, in the
-// order the file stores them; each statement keeps its first matching row.
-void RunOnTable(const Database& db, MdbCatalogEntry* entry, const std::vector<Statement>& statements,
-                const std::vector<std::size_t>& which, std::vector<std::optional<StatementOutcome>>& outcomes) {
-  const std::string& table_name = statements[which.front()].table;
-  const auto fail_all = [&](ReadFailure failure) {
-    for (const std::size_t i : which) outcomes[i] = Failed(failure, table_name);
-  };
-  TableDef def;
-  def.table = mdb_read_table(entry);
-  if (def.table == nullptr || mdb_read_columns(def.table) == nullptr || def.table->columns == nullptr ||
-      def.table->columns->len != def.table->num_cols) {
-    fail_all(ReadFailure::DamagedTable);
-    return;
+// The file's tables as libmdb reads them, one table at a time.
+class LibmdbRows final : public RowSource {
+ public:
+  explicit LibmdbRows(const FileBytes& bytes) : bytes_(bytes) {}
+
+  std::uint64_t Size() override { return bytes_.View().size(); }
+  std::string Bytes(std::uint64_t offset, std::size_t length) override {
+    const std::string_view all = bytes_.View();
+    if (offset >= all.size()) return {};
+    return std::string(all.substr(static_cast<std::size_t>(offset), length));
   }
-  MdbTableDef* table = def.table;
-  QueryResult shape;
-  for (guint c = 0; c < table->num_cols; ++c) {
-    shape.columns.emplace_back(static_cast<MdbColumn*>(g_ptr_array_index(table->columns, c))->name);
+
+  bool Open(const AccessHeader& /*header*/, std::uint16_t code_page) override {
+    // libmdb reads a Jet 3 file's table and column names in the code page
+    // MDB_JET3_CHARSET names: this file's own, whatever the environment said.
+    if (code_page != 0) ::setenv("MDB_JET3_CHARSET", CodePageCharset(code_page).c_str(), 1);
+    // Opened read-only ("r"): libmdb's stream never writes to the mapping.
+    MdbHandle* mdb = mdb_open_buffer(bytes_.Data(), bytes_.View().size(), MDB_NOFLAGS);
+    if (mdb == nullptr) return false;
+    db_ = std::make_unique<Database>(mdb, code_page);
+    return true;
   }
-  std::vector<Pending> pending;
-  for (const std::size_t i : which) {
-    ConditionPlan plan = PlanConditions(shape.columns, statements[i]);
-    if (plan.failure != ReadFailure::None) {
-      outcomes[i] = Failed(plan.failure, plan.name);
-      continue;
+
+  // The entries stay valid: the catalog is read once, and
+  // mdb_read_table_by_name (which reads it again) is never used.
+  std::optional<std::vector<TableEntry>> Tables() override {
+    MdbHandle* mdb = db_->Handle();
+    if (mdb_read_catalog(mdb, MDB_TABLE) == nullptr || mdb->catalog == nullptr) return std::nullopt;
+    std::vector<TableEntry> tables;
+    for (guint i = 0; i < mdb->catalog->len; ++i) {
+      auto* entry = static_cast<MdbCatalogEntry*>(g_ptr_array_index(mdb->catalog, i));
+      if (entry == nullptr || entry->object_type != MDB_TABLE) continue;
+      entries_.push_back(entry);
+      tables.push_back({entry->object_name, static_cast<std::uint32_t>(entry->table_pg)});
     }
-    pending.push_back({i, std::move(plan.tests)});
+    return tables;
   }
-  // A table without a usage map has no data pages (libmdb would follow a null map).
-  const bool has_pages = table->usage_map != nullptr && table->map_sz >= 5;
-  if (!pending.empty() && has_pages) {
-    std::vector<MdbField> fields(table->num_cols);
-    mdb_rewind_table(table);
+
+  std::optional<std::vector<std::string>> Columns(std::size_t table) override {
+    def_ = std::make_unique<TableDef>();
+    def_->table = mdb_read_table(entries_.at(table));
+    MdbTableDef* t = def_->table;
+    if (t == nullptr || mdb_read_columns(t) == nullptr || t->columns == nullptr || t->columns->len != t->num_cols)
+      return std::nullopt;
+    std::vector<std::string> names;
+    for (guint c = 0; c < t->num_cols; ++c) names.emplace_back(Column(c)->name);
+    fields_.assign(t->num_cols, MdbField{});
+    values_.assign(t->num_cols, std::nullopt);
+    // A table without a usage map has no data pages (libmdb would follow a null map).
+    has_pages_ = t->usage_map != nullptr && t->map_sz >= 5;
+    if (has_pages_) mdb_rewind_table(t);
+    return names;
+  }
+
+  RowStep NextRow(const std::vector<std::size_t>& compared, std::vector<Value>& values) override {
+    MdbTableDef* t = def_->table;
+    for (;;) {
+      if (!has_pages_ || !mdb_fetch_row(t)) return RowStep::End;
+      // mdb_fetch_row has read the row but shows no null flags: crack it again.
+      int row_start = 0;
+      std::size_t row_size = 0;
+      if (mdb_find_row(db_->Handle(), static_cast<int>(t->cur_row) - 1, &row_start, &row_size) != 0) continue;
+      row_start &= 0x1FFF;
+      if (mdb_crack_row(t, row_start, row_size, fields_.data()) < 0) continue;
+      break;
+    }
+    values_.assign(fields_.size(), std::nullopt);
     try {
-      std::size_t open = pending.size();
-      while (open > 0 && mdb_fetch_row(table)) {
-        // mdb_fetch_row has read the row but shows no null flags: crack it again.
-        int row_start = 0;
-        std::size_t row_size = 0;
-        if (mdb_find_row(db.Handle(), static_cast<int>(table->cur_row) - 1, &row_start, &row_size) != 0) continue;
-        row_start &= 0x1FFF;
-        if (mdb_crack_row(table, row_start, row_size, fields.data()) < 0) continue;
-        std::vector<std::optional<Value>> values(table->num_cols);
-        const auto value_of = [&](std::size_t c) -> const Value& {
-          if (!values[c]) {
-            auto* col = static_cast<MdbColumn*>(g_ptr_array_index(table->columns, c));
-            values[c] = ReadValue(db, col, fields[c]);
-          }
-          return *values[c];
-        };
-        for (Pending& p : pending) {
-          if (outcomes[p.index]) continue;
-          bool match = true;
-          for (const auto& [column, pattern] : p.tests) {
-            const std::optional<std::string> text = LikeText(value_of(column));
-            if (!text || !pattern.Matches(*text)) {
-              match = false;
-              break;
-            }
-          }
-          if (!match) continue;
-          StatementOutcome outcome;
-          outcome.result = shape;
-          outcome.result.has_row = true;
-          for (std::size_t c = 0; c < shape.columns.size(); ++c) outcome.result.row.push_back(value_of(c));
-          outcomes[p.index] = std::move(outcome);
-          --open;
-        }
-      }
+      for (const std::size_t c : compared) values.push_back(ValueOf(c));
     } catch (const Damaged&) {
-      for (const Pending& p : pending) {
-        if (!outcomes[p.index]) outcomes[p.index] = Failed(ReadFailure::DamagedTable, table_name);
-      }
+      return RowStep::Damaged;
     }
+    return RowStep::Row;
   }
-  for (const Pending& p : pending) {
-    if (!outcomes[p.index]) {
-      StatementOutcome empty;
-      empty.result = shape;
-      outcomes[p.index] = std::move(empty);
+
+  bool WholeRow(std::vector<Value>& row) override {
+    try {
+      for (std::size_t c = 0; c < fields_.size(); ++c) row.push_back(ValueOf(c));
+    } catch (const Damaged&) {
+      return false;
     }
+    return true;
   }
-}
 
-int Run(const std::string& path, const std::vector<Statement>& statements) {
-  std::vector<std::optional<StatementOutcome>> outcomes(statements.size());
-  std::size_t written = 0;
-  const auto flush = [&] {
-    while (written < outcomes.size() && outcomes[written]) WriteAll(EncodeOutcome(*outcomes[written++]));
-  };
-  // Every statement fails alike; `name` is what the failure is about.
-  const auto fail_all = [&](ReadFailure failure, const std::string& name) {
-    for (auto& outcome : outcomes) outcome = Failed(failure, name);
-    flush();
-    return 0;
-  };
-
-  FileBytes bytes;
-  if (const ReadFailure failure = bytes.Load(path); failure != ReadFailure::None) return fail_all(failure, path);
-  const std::optional<AccessHeader> header = ReadAccessHeader(bytes.View());
-  if (!header) return fail_all(ReadFailure::NotDatabase, path);
-  if (header->engine == AccessEngine::Unknown)
-    return fail_all(ReadFailure::UnknownVersion, std::to_string(header->version));
-  if (EncryptedBeyondReading(*header)) return fail_all(ReadFailure::Encrypted, AccessVersionName(*header));
-  // libmdb reads a Jet 3 file's table and column names in the code page
-  // MDB_JET3_CHARSET names: this file's own, whatever the environment said.
-  std::uint16_t code_page = 0;
-  if (header->engine == AccessEngine::Jet3) {
-    code_page = Jet3CodePage(*header);
-    const std::string charset = CodePageCharset(code_page);
-    if (charset.empty()) return fail_all(ReadFailure::UnknownCodePage, std::to_string(code_page));
-    ::setenv("MDB_JET3_CHARSET", charset.c_str(), 1);
+ private:
+  MdbColumn* Column(std::size_t c) const {
+    return static_cast<MdbColumn*>(g_ptr_array_index(def_->table->columns, static_cast<guint>(c)));
   }
-  // Opened read-only ("r"): libmdb's stream never writes to the mapping.
-  MdbHandle* mdb = mdb_open_buffer(bytes.Data(), bytes.View().size(), MDB_NOFLAGS);
-  if (mdb == nullptr) return fail_all(ReadFailure::NotDatabase, path);
-  Database db(mdb, code_page);
-  if (mdb_read_catalog(mdb, MDB_TABLE) == nullptr || mdb->catalog == nullptr)
-    return fail_all(ReadFailure::DamagedFile, path);
-
-  // Statements on the same table share one pass, taken where the first of them stands.
-  std::vector<bool> done(statements.size(), false);
-  for (std::size_t i = 0; i < statements.size(); ++i) {
-    if (done[i]) continue;
-    std::vector<std::size_t> which;
-    for (std::size_t j = i; j < statements.size(); ++j) {
-      if (!done[j] && SameName(statements[j].table, statements[i].table)) {
-        which.push_back(j);
-        done[j] = true;
-      }
-    }
-    if (MdbCatalogEntry* entry = db.FindTable(statements[i].table); entry != nullptr) {
-      RunOnTable(db, entry, statements, which, outcomes);
-    } else {
-      for (const std::size_t j : which) outcomes[j] = Failed(ReadFailure::MissingTable, statements[j].table);
-    }
-    flush();
+  // Each value of the current row is read once, when first asked for.
+  const Value& ValueOf(std::size_t c) {
+    if (!values_[c]) values_[c] = ReadValue(*db_, Column(c), fields_[c]);
+    return *values_[c];
   }
-  return 0;
-}
 
+  const FileBytes& bytes_;
+  std::unique_ptr<Database> db_;
+  std::vector<MdbCatalogEntry*> entries_;
+  std::unique_ptr<TableDef> def_;  // freed before the handle
+  std::vector<MdbField> fields_;
+  std::vector<std::optional<Value>> values_;
+  bool has_pages_ = false;
+};
+
+// No core files, and a bound on time and memory, so that a file that sends
+// libmdb astray ends this process soon. The mapping of the file counts
+// against the bound on address space: the bound leaves the same room
+// beside a file of any size Access writes (up to 2 GB).
 void LimitSelf() {
   const rlimit no_core{0, 0};
   ::setrlimit(RLIMIT_CORE, &no_core);
   const rlimit cpu{10, 10};
   ::setrlimit(RLIMIT_CPU, &cpu);
+}
+
+void LimitMemory(std::size_t file_size) {
 #ifndef OSTROLEN_ASAN  // the address sanitizer reserves far more address space than this
-  const rlimit memory{rlim_t{2} << 30, rlim_t{2} << 30};
+  const rlim_t most = (rlim_t{2} << 30) + static_cast<rlim_t>(file_size);
+  const rlimit memory{most, most};
   ::setrlimit(RLIMIT_AS, &memory);
+#else
+  (void)file_size;
 #endif
+}
+
+int Run(const std::string& path, const std::vector<Statement>& statements) {
+  FileBytes bytes;
+  if (const ReadFailure failure = bytes.Load(path); failure != ReadFailure::None) {
+    for (std::size_t i = 0; i < statements.size(); ++i) WriteAll(EncodeOutcome(Failed(failure, path)));
+    return 0;
+  }
+  LimitMemory(bytes.View().size());
+  LibmdbRows rows(bytes);
+  RunStatements(rows, path, statements, [](const StatementOutcome& outcome) { WriteAll(EncodeOutcome(outcome)); });
+  return 0;
 }
 
 }  // namespace

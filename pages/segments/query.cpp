@@ -88,6 +88,13 @@ bool DecodeOne(Reader& in, StatementOutcome& outcome) {
 
 }  // namespace
 
+StatementOutcome Failed(ReadFailure failure, std::string_view name) {
+  StatementOutcome outcome;
+  outcome.failure = failure;
+  outcome.name = std::string(name);
+  return outcome;
+}
+
 std::string EncodeRequest(std::string_view file, const std::vector<Statement>& statements) {
   Writer w;
   w.Text(file);

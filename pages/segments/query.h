@@ -71,6 +71,9 @@ struct StatementOutcome {
   QueryResult result;
 };
 
+// An outcome without a result: `failure`, about `name`.
+StatementOutcome Failed(ReadFailure failure, std::string_view name = {});
+
 // The reader's one argument: the file and the statements, hex-coded so
 // that any text travels safely.
 std::string EncodeRequest(std::string_view file, const std::vector<Statement>& statements);

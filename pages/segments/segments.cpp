@@ -1,11 +1,17 @@
 #include "pages/segments/segments.h"
 
+#include "pages/pages.h"
+
 #include <array>
 #include <span>
 #include <string>
 
 namespace ostrolen {
 namespace {
+
+// The segment and the step; an empty one is read as "0".
+constexpr std::array<std::string_view, 2> kLookupBoxes = {"Edit329", "Edit330"};
+constexpr std::string_view kEmptyBoxFill = "0";
 
 constexpr std::array<std::string_view, 8> kControlSegments = {"3C", "3D", "3E", "3F", "3c", "3d", "3e", "3f"};
 
@@ -122,10 +128,20 @@ void SegmentLookup(Connection& database, std::string_view segment, std::string_v
 }
 
 void SpeedButton17Click(Window& window) {
-  FillEmptyBoxes(window, {"Edit329", "Edit330"});
+  FillEmptyBoxes(window, kLookupBoxes, kEmptyBoxFill);
   window.ClearList("ListBox10");
-  SegmentLookup(ReferenceDatabase(), window.Text("Edit329"), window.Text("Edit330"),
+  SegmentLookup(ReferenceDatabase(), window.Text(kLookupBoxes[0]), window.Text(kLookupBoxes[1]),
                 [&](std::string_view line) { window.AppendLine("ListBox10", line); });
+}
+
+std::vector<Statement> PressStatements(const Window& window, std::string_view button) {
+  const ButtonOnPage found = FindButton(button);
+  if (found.button == nullptr || found.button->handler != SpeedButton17Click) return {};
+  const auto filled = [&](std::string_view box) {
+    const std::string text = window.Text(box);
+    return text.empty() ? std::string(kEmptyBoxFill) : text;
+  };
+  return LookupStatements(filled(kLookupBoxes[0]), filled(kLookupBoxes[1]));
 }
 
 }  // namespace ostrolen

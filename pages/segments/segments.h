@@ -29,4 +29,9 @@ void SegmentLookup(Connection& database, std::string_view segment, std::string_v
 
 void SpeedButton17Click(Window& window);
 
+// The statements a press of `button` would have the database answer, with
+// the window's boxes as they are, without pressing it: the lookup's, its
+// empty boxes read as the press fills them; none for any other button.
+std::vector<Statement> PressStatements(const Window& window, std::string_view button);
+
 }  // namespace ostrolen

@@ -103,5 +103,21 @@ TEST_F(DamagedFileTest, EveryOneGivesLinesAndAnErrorOrAWholeResult) {
   EXPECT_GT(errors, 0);
 }
 
+// A file as large as Access lets a database grow (2 GB), a sound small
+// database at its start and the rest never written (a sparse file: no disk
+// taken): the reader maps it whole and answers.
+TEST_F(DamagedFileTest, AFileOfNearlyTwoGigabytesIsRead) {
+  Place("lookup");
+  constexpr std::uintmax_t kSize = (std::uintmax_t{2} << 30) - 4096;
+  std::error_code failed;
+  std::filesystem::resize_file(Database(), kSize, failed);
+  if (failed || std::filesystem::file_size(Database()) != kSize) GTEST_SKIP() << "no room for a sparse file here";
+  std::vector<std::string> lines;
+  Connection connection(std::string(kDatabaseFile), std::chrono::seconds(5));
+  EXPECT_NO_THROW(SegmentLookup(connection, "12", "1", [&](std::string_view line) { lines.emplace_back(line); }));
+  ASSERT_EQ(lines.size(), 11U);
+  EXPECT_EQ(lines[1], "Блок групповой БГ 2");
+}
+
 }  // namespace
 }  // namespace ostrolen::testing
