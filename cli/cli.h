@@ -2,9 +2,12 @@
 #pragma once
 
 #include <iosfwd>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
+
+#include "core/explain.h"
 
 namespace ostrolen {
 
@@ -21,6 +24,18 @@ std::vector<std::string> DecodePageNames();
 // Throws std::invalid_argument with a one-line message for a usage error.
 std::vector<std::pair<std::string, std::string>> DecodeSettings(const std::string& page,
                                                                 const std::vector<std::string>& words);
+
+// What `decode PAGE WORD...` ends with, on a fresh window.
+struct DecodeOutcome {
+  std::vector<std::pair<std::string, std::string>> settings;  // the box texts typed in
+  std::vector<std::string> reports;                           // the "Ошибка!!!" reports, in order
+  std::optional<std::string> error;                           // the common error box's text
+  std::vector<SourcedLine> lines;                             // the lines decode prints
+};
+
+// Decodes `words` on `page` as `decode` does. Throws std::invalid_argument
+// with a one-line message for an unknown page or a usage error.
+DecodeOutcome DecodeWords(const std::string& page, const std::vector<std::string>& words);
 
 // One `press BUTTON [NAME=TEXT ...]` group of a command line.
 struct PressGroup {
