@@ -30,7 +30,9 @@ struct DecodeOutcome {
   std::vector<std::pair<std::string, std::string>> settings;  // the box texts typed in
   std::vector<std::string> reports;                           // the "Ошибка!!!" reports, in order
   std::optional<std::string> error;                           // the common error box's text
-  std::vector<SourcedLine> lines;                             // the lines decode prints
+  // The lines decode prints; on the converter each group of boxes is a
+  // line whose field is the group's number.
+  std::vector<SourcedLine> lines;
 };
 
 // Decodes `words` on `page` as `decode` does. Throws std::invalid_argument

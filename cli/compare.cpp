@@ -136,9 +136,10 @@ std::string CompareUsage() {
          "  ~  NEW-TEXT  OLD-TEXT  the same field, another value\n"
          "  +  TEXT             a line of the new decode only\n"
          "  -  TEXT             a line of the old decode only, where it stood\n"
-         "Lines of the АХ pages are the same line when they show the same field, lines\n"
-         "of the fault pages when they come from the same entry (word and bit), other\n"
-         "lines when their texts are the same. The =, ~ and + records give the new\n"
+         "Lines of the АХ pages and of the converter are the same line when they show\n"
+         "the same field (or group of boxes), lines of the fault pages when they come\n"
+         "from the same entry (word and bit), other lines when their texts are the same. The =, ~ and + records give "
+         "the new\n"
          "decode's lines in order, the =, ~ (its second text) and - records the old\n"
          "decode's. Texts are escaped as press records are.\n"
          "Both sides must fill as many boxes. Reports go to standard error as\n"
@@ -157,7 +158,7 @@ std::string CompareUsage() {
          "  ostrolen-cli compare uvp 0075 003F -- 0035 003F\n"
          "  ostrolen-cli compare puu 0100 8001 -- 0100 8000\n"
          "  ostrolen-cli compare usk1 00012 3 A5F0 -- 00012 3 A5F1\n"
-         "  ostrolen-cli compare segment 0 0 -- 0 1\n"
+         "  ostrolen-cli compare segment 12 1 -- 12 2\n"
          "  printf '0075 003F -- 0035 003F\\n0035 003F -- 0035 003F\\n' | ostrolen-cli compare uvp -\n";
 }
 

@@ -297,7 +297,9 @@ DecodeOutcome DecodeWords(const std::string& page, const std::vector<std::string
   }
   if (!found->shown.empty()) {
     for (const ShownBoxes& shown : found->shown) {
-      outcome.lines.push_back({std::string(shown.label) + ' ' + ShownText(window, shown.boxes_of), {}});
+      SourcedLine line{std::string(shown.label) + ' ' + ShownText(window, shown.boxes_of), {}};
+      line.origin.field = static_cast<int>(&shown - found->shown.data());
+      outcome.lines.push_back(std::move(line));
     }
   } else if (const ListSpec* list = FindButton(found->button).page->list()) {
     const std::vector<std::string>& lines = window.Lines(list->name);
