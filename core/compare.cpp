@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <bit>
 #include <cstddef>
+#include <functional>
 #include <utility>
 
 namespace ostrolen {
@@ -15,12 +16,13 @@ struct LineKey {
   int word = -1;          // Kind::Field: the field; Kind::Entry: the word
   std::uint16_t bit = 0;  // Kind::Entry: the entry's bit
   std::string_view text;  // Kind::Text
+  std::size_t hash = 0;   // of all of the above, to tell most keys apart at once
   int occurrence = 0;     // earlier lines of the same side with this key
 
-  bool SameLine(const LineKey& other) const {
-    return kind == other.kind && word == other.word && bit == other.bit && text == other.text &&
-           occurrence == other.occurrence;
+  bool SameKey(const LineKey& other) const {
+    return hash == other.hash && kind == other.kind && word == other.word && bit == other.bit && text == other.text;
   }
+  bool SameLine(const LineKey& other) const { return occurrence == other.occurrence && SameKey(other); }
 };
 
 LineKey KeyOf(const SourcedLine& line) {
@@ -28,6 +30,7 @@ LineKey KeyOf(const SourcedLine& line) {
   if (line.origin.field >= 0) {
     key.kind = LineKey::Kind::Field;
     key.word = line.origin.field;
+    key.hash = static_cast<std::size_t>(key.word);
     return key;
   }
   // A fault line depends on its entry's bit alone.
@@ -40,10 +43,12 @@ LineKey KeyOf(const SourcedLine& line) {
   }
   if (words == 1 && std::has_single_bit(key.bit)) {
     key.kind = LineKey::Kind::Entry;
+    key.hash = (static_cast<std::size_t>(key.word) << 16U) | key.bit | (std::size_t{1} << 20U);
     return key;
   }
   key = LineKey{};
   key.text = line.text;
+  key.hash = std::hash<std::string_view>{}(key.text);
   return key;
 }
 
@@ -54,9 +59,7 @@ std::vector<LineKey> KeysOf(std::span<const SourcedLine> lines) {
     LineKey key = KeyOf(line);
     // A field shown on several lines, a repeated text: the n-th pairs with the n-th.
     for (const LineKey& earlier : keys) {
-      if (earlier.kind == key.kind && earlier.word == key.word && earlier.bit == key.bit && earlier.text == key.text) {
-        ++key.occurrence;
-      }
+      if (earlier.SameKey(key)) ++key.occurrence;
     }
     keys.push_back(key);
   }
@@ -67,34 +70,41 @@ std::vector<LineKey> KeysOf(std::span<const SourcedLine> lines) {
 std::vector<std::pair<std::size_t, std::size_t>> Pairs(const std::vector<LineKey>& before,
                                                        const std::vector<LineKey>& after) {
   std::vector<std::pair<std::size_t, std::size_t>> pairs;
-  const std::size_t n = before.size();
-  const std::size_t m = after.size();
-  // Most compares keep every line: pair them without the table.
-  if (n == m && std::equal(before.begin(), before.end(), after.begin(),
-                           [](const LineKey& a, const LineKey& b) { return a.SameLine(b); })) {
-    for (std::size_t i = 0; i < n; ++i) pairs.emplace_back(i, i);
-    return pairs;
+  // Most compares keep most lines: those at both ends pair without the table.
+  std::size_t head = 0;
+  while (head < before.size() && head < after.size() && before[head].SameLine(after[head])) ++head;
+  std::size_t tail = 0;
+  while (tail < before.size() - head && tail < after.size() - head &&
+         before[before.size() - 1 - tail].SameLine(after[after.size() - 1 - tail])) {
+    ++tail;
   }
-  // longest[i * (m + 1) + j]: the longest common run of before[i..] and after[j..].
-  std::vector<int> longest((n + 1) * (m + 1), 0);
-  const auto at = [m](std::size_t i, std::size_t j) { return i * (m + 1) + j; };
-  for (std::size_t i = n; i-- > 0;) {
-    for (std::size_t j = m; j-- > 0;) {
-      longest[at(i, j)] = before[i].SameLine(after[j]) ? longest[at(i + 1, j + 1)] + 1
-                                                       : std::max(longest[at(i + 1, j)], longest[at(i, j + 1)]);
+  for (std::size_t i = 0; i < head; ++i) pairs.emplace_back(i, i);
+  const std::size_t n = before.size() - head - tail;
+  const std::size_t m = after.size() - head - tail;
+  if (n > 0 && m > 0) {
+    // longest[i * (m + 1) + j]: the longest common run of the middles from i and j on.
+    std::vector<int> longest((n + 1) * (m + 1), 0);
+    const auto at = [m](std::size_t i, std::size_t j) { return i * (m + 1) + j; };
+    const auto same = [&](std::size_t i, std::size_t j) { return before[head + i].SameLine(after[head + j]); };
+    for (std::size_t i = n; i-- > 0;) {
+      for (std::size_t j = m; j-- > 0;) {
+        longest[at(i, j)] =
+            same(i, j) ? longest[at(i + 1, j + 1)] + 1 : std::max(longest[at(i + 1, j)], longest[at(i, j + 1)]);
+      }
+    }
+    std::size_t i = 0;
+    std::size_t j = 0;
+    while (i < n && j < m) {
+      if (same(i, j) && longest[at(i, j)] == longest[at(i + 1, j + 1)] + 1) {
+        pairs.emplace_back(head + i++, head + j++);
+      } else if (longest[at(i + 1, j)] >= longest[at(i, j + 1)]) {
+        ++i;
+      } else {
+        ++j;
+      }
     }
   }
-  std::size_t i = 0;
-  std::size_t j = 0;
-  while (i < n && j < m) {
-    if (before[i].SameLine(after[j]) && longest[at(i, j)] == longest[at(i + 1, j + 1)] + 1) {
-      pairs.emplace_back(i++, j++);
-    } else if (longest[at(i + 1, j)] >= longest[at(i, j + 1)]) {
-      ++i;
-    } else {
-      ++j;
-    }
-  }
+  for (std::size_t k = tail; k > 0; --k) pairs.emplace_back(before.size() - k, after.size() - k);
   return pairs;
 }
 
