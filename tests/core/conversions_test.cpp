@@ -44,11 +44,16 @@ TEST(HexValue, ReadsEveryDigitInEitherCase) {
 
 TEST(HexValue, NamesTheDollarTextWhenItFails) {
   const std::vector<std::pair<std::string, std::string>> cases = {
-      {"G", "'$G' is not a valid integer value"},   {"", "'$' is not a valid integer value"},
-      {" ", "'$ ' is not a valid integer value"},   {" 5", "'$ 5' is not a valid integer value"},
-      {"-1", "'$-1' is not a valid integer value"}, {"+1", "'$+1' is not a valid integer value"},
-      {"x1", "'$x1' is not a valid integer value"}, {"$1", "'$$1' is not a valid integer value"},
-      {"Ж", "'$Ж' is not a valid integer value"},   {"80000000", "'$80000000' is not a valid integer value"},
+      {"G", "'$G' is not a valid integer value"},
+      {"", "'$' is not a valid integer value"},
+      {" ", "'$ ' is not a valid integer value"},
+      {" 5", "'$ 5' is not a valid integer value"},
+      {"-1", "'$-1' is not a valid integer value"},
+      {"+1", "'$+1' is not a valid integer value"},
+      {"x1", "'$x1' is not a valid integer value"},
+      {"$1", "'$$1' is not a valid integer value"},
+      {"Ж", "'$Ж' is not a valid integer value"},
+      {"80000000", "'$80000000' is not a valid integer value"},
   };
   for (const auto& [text, message] : cases) {
     EXPECT_EQ(FailureOf([&] { HexValue(text); }), message) << text;
@@ -57,24 +62,13 @@ TEST(HexValue, NamesTheDollarTextWhenItFails) {
 
 TEST(DecimalValue, FollowsTheIntegerRules) {
   const std::vector<std::pair<std::string, int>> good = {
-      {"0", 0},
-      {"15", 15},
-      {"007", 7},
-      {"  12", 12},
-      {"+3", 3},
-      {"-3", -3},
-      {"$1F", 31},
-      {"x1f", 31},
-      {"X10", 16},
-      {"0x10", 16},
-      {"0X1a", 26},
-      {"-$10", -16},
-      {"2147483647", 2147483647},
-      {"-2147483648", -2147483647 - 1},
+      {"0", 0},         {"15", 15},        {"007", 7},    {"  12", 12},  {"+3", 3},
+      {"-3", -3},       {"$1F", 31},       {"x1f", 31},   {"X10", 16},   {"0x10", 16},
+      {"0X1a", 26},     {"-$10", -16},     {"2147483647", 2147483647}, {"-2147483648", -2147483647 - 1},
   };
   for (const auto& [text, value] : good) EXPECT_EQ(DecimalValue(text), value) << text;
-  for (const std::string text :
-       {"", " ", "+", "-", "$", "0x", "1 ", "1a", "0a", "a", "2147483648", "-2147483649", "--1", "1.5", "\t1"}) {
+  for (const std::string text : {"", " ", "+", "-", "$", "0x", "1 ", "1a", "0a", "a", "2147483648",
+                                 "-2147483649", "--1", "1.5", "\t1"}) {
     EXPECT_EQ(FailureOf([&] { DecimalValue(text); }), "'" + text + "' is not a valid integer value") << text;
   }
 }
@@ -114,9 +108,9 @@ TEST(DecimalToBits, TakesOnlyTwoDigitTexts) {
 
 TEST(BitsToDecimal, PadsAndReadsRightToLeft) {
   const std::vector<std::pair<std::string, std::string>> cases = {
-      {"1", "1"},      {"1000", "8"},      {"0200", "8"},   {std::string(16, '1'), "65535"},
-      {"0", "0"},      {"00000", "0"},     {"9999", "135"}, {std::string(16, '1') + "abc", "65535"},
-      {"11111", "31"}, {"1111111", "127"},
+      {"1", "1"},          {"1000", "8"},       {"0200", "8"},    {std::string(16, '1'), "65535"},
+      {"0", "0"},          {"00000", "0"},      {"9999", "135"},  {std::string(16, '1') + "abc", "65535"},
+      {"11111", "31"},     {"1111111", "127"},
   };
   for (const auto& [bits, decimal] : cases) EXPECT_EQ(BitsToDecimal(bits), decimal) << bits;
   EXPECT_EQ(FailureOf([] { BitsToDecimal(""); }), "'' is not a valid integer value");
@@ -138,29 +132,14 @@ TEST(CodeWord, EveryWordRoundTrips) {
 TEST(CodeWord, PositionsCarryTheirBits) {
   EXPECT_EQ(CodeWordToBits("7", "7", "3", "F", "F"), std::string(16, '1'));
   EXPECT_EQ(CodeWordToBits("0", "0", "0", "0", "0"), std::string(16, '0'));
-  EXPECT_EQ(CodeWordToBits("1", "2", "3", "4", "5"),
-            "001"
-            "010"
-            "11"
-            "0100"
-            "0101");
+  EXPECT_EQ(CodeWordToBits("1", "2", "3", "4", "5"), "001" "010" "11" "0100" "0101");
   EXPECT_EQ(CodeWordToBits("f", "0", "0", "0", "0").substr(0, 3), "111");
   EXPECT_EQ(CodeWordToBits("8", "0", "0", "0", "0").substr(0, 3), "000");
-  EXPECT_EQ(CodeWordToBits("9", "0", "0", "a", "b"),
-            "001"
-            "000"
-            "00"
-            "1010"
-            "1011");
+  EXPECT_EQ(CodeWordToBits("9", "0", "0", "a", "b"), "001" "000" "00" "1010" "1011");
   EXPECT_EQ(FailureOf([] { CodeWordToBits("0", "0", "0", "0", "G"); }), "'$G' is not a valid integer value");
   const auto ones = BitsToCodeWord(std::string(16, '1'));
   EXPECT_EQ(ones, (std::array<std::string, 5>{"7", "7", "3", "F", "F"}));
-  const auto broken = BitsToCodeWord(
-      "120"
-      "000"
-      "00"
-      "0000"
-      "0002");
+  const auto broken = BitsToCodeWord("120" "000" "00" "0000" "0002");
   EXPECT_EQ(broken, (std::array<std::string, 5>{"", "0", "0", "0", ""}));
   EXPECT_EQ(BitsToCodeWord("1111"), (std::array<std::string, 5>{"7", "", "", "", ""}));
 }
@@ -175,9 +154,7 @@ TEST(CheckCodeWordPositions, ReportsInOrderAndConvertsEachFresh) {
       {"f", "0", "0", {std::string(kFirstPositionMessage)}},
       {"8", "0", "4", {std::string(kFirstPositionMessage), std::string(kThirdPositionMessage)}},
       {"0", "8", "4", {std::string(kSecondPositionMessage), std::string(kThirdPositionMessage)}},
-      {"F",
-       "F",
-       "F",
+      {"F", "F", "F",
        {std::string(kFirstPositionMessage), std::string(kSecondPositionMessage), std::string(kThirdPositionMessage)}},
   };
   for (const Case& c : cases) {
