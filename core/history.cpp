@@ -102,7 +102,8 @@ int History::Add(HistoryEntry entry) {
 std::vector<const HistoryEntry*> History::Newest() const {
   std::vector<const HistoryEntry*> newest;
   newest.reserve(entries_.size());
-  for (auto it = entries_.rbegin(); it != entries_.rend(); ++it) newest.push_back(&*it);
+  for (const HistoryEntry& entry : entries_) newest.push_back(&entry);
+  std::reverse(newest.begin(), newest.end());
   return newest;
 }
 
