@@ -12,6 +12,8 @@ int RunDecodeCommand(const std::vector<std::string>& args, std::istream& in, std
 std::string DecodeUsage();
 int RunEncodeCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
 std::string EncodeUsage();
+int RunCompareCommand(const std::vector<std::string>& args, std::istream& in, std::ostream& out, std::ostream& err);
+std::string CompareUsage();
 
 namespace {
 
@@ -46,12 +48,13 @@ std::string Usage() {
 
 int RunCli(const std::vector<std::string>& args, std::istream& in, std::ostream& out, std::ostream& err) {
   if (!args.empty() && (args[0] == "--help" || args[0] == "-h" || args[0] == "help")) {
-    out << Usage() << DecodeUsage() << '\n' << EncodeUsage();
+    out << Usage() << DecodeUsage() << '\n' << EncodeUsage() << '\n' << CompareUsage();
     return 0;
   }
   if (!args.empty() && args[0] == "press") return RunPressCommand(args, out, err);
   if (!args.empty() && args[0] == "decode") return RunDecodeCommand(args, in, out, err);
   if (!args.empty() && args[0] == "encode") return RunEncodeCommand(args, out, err);
+  if (!args.empty() && args[0] == "compare") return RunCompareCommand(args, in, out, err);
   err << "ostrolen-cli: expected 'press BUTTON ...', 'decode PAGE WORD...' or 'encode PAGE ...' (see ostrolen-cli "
          "--help)\n";
   return 2;

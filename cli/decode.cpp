@@ -287,6 +287,39 @@ std::vector<std::pair<std::string, std::string>> DecodeSettings(const std::strin
   }
 }
 
+DecodeOutcome DecodeWords(const std::string& page, const std::vector<std::string>& words) {
+  const DecodePage* found = FindDecodePage(page);
+  if (found == nullptr) throw std::invalid_argument("no page named '" + page + "'");
+  DecodeOutcome outcome;
+  try {
+    outcome.settings = Fill(*found, words);
+  } catch (const UsageError& error) {
+    throw std::invalid_argument(error.message);
+  }
+  ModelWindow window;
+  for (const auto& [name, text] : outcome.settings) window.SetText(name, text);
+  Press(window, found->button);
+  for (const ModelWindow::Message& message : window.Messages()) {
+    if (message.kind == ModelWindow::MessageKind::Report) {
+      outcome.reports.push_back(message.text);
+    } else {
+      outcome.error = message.text;
+    }
+  }
+  if (!found->shown.empty()) {
+    for (const ShownBoxes& shown : found->shown) {
+      SourcedLine line{std::string(shown.label) + ' ' + ShownText(window, shown.boxes_of), {}};
+      line.origin.field = static_cast<int>(&shown - found->shown.data());
+      outcome.lines.push_back(std::move(line));
+    }
+  } else if (const ListSpec* list = FindButton(found->button).page->list()) {
+    const std::vector<std::string>& lines = window.Lines(list->name);
+    const std::vector<LineOrigin>& origins = window.Origins(list->name);
+    for (std::size_t i = 0; i < lines.size(); ++i) outcome.lines.push_back({lines[i], origins[i]});
+  }
+  return outcome;
+}
+
 int RunDecodeCommand(const std::vector<std::string>& args, std::istream& in, std::ostream& out, std::ostream& err) {
   // args[0] is "decode".
   if (args.size() >= 2 && (args[1] == "--help" || args[1] == "-h")) {
