@@ -10,6 +10,8 @@ int RunDecodeCommand(const std::vector<std::string>& args, std::istream& in, std
 std::string DecodeUsage();
 int RunEncodeCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
 std::string EncodeUsage();
+int RunFindCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
+std::string FindUsage();
 
 namespace {
 
@@ -36,14 +38,15 @@ constexpr const char* kUsage =
 
 int RunCli(const std::vector<std::string>& args, std::istream& in, std::ostream& out, std::ostream& err) {
   if (!args.empty() && (args[0] == "--help" || args[0] == "-h" || args[0] == "help")) {
-    out << kUsage << DecodeUsage() << '\n' << EncodeUsage();
+    out << kUsage << DecodeUsage() << '\n' << EncodeUsage() << '\n' << FindUsage();
     return 0;
   }
   if (!args.empty() && args[0] == "press") return RunPressCommand(args, out, err);
   if (!args.empty() && args[0] == "decode") return RunDecodeCommand(args, in, out, err);
   if (!args.empty() && args[0] == "encode") return RunEncodeCommand(args, out, err);
-  err << "ostrolen-cli: expected 'press BUTTON ...', 'decode PAGE WORD...' or 'encode PAGE ...' (see ostrolen-cli "
-         "--help)\n";
+  if (!args.empty() && args[0] == "find") return RunFindCommand(args, out, err);
+  err << "ostrolen-cli: expected 'press BUTTON ...', 'decode PAGE WORD...', 'encode PAGE ...' or 'find TEXT' (see "
+         "ostrolen-cli --help)\n";
   return 2;
 }
 
