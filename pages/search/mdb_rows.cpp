@@ -105,9 +105,11 @@ void ListTable(MdbHandle* mdb, const std::string& name, const std::vector<std::s
         break;
       }
     }
-    if (!bound[c]) {
+    if (bound[c]) continue;
+    Fail(ReadFailure::MissingColumn, columns[c]);
+    // Without its segment there is nothing to go to; without a text, the others are still listed.
+    if (c == 0) {
       mdb_free_tabledef(table);
-      Fail(ReadFailure::MissingColumn, columns[c]);
       return;
     }
   }

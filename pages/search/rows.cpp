@@ -227,22 +227,21 @@ const RowListing& RowCache::Rows(const std::string& file) {
   Stamp stamp;
   std::error_code error;
   const std::filesystem::path path(file);
+  stamp.exists = std::filesystem::exists(path, error);
   if (std::filesystem::is_regular_file(path, error)) {
-    stamp.exists = true;
+    stamp.file = true;
     stamp.size = std::filesystem::file_size(path, error);
-    stamp.modified = static_cast<std::int64_t>(
-        std::chrono::duration_cast<std::chrono::nanoseconds>(std::filesystem::last_write_time(path, error).time_since_epoch())
-            .count());
+    const auto modified = std::filesystem::last_write_time(path, error).time_since_epoch();
+    stamp.modified = static_cast<std::int64_t>(std::chrono::duration_cast<std::chrono::nanoseconds>(modified).count());
   }
   if (listed_ && file == file_ && stamp == stamp_) return listing_;
   file_ = file;
   stamp_ = stamp;
   listed_ = true;
-  if (!stamp.exists) {
-    // Listed again as soon as it is there.
+  if (!stamp.file) {
+    // Listed as soon as a file is there.
     listing_ = {};
-    listing_.problem = FailureMessage(ReadFailure::MissingFile, file, {}, {});
-    if (std::filesystem::exists(path, error)) listing_.problem = FailureMessage(ReadFailure::NotAFile, file, {}, {});
+    listing_.problem = FailureMessage(stamp.exists ? ReadFailure::NotAFile : ReadFailure::MissingFile, file, {}, {});
     return listing_;
   }
   listing_ = lister_ ? lister_(file) : ListRowsWithProgram(file);

@@ -74,7 +74,8 @@ class RowCache {
 
  private:
   struct Stamp {
-    bool exists = false;
+    bool exists = false;  // as anything
+    bool file = false;    // as a regular file
     std::uintmax_t size = 0;
     std::int64_t modified = 0;  // nanoseconds
     bool operator==(const Stamp&) const = default;
