@@ -144,7 +144,8 @@ int Run(int argc, char** argv) {
     return 0;
   };
   if (!header) return fail(ReadFailure::NotDatabase, path);
-  if (header->engine == AccessEngine::Unknown) return fail(ReadFailure::UnknownVersion, std::to_string(header->version));
+  if (header->engine == AccessEngine::Unknown)
+    return fail(ReadFailure::UnknownVersion, std::to_string(header->version));
   if (EncryptedBeyondReading(*header)) return fail(ReadFailure::Encrypted, AccessVersionName(*header));
   if (header->engine == AccessEngine::Jet3) {
     // libmdb reads a Jet 3 file's texts in the code page MDB_JET3_CHARSET names: this file's own.

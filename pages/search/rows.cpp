@@ -126,7 +126,8 @@ std::string ReadAll(int fd, pid_t pid, std::chrono::steady_clock::time_point dea
   char chunk[1 << 16];
   bool stopped = false;
   for (;;) {
-    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+    const auto left =
+        std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
     if (left.count() <= 0 || bytes.size() > kMostAnswer) {
       stopped = true;
       break;

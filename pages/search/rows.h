@@ -33,7 +33,7 @@ std::span<const SearchedTable> SearchedTables();
 struct SegmentRow {
   std::string_view table;  // one of SearchedTables()
   std::string segment;
-  std::string step;                                       // empty for segmoborud
+  std::string step;                                             // empty for segmoborud
   std::vector<std::pair<std::string_view, std::string>> texts;  // column, text; empty texts left out
 };
 

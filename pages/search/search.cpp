@@ -247,7 +247,8 @@ std::vector<std::uint16_t> MatchWords(const SearchEntry& entry, std::span<const 
     for (const FaultWordBoxes& word : entry.faults->words) words.push_back(HealthyValue(*entry.faults, word));
     const auto w = static_cast<std::size_t>(entry.fault->word - 1);
     if (w < words.size()) {
-      words[w] = static_cast<std::uint16_t>(words[w] ^ BitRange{entry.fault->word - 1, entry.fault->bit, entry.fault->bit}.mask());
+      words[w] = static_cast<std::uint16_t>(words[w] ^
+                                            BitRange{entry.fault->word - 1, entry.fault->bit, entry.fault->bit}.mask());
     }
   }
   return words;

@@ -37,7 +37,7 @@ constexpr std::string_view kBalRow = " стативного ряда ";
 
 constexpr std::array kAllOnesTexts = {kAllOnesKind, kFaultyLine, kFaultyBits};
 constexpr std::array kRunningZeroTexts = {kRunningZeroKind, kFaultyLine, kFaultyBit, kLineInformation};
-constexpr std::array kCrossWriteTexts = {kCrossWriteKind, kTestedLine,    kTestedBit,      kAffectedLine,
+constexpr std::array kCrossWriteTexts = {kCrossWriteKind, kTestedLine,   kTestedBit,      kAffectedLine,
                                          kCrossWriteEnd,  kAffectedBits, kAffectedBitsEnd};
 constexpr std::array kWriteCheckTexts = {kWriteCheckKind, kWriteCheckWhat, kTestedLine, kReadBack,
                                          kReadBackBus,    kWritten,        kWrittenBus, kBadCell};

@@ -103,12 +103,13 @@ std::vector<DescribedRow> DescribedRows(std::string_view name) {
     } else if (fields[0] == "row" && table != nullptr) {
       const auto value = [&](std::string_view column) -> std::string {
         for (std::size_t c = 0; c < columns.size(); ++c) {
-          if (SameName(columns[c], column) && c + 1 < fields.size() && fields[c + 1] != "\\N") return Unescaped(fields[c + 1]);
+          if (SameName(columns[c], column) && c + 1 < fields.size() && fields[c + 1] != "\\N")
+            return Unescaped(fields[c + 1]);
         }
         return {};
       };
-      DescribedRow row{std::string(table->table), value(table->segment), table->step.empty() ? "" : value(table->step),
-                       {}};
+      DescribedRow row{
+          std::string(table->table), value(table->segment), table->step.empty() ? "" : value(table->step), {}};
       for (const std::string_view column : table->texts) {
         if (!value(column).empty()) row.texts.emplace_back(std::string(column), value(column));
       }
@@ -145,9 +146,8 @@ TEST_F(RowFolder, EveryRowOfTheTestDatabasesInEachFormat) {
     bool ace = false;
   };
   const std::vector<Case> cases = {
-      {"lookup", "lookup"},       {"lookup_jet3", "lookup"},         {"lookup", "lookup", true},
-      {"names", "names"},         {"names_jet3", "names"},           {"western_jet3", "western"},
-      {"western", "western"},
+      {"lookup", "lookup"},    {"lookup_jet3", "lookup"},   {"lookup", "lookup", true}, {"names", "names"},
+      {"names_jet3", "names"}, {"western_jet3", "western"}, {"western", "western"},
   };
   for (const Case& c : cases) {
     const std::string bytes = ReadBytes(FixturePath(c.fixture));
@@ -171,11 +171,9 @@ TEST_F(RowFolder, RowsAreFoundByTheirTexts) {
     std::string text;
   };
   const std::vector<Case> cases = {
-      {"блок групповой", "12", "Блок групповой БГ 2"},
-      {"ПРОГРАММА 12-1", "12 1", "Программа 12-1"},
+      {"блок групповой", "12", "Блок групповой БГ 2"}, {"ПРОГРАММА 12-1", "12 1", "Программа 12-1"},
       {"приемник 3d-7/0", "3D 7", "Приемник 3D-7/0"},  // Latin "3d", as typed
-      {"звездочка", "*", "Сегмент «звёздочка»"},
-      {"конец", "S1", "Табуляция:\tконец"},
+      {"звездочка", "*", "Сегмент «звёздочка»"},       {"конец", "S1", "Табуляция:\tконец"},
   };
   for (const Case& c : cases) {
     const std::vector<SearchMatch> matches = FindMatches(c.typed, {}, rows);
@@ -219,7 +217,8 @@ TEST_F(RowFolder, ADamagedOrForeignFileSaysWhyInOneLine) {
     // Whatever the damage, the answer is a line, never a crash of the caller.
     EXPECT_FALSE(listing.problem.empty()) << c.what;
     EXPECT_EQ(listing.problem.find('\n'), std::string::npos) << c.what;
-    if (!c.problem.empty()) EXPECT_NE(listing.problem.find(c.problem), std::string::npos) << c.what << ": " << listing.problem;
+    if (!c.problem.empty())
+      EXPECT_NE(listing.problem.find(c.problem), std::string::npos) << c.what << ": " << listing.problem;
     // The tables are searched all the same.
     EXPECT_FALSE(FindMatches("бв 01-60", TableEntries(), RowEntries(listing)).empty());
   }
@@ -234,12 +233,16 @@ TEST(RowAnswer, ReadBack) {
   const std::string file = "x.mdb";
   const std::vector<Case> cases = {
       {"table\tsegmoborud\nrow\t12\t\tБлок\nend\n", 1, ""},
-      {"table\tsegmoborud\nrow\t12\t\tБлок\n", 1, "Чтение базы данных «x.mdb» завершилось аварийно: файл, видимо, повреждён"},
-      {"table\tsegmoborud\nrow\t12\t\tБл", 0, "Чтение базы данных «x.mdb» завершилось аварийно: файл, видимо, повреждён"},
+      {"table\tsegmoborud\nrow\t12\t\tБлок\n", 1,
+       "Чтение базы данных «x.mdb» завершилось аварийно: файл, видимо, повреждён"},
+      {"table\tsegmoborud\nrow\t12\t\tБл", 0,
+       "Чтение базы данных «x.mdb» завершилось аварийно: файл, видимо, повреждён"},
       {"fail\t5\tx.mdb\nend\n", 0, "Файл «x.mdb» не является базой данных Access"},
       {"table\tSegment\nfail\t9\tprim\nrow\t12\t1\tП\tН\t\nend\n", 1,
        "В таблице «Segment» базы данных «x.mdb» нет столбца «prim»"},
-      {"table\tsegmoborud\nrow\t12\t\n" "end\n", 0, ""},  // a row with the wrong number of fields
+      {"table\tsegmoborud\nrow\t12\t\n"
+       "end\n",
+       0, ""},  // a row with the wrong number of fields
       {"", 0, "Чтение базы данных «x.mdb» завершилось аварийно: файл, видимо, повреждён"},
   };
   for (const Case& c : cases) {

@@ -34,9 +34,9 @@ const std::vector<FaultPageCase> kFaultPages = {
 // in Latin, and the reverse: the same text to the eye.
 std::string SwappedLookAlikes(std::string_view text) {
   const std::vector<std::pair<char32_t, char32_t>> pairs = {
-      {U'А', U'A'}, {U'В', U'B'}, {U'С', U'C'}, {U'Е', U'E'}, {U'Н', U'H'}, {U'К', U'K'},
-      {U'М', U'M'}, {U'О', U'O'}, {U'Р', U'P'}, {U'Т', U'T'}, {U'Х', U'X'}, {U'У', U'Y'},
-      {U'а', U'a'}, {U'с', U'c'}, {U'е', U'e'}, {U'о', U'o'}, {U'р', U'p'}, {U'х', U'x'}, {U'у', U'y'},
+      {U'А', U'A'}, {U'В', U'B'}, {U'С', U'C'}, {U'Е', U'E'}, {U'Н', U'H'}, {U'К', U'K'}, {U'М', U'M'},
+      {U'О', U'O'}, {U'Р', U'P'}, {U'Т', U'T'}, {U'Х', U'X'}, {U'У', U'Y'}, {U'а', U'a'}, {U'с', U'c'},
+      {U'е', U'e'}, {U'о', U'o'}, {U'р', U'p'}, {U'х', U'x'}, {U'у', U'y'},
   };
   std::u32string chars = DecodeUtf8(text);
   for (char32_t& c : chars) {
@@ -140,7 +140,8 @@ TEST(SearchTables, EveryFaultEntryFindsItsPageAndExactlyItsBit) {
       const std::vector<std::uint16_t> words = MatchWords(*entry);
       ASSERT_EQ(words.size(), healthy.size());
       int differing = 0;
-      for (std::size_t w = 0; w < words.size(); ++w) differing += std::popcount(static_cast<unsigned>(words[w] ^ healthy[w]));
+      for (std::size_t w = 0; w < words.size(); ++w)
+        differing += std::popcount(static_cast<unsigned>(words[w] ^ healthy[w]));
       EXPECT_EQ(differing, 1) << fault.text;
       const DecodeResult decoded = DecodeFaultWords(words, healthy, layout.table);
       std::vector<std::string> expected = {std::string(fault.text)};
@@ -227,8 +228,8 @@ TEST(SearchTables, ServiceFoundOnEveryPageThatSwitchesIt) {
     found.push_back(std::string(match.entry->page) + " " + std::string(MatchKindName(match.entry->kind)) + " " +
                     MatchWhere(*match.entry));
   }
-  const std::vector<std::string> expected = {"third-stage field w0:..x.............",
-                                             "sko field w0:..........x.....", "rko field w1:..x............."};
+  const std::vector<std::string> expected = {"third-stage field w0:..x.............", "sko field w0:..........x.....",
+                                             "rko field w1:..x............."};
   EXPECT_EQ(found, expected);
 }
 
@@ -254,7 +255,11 @@ TEST(SearchOrder, WholeTextThenStartThenWordThenAnywhereEachInTableOrder) {
     int rank;
   };
   const std::vector<RankCase> ranks = {
-      {"БГ0", "БГ0", 0}, {"бг", "БГ0", 1}, {"0бг", "БП-15 0БГ", 2}, {"бг", "БП-15 0БГ", 3}, {"ствол", "ГВТ 0-й ствол", 2},
+      {"БГ0", "БГ0", 0},
+      {"бг", "БГ0", 1},
+      {"0бг", "БП-15 0БГ", 2},
+      {"бг", "БП-15 0БГ", 3},
+      {"ствол", "ГВТ 0-й ствол", 2},
   };
   for (const RankCase& c : ranks) {
     bool seen = false;
@@ -337,7 +342,8 @@ TEST(SearchActions, ChoosingAValueSetsItInTheCurrentWords) {
           const std::vector<LineOrigin>& origins = window.Origins(page.controls.list);
           const std::vector<std::string>& lines = window.Lines(page.controls.list);
           bool shown = false;
-          for (std::size_t i = 0; i < origins.size(); ++i) shown = shown || (origins[i].field == action.field && lines[i] == *line);
+          for (std::size_t i = 0; i < origins.size(); ++i)
+            shown = shown || (origins[i].field == action.field && lines[i] == *line);
           EXPECT_TRUE(shown) << FieldName(*field) << " = " << choice.text;
           ++checked;
         }
@@ -372,7 +378,8 @@ TEST(SearchActions, ChoosingAUskTextPressesItsRow) {
     ModelWindow window;
     ASSERT_TRUE(Press(window, action.button));
     bool shown = false;
-    for (const std::string& line : window.Lines("ListBox11")) shown = shown || line.find(entry.text) != std::string::npos;
+    for (const std::string& line : window.Lines("ListBox11"))
+      shown = shown || line.find(entry.text) != std::string::npos;
     EXPECT_TRUE(shown) << entry.text;
   }
 }
