@@ -110,6 +110,7 @@ pid_t Spawn(const std::string& program, const std::vector<std::string>& args, in
   std::vector<std::string> strings = {program};
   strings.insert(strings.end(), args.begin(), args.end());
   std::vector<char*> argv;
+  argv.reserve(strings.size() + 1);
   for (std::string& s : strings) argv.push_back(s.data());
   argv.push_back(nullptr);
   pid_t pid = 0;
@@ -157,8 +158,8 @@ std::vector<std::string> RowRequest(const std::string& file) {
   for (const SearchedTable& table : Tables()) {
     std::string columns = std::string(table.segment) + "," + std::string(table.step);
     for (const std::string_view text : table.texts) columns += "," + std::string(text);
-    args.push_back(std::string(table.table));
-    args.push_back(columns);
+    args.emplace_back(table.table);
+    args.push_back(std::move(columns));
   }
   return args;
 }
