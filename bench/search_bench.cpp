@@ -105,21 +105,17 @@ std::string MadeDatabase() {
   if (std::filesystem::exists(mdb)) return mdb.string();
   const RowListing listing = MadeRows(kRows);
   std::ofstream out(tsv);
-  std::string_view table;
-  for (const SegmentRow& row : listing.rows) {
-    if (row.table != table) {
-      table = row.table;
-      for (const SearchedTable& searched : SearchedTables()) {
-        if (searched.table != table) continue;
-        out << "table\t" << table << "\ncolumn\t" << searched.segment << "\ttext(8)\n";
-        if (!searched.step.empty()) out << "column\t" << searched.step << "\ttext(8)\n";
-        for (const std::string_view column : searched.texts) out << "column\t" << column << "\ttext\n";
-      }
+  for (const SearchedTable& searched : SearchedTables()) {
+    out << "table\t" << searched.table << "\ncolumn\t" << searched.segment << "\ttext(8)\n";
+    if (!searched.step.empty()) out << "column\t" << searched.step << "\ttext(8)\n";
+    for (const std::string_view column : searched.texts) out << "column\t" << column << "\ttext\n";
+    for (const SegmentRow& row : listing.rows) {
+      if (row.table != searched.table) continue;
+      out << "row\t" << row.segment;
+      if (!row.step.empty()) out << "\t" << row.step;
+      for (const auto& [column, text] : row.texts) out << "\t" << text;
+      out << "\n";
     }
-    out << "row\t" << row.segment;
-    if (!row.step.empty()) out << "\t" << row.step;
-    for (const auto& [column, text] : row.texts) out << "\t" << text;
-    out << "\n";
   }
   out.close();
   std::string command = Beside("ostrolen-mkdb").string();
