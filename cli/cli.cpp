@@ -14,6 +14,8 @@ int RunEncodeCommand(const std::vector<std::string>& args, std::ostream& out, st
 std::string EncodeUsage();
 int RunCompareCommand(const std::vector<std::string>& args, std::istream& in, std::ostream& out, std::ostream& err);
 std::string CompareUsage();
+int RunFindCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
+std::string FindUsage();
 
 namespace {
 
@@ -48,13 +50,14 @@ std::string Usage() {
 
 int RunCli(const std::vector<std::string>& args, std::istream& in, std::ostream& out, std::ostream& err) {
   if (!args.empty() && (args[0] == "--help" || args[0] == "-h" || args[0] == "help")) {
-    out << Usage() << DecodeUsage() << '\n' << EncodeUsage() << '\n' << CompareUsage();
+    out << Usage() << DecodeUsage() << '\n' << EncodeUsage() << '\n' << CompareUsage() << '\n' << FindUsage();
     return 0;
   }
   if (!args.empty() && args[0] == "press") return RunPressCommand(args, out, err);
   if (!args.empty() && args[0] == "decode") return RunDecodeCommand(args, in, out, err);
   if (!args.empty() && args[0] == "encode") return RunEncodeCommand(args, out, err);
   if (!args.empty() && args[0] == "compare") return RunCompareCommand(args, in, out, err);
+  if (!args.empty() && args[0] == "find") return RunFindCommand(args, out, err);
   err << "ostrolen-cli: expected 'press BUTTON ...', 'decode PAGE WORD...' or 'encode PAGE ...' (see ostrolen-cli "
          "--help)\n";
   return 2;

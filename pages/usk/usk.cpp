@@ -10,6 +10,47 @@ namespace {
 
 constexpr std::string_view kList = "ListBox11";
 
+// The reports' fixed texts, each declared once.
+constexpr std::string_view kAllOnesKind = "Тип проверки: объединичивание";
+constexpr std::string_view kFaultyLine = "№ неисправной линейки УСК:";
+constexpr std::string_view kFaultyBits = "Неисправны биты:";
+constexpr std::string_view kRunningZeroKind = "Тип проверки: обнуление (бегущий ноль)";
+constexpr std::string_view kFaultyBit = "№ неисправного бита линейки УСК:";
+constexpr std::string_view kLineInformation = "Информация в линейке ";  // then the line and ":"
+constexpr std::string_view kCrossWriteKind = "Тип проверки: проверка подзаписи в другие УСК";
+constexpr std::string_view kTestedLine = "№ проверяемой линейки УСК:";
+constexpr std::string_view kTestedBit = "№ проверяемого бита линейки УСК ";  // then the line and ":"
+constexpr std::string_view kAffectedLine = "№ линейки УСК, в которую происходит";
+constexpr std::string_view kCrossWriteEnd = "подзапись:";
+constexpr std::string_view kAffectedBits = "Биты лиейки УСК ";  // [sic] "лиейки"; then the line
+constexpr std::string_view kAffectedBitsEnd = ", в которые происходит";
+constexpr std::string_view kWriteCheckKind = "Тип проверки:";
+constexpr std::string_view kWriteCheckWhat = "проверка записи информации в линейку УСК";
+constexpr std::string_view kReadBack = "Информация, которая считана для контроля";
+constexpr std::string_view kReadBackBus = "через шину КЧТ:";
+constexpr std::string_view kWritten = "Информация, которая записывалась в УСК";
+constexpr std::string_view kWrittenBus = "через шину МТП:";
+constexpr std::string_view kBadCell = "№ искаженной ячейки:";
+constexpr std::string_view kBalKind = "Неисправность при прохождении теста УТП 2.1В";
+constexpr std::string_view kBalShort = "КЗ в БАЛе ";
+constexpr std::string_view kBalRow = " стативного ряда ";
+
+constexpr std::array kAllOnesTexts = {kAllOnesKind, kFaultyLine, kFaultyBits};
+constexpr std::array kRunningZeroTexts = {kRunningZeroKind, kFaultyLine, kFaultyBit, kLineInformation};
+constexpr std::array kCrossWriteTexts = {kCrossWriteKind, kTestedLine,   kTestedBit,      kAffectedLine,
+                                         kCrossWriteEnd,  kAffectedBits, kAffectedBitsEnd};
+constexpr std::array kWriteCheckTexts = {kWriteCheckKind, kWriteCheckWhat, kTestedLine, kReadBack,
+                                         kReadBackBus,    kWritten,        kWrittenBus, kBadCell};
+constexpr std::array kBalShortTexts = {kBalKind, kBalShort, kBalRow};
+
+constexpr std::array<UskTest, 5> kTests = {{
+    {"SpeedButton7", kAllOnesTexts},
+    {"SpeedButton18", kRunningZeroTexts},
+    {"SpeedButton19", kCrossWriteTexts},
+    {"SpeedButton20", kWriteCheckTexts},
+    {"SpeedButton21", kBalShortTexts},
+}};
+
 // Default texts of empty boxes, by kind of box.
 constexpr std::string_view kLineFill = "00000";
 constexpr std::string_view kWordFill = "0000";
@@ -66,6 +107,8 @@ bool IsZero(std::string_view bit) { return bit == "0"; }
 
 }  // namespace
 
+std::span<const UskTest> UskTests() { return kTests; }
+
 std::string HexWordToBits(std::string_view word) {
   std::string bits;
   for (std::size_t k = 1; k <= 4; ++k) bits += ValueToBits(HexValue(CharAt(word, k)), 4);
@@ -80,10 +123,10 @@ std::vector<std::string> BitNumberList(std::string_view bits, const std::functio
 
 UskReport UskAllOnesReport(std::string_view line, std::string_view word) {
   UskReport report;
-  report.lines = {"Тип проверки: объединичивание", "", "№ неисправной линейки УСК:", std::string(line), ""};
+  report.lines = {std::string(kAllOnesKind), "", std::string(kFaultyLine), std::string(line), ""};
   const auto bits = WordBits(report, word);
   if (!bits) return report;
-  report.lines.emplace_back("Неисправны биты:");
+  report.lines.emplace_back(kFaultyBits);
   const std::vector<std::string> numbers = BitNumberList(*bits, IsZero);
   report.lines.insert(report.lines.end(), numbers.begin(), numbers.end());
   return report;
@@ -91,15 +134,15 @@ UskReport UskAllOnesReport(std::string_view line, std::string_view word) {
 
 UskReport UskRunningZeroReport(std::string_view line, std::string_view word, std::string_view bit) {
   UskReport report;
-  report.lines = {"Тип проверки: обнуление (бегущий ноль)",
+  report.lines = {std::string(kRunningZeroKind),
                   "",
-                  "№ неисправной линейки УСК:",
+                  std::string(kFaultyLine),
                   std::string(line),
                   "",
-                  "№ неисправного бита линейки УСК:",
+                  std::string(kFaultyBit),
                   std::string(bit),
                   "",
-                  "Информация в линейке " + std::string(line) + ":"};
+                  std::string(kLineInformation) + std::string(line) + ":"};
   const auto bits = WordBits(report, word);
   if (!bits) return report;
   report.lines.push_back(*bits);
@@ -109,20 +152,20 @@ UskReport UskRunningZeroReport(std::string_view line, std::string_view word, std
 UskReport UskCrossWriteReport(std::string_view tested_line, std::string_view affected_line, std::string_view word,
                               std::string_view tested_bit) {
   UskReport report;
-  report.lines = {"Тип проверки: проверка подзаписи в другие УСК",
+  report.lines = {std::string(kCrossWriteKind),
                   "",
-                  "№ проверяемой линейки УСК:",
+                  std::string(kTestedLine),
                   std::string(tested_line),
                   "",
-                  "№ проверяемого бита линейки УСК " + std::string(tested_line) + ":",
+                  std::string(kTestedBit) + std::string(tested_line) + ":",
                   std::string(tested_bit),
                   "",
-                  "№ линейки УСК, в которую происходит",
-                  "подзапись:",
+                  std::string(kAffectedLine),
+                  std::string(kCrossWriteEnd),
                   std::string(affected_line),
                   "",
-                  "Биты лиейки УСК " + std::string(affected_line) + ", в которые происходит",  // [sic] "лиейки"
-                  "подзапись:"};
+                  std::string(kAffectedBits) + std::string(affected_line) + std::string(kAffectedBitsEnd),
+                  std::string(kCrossWriteEnd)};
   const auto bits = WordBits(report, word);
   if (!bits) return report;
   const std::vector<std::string> numbers = BitNumberList(*bits, IsZero);
@@ -132,21 +175,21 @@ UskReport UskCrossWriteReport(std::string_view tested_line, std::string_view aff
 
 UskReport UskWriteCheckReport(std::string_view line, std::string_view read, std::string_view written) {
   UskReport report;
-  report.lines = {"Тип проверки:",
-                  "проверка записи информации в линейку УСК",
+  report.lines = {std::string(kWriteCheckKind),
+                  std::string(kWriteCheckWhat),
                   "",
-                  "№ проверяемой линейки УСК:",
+                  std::string(kTestedLine),
                   std::string(line),
                   "",
-                  "Информация, которая считана для контроля",
-                  "через шину КЧТ:",
+                  std::string(kReadBack),
+                  std::string(kReadBackBus),
                   std::string(read),
                   "",
-                  "Информация, которая записывалась в УСК",
-                  "через шину МТП:",
+                  std::string(kWritten),
+                  std::string(kWrittenBus),
                   std::string(written),
                   "",
-                  "№ искаженной ячейки:"};
+                  std::string(kBadCell)};
   // The word read back is converted first.
   const auto read_bits = WordBits(report, read);
   if (!read_bits) return report;
@@ -160,8 +203,8 @@ UskReport UskWriteCheckReport(std::string_view line, std::string_view read, std:
 
 std::vector<std::string> BalShortReport(std::string_view rack_and_bal) {
   // Named the other way round: the БАЛ (character 2) before the rack row (character 1).
-  return {"Неисправность при прохождении теста УТП 2.1В", "",
-          "КЗ в БАЛе " + CharAt(rack_and_bal, 2) + " стативного ряда " + CharAt(rack_and_bal, 1)};
+  return {std::string(kBalKind), "",
+          std::string(kBalShort) + CharAt(rack_and_bal, 2) + std::string(kBalRow) + CharAt(rack_and_bal, 1)};
 }
 
 void SpeedButton7Click(Window& window) {

@@ -8,6 +8,7 @@
 
 #include <functional>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -42,6 +43,16 @@ UskReport UskCrossWriteReport(std::string_view tested_line, std::string_view aff
 UskReport UskWriteCheckReport(std::string_view line, std::string_view read, std::string_view written);
 // Short circuit: character 1 is the rack row, character 2 the БАЛ number.
 std::vector<std::string> BalShortReport(std::string_view rack_and_bal);
+
+// A row of the page: its button and the fixed texts its report shows, in
+// report order (a text that a typed value completes stands without it).
+struct UskTest {
+  std::string_view button;
+  std::span<const std::string_view> texts;
+};
+
+// The five rows, top to bottom: tests 0 to 3, then the short circuit.
+std::span<const UskTest> UskTests();
 
 void SpeedButton7Click(Window& window);   // test 0
 void SpeedButton18Click(Window& window);  // test 1
