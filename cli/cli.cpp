@@ -58,8 +58,8 @@ int RunCli(const std::vector<std::string>& args, std::istream& in, std::ostream&
   if (!args.empty() && args[0] == "encode") return RunEncodeCommand(args, out, err);
   if (!args.empty() && args[0] == "compare") return RunCompareCommand(args, in, out, err);
   if (!args.empty() && args[0] == "find") return RunFindCommand(args, out, err);
-  err << "ostrolen-cli: expected 'press BUTTON ...', 'decode PAGE WORD...' or 'encode PAGE ...' (see ostrolen-cli "
-         "--help)\n";
+  err << "ostrolen-cli: expected 'press BUTTON ...', 'decode PAGE WORD...', 'encode PAGE ...', 'compare PAGE ...' "
+         "or 'find TEXT' (see ostrolen-cli --help)\n";
   return 2;
 }
 
