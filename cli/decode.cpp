@@ -20,64 +20,17 @@
 namespace ostrolen {
 namespace {
 
-// A group of boxes that the converter prints after a press.
-struct ShownBoxes {
-  std::string_view label;
-  std::string_view boxes_of;  // the boxes Enter sends to this button
-};
+using DecodePage = PageCommand;
 
-struct DecodePage {
-  std::string_view name;
-  std::string_view button;
-  std::string_view boxes_of;  // the boxes the words fill are those Enter sends to this button; empty: `button`
-  int word_length;            // characters of one word; 0: each word is the text of one box
-  std::string_view words;     // the words, as the help names them
-  std::string_view example;
-  std::string_view what;
-  std::vector<ShownBoxes> shown;  // the converter's boxes; empty: the page's result list
-  bool explains = false;          // its lines know their bits (--explain)
-};
-
-const std::vector<ShownBoxes> kLowerBlock = {{"WORD", "SpeedButton1"}, {"BITS", "SpeedButton2"}};
-const std::vector<ShownBoxes> kUpperBlock = {{"DEC", "SpeedButton4"}, {"HEX", "SpeedButton8"}, {"BIN", "SpeedButton5"}};
-
-// In the order of the window's tabs.
-const std::vector<DecodePage>& DecodePages() {
-  // clang-format off
-  static const std::vector<DecodePage> pages = {
-      {"word-to-bits", "SpeedButton1", "", 5, "CODEWORD", "271A6", "Преобразователь: a code word to its 16 bits",
-       kLowerBlock},
-      {"bits-to-word", "SpeedButton2", "", 16, "BITS", "0101 1101 1010 0110",
-       "Преобразователь: 16 bits to their code word", kLowerBlock},
-      {"dec-to-bin", "SpeedButton4", "", 2, "DEC", "09", "Преобразователь: a decimal 00-15 to binary and hex",
-       kUpperBlock},
-      {"bin-to-dec", "SpeedButton5", "", 4, "BIN", "1001", "Преобразователь: four bits to decimal and hex",
-       kUpperBlock},
-      {"hex-to-bin", "SpeedButton8", "", 1, "HEX", "A", "Преобразователь: a hex digit to binary and decimal",
-       kUpperBlock},
-      {"bin-to-hex", "SpeedButton9", "SpeedButton5", 4, "BIN", "1001",
-       "Преобразователь: four bits to hex and decimal, without the bit check", kUpperBlock},
-      {"first-stage", "SpeedButton3", "", 5, "WORD", "3529C", "АХ, Первая ступень", {}, true},
-      {"second-stage", "SpeedButton6", "", 5, "WORD0 WORD1 WORD2 WORD3", "03245 253A7 12345 701F0",
-       "АХ, Вторая ступень: the four-word block", {}, true},
-      {"third-stage", "SpeedButton10", "", 5, "WORD0 WORD1 WORD2 WORD3", "1235C 5227F 00000 00000",
-       "АХ, Третья ступень: the initial four-word block", {}, true},
-      {"sko", "SpeedButton14", "", 5, "CODE", "271A6", "АХ, СКО: an abbreviated class of service", {}, true},
-      {"rko", "SpeedButton15", "", 5, "WORD0 WORD1", "00359 362C5", "АХ, РКО: an extended class of service", {}, true},
-      {"uvp", "SpeedButton11", "", 4, "WORD1 WORD2", "0075 003F", "Неисправности, УВП: a status message", {}, true},
-      {"bg", "SpeedButton12", "", 4, "WORD", "0030", "Неисправности, БГ: a status message", {}, true},
-      {"vvk", "SpeedButton13", "", 4, "WORD1 WORD2", "0030 0034", "Неисправности, ВВК: a status message", {}, true},
-      {"puu", "SpeedButton16", "", 4, "WORD1 WORD2", "0100 8001", "Неисправности, ПУУ: a status message", {}, true},
-      {"usk0", "SpeedButton7", "", 0, "LINE WORD", "00012 5FFF", "УСК .0.-: the all-ones test", {}},
-      {"usk1", "SpeedButton18", "", 0, "LINE BIT WORD", "00012 3 A5F0", "УСК .1.-: the running-zero test", {}},
-      {"usk2", "SpeedButton19", "", 0, "LINE BIT AFFECTED-LINE WORD", "00012 3 00034 FFF0",
-       "УСК .2.-: the write into other lines", {}},
-      {"usk3", "SpeedButton20", "", 0, "LINE READ WRITTEN", "00012 00FF 00FE", "УСК .3.-: the write check", {}},
-      {"bal", "SpeedButton21", "", 0, "ROW-AND-BAL", "13", "УСК КЗ БАЛ: a short circuit in a rack row's БАЛ", {}},
-      {"segment", "SpeedButton17", "", 0, "SEGMENT STEP", "0 0",
-       "Сегменты: a test segment and step, from dbveltra.mdb in the current folder", {}},
-  };
-  // clang-format on
+// Every page's commands, in the order of the window's tabs.
+const std::vector<const DecodePage*>& DecodePages() {
+  static const std::vector<const DecodePage*> pages = [] {
+    std::vector<const DecodePage*> all;
+    for (const PageLayout* page : AllPages()) {
+      for (const PageCommand& command : page->commands) all.push_back(&command);
+    }
+    return all;
+  }();
   return pages;
 }
 
@@ -86,8 +39,8 @@ struct UsageError {
 };
 
 const DecodePage* FindDecodePage(std::string_view name) {
-  for (const DecodePage& page : DecodePages()) {
-    if (page.name == name) return &page;
+  for (const DecodePage* page : DecodePages()) {
+    if (page->name == name) return page;
   }
   return nullptr;
 }
@@ -255,14 +208,16 @@ std::string DecodeUsage() {
       "separated by one blank, and a line of no bits has nothing after the TAB.\n"
       "\n"
       "Pages:\n";
-  for (const DecodePage& page : DecodePages()) {
+  for (const DecodePage* command : DecodePages()) {
+    const DecodePage& page = *command;
     std::string head =
         std::string(page.explains ? "* " : "  ") + std::string(page.name) + " " + std::string(page.words);
     if (head.size() < 40) head.resize(40, ' ');
     usage += head + " " + std::string(page.what) + "\n";
   }
   usage += "\nExamples:\n";
-  for (const DecodePage& page : DecodePages()) {
+  for (const DecodePage* command : DecodePages()) {
+    const DecodePage& page = *command;
     usage += "  ostrolen-cli decode " + std::string(page.name) + " " + std::string(page.example) + "\n";
   }
   usage += "  printf '0075 003F\\n4035 403F\\n' | ostrolen-cli decode uvp -\n";
@@ -272,7 +227,7 @@ std::string DecodeUsage() {
 
 std::vector<std::string> DecodePageNames() {
   std::vector<std::string> names;
-  for (const DecodePage& page : DecodePages()) names.emplace_back(page.name);
+  for (const DecodePage* page : DecodePages()) names.emplace_back(page->name);
   return names;
 }
 

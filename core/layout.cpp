@@ -47,4 +47,9 @@ std::vector<std::string> MaxDigitLabels() {
   return labels;
 }
 
+PageLayout WithCommands(PageLayout page, std::vector<PageCommand> commands) {
+  page.commands = std::move(commands);
+  return page;
+}
+
 }  // namespace ostrolen

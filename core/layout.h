@@ -81,6 +81,26 @@ struct WordSpec {
   std::vector<std::vector<std::string>> bit_rows;
 };
 
+// A group of boxes that the command line prints after a press.
+struct ShownBoxes {
+  std::string_view label;
+  std::string_view boxes_of;  // the boxes Enter sends to this button
+};
+
+// What the command line (decode, compare, find, a page's address) calls a
+// press of one of the page's buttons, with the words it takes.
+struct PageCommand {
+  std::string_view name;  // "sko"
+  std::string_view button;
+  std::string_view boxes_of;  // the boxes the words fill are those Enter sends to this button; empty: `button`
+  int word_length = 0;        // characters of one word; 0: each word is the text of one box
+  std::string_view words;     // the words, as the help names them
+  std::string_view example;
+  std::string_view what;
+  std::vector<ShownBoxes> shown;  // the converter's boxes; empty: the page's result list
+  bool explains = false;          // its lines know their bits (--explain)
+};
+
 struct PageLayout {
   std::string sheet;           // the tab sheet's control name
   std::string caption;         // the tab's caption
@@ -88,7 +108,8 @@ struct PageLayout {
   std::vector<LabelSpec> labels;
   std::vector<ListSpec> lists;  // the page's result list, if it has one
   std::vector<ButtonSpec> buttons;
-  std::vector<WordSpec> words;  // word 0 first; empty on pages that decode no words
+  std::vector<WordSpec> words;        // word 0 first; empty on pages that decode no words
+  std::vector<PageCommand> commands;  // in the order of the command line's help
 
   const ListSpec* list() const { return lists.empty() ? nullptr : &lists.front(); }
 };
@@ -102,6 +123,9 @@ struct TabNode {
   std::vector<TabNode> children;
   int initial = 0;  // the child selected at start
 };
+
+// The page with what the command line calls its buttons' presses.
+PageLayout WithCommands(PageLayout page, std::vector<PageCommand> commands);
 
 // "Edit" followed by the number.
 std::string EditName(int number);

@@ -98,20 +98,26 @@ PageLayout MaskedPage(const FaultPage& faults, std::string sheet, std::string ca
 }  // namespace
 
 const PageLayout& UvpPage() {
-  static const PageLayout page =
-      MaskedPage(UvpFaultPage(), "TabSheet9", "УВП", {"Маска Lxe", "Маска Lxf"}, "SpeedButton11", SpeedButton11Click);
+  static const PageLayout page = WithCommands(
+      MaskedPage(UvpFaultPage(), "TabSheet9", "УВП", {"Маска Lxe", "Маска Lxf"}, "SpeedButton11", SpeedButton11Click),
+      // What the command line calls a press of the page's buttons.
+      {{"uvp", "SpeedButton11", "", 4, "WORD1 WORD2", "0075 003F", "Неисправности, УВП: a status message", {}, true}});
   return page;
 }
 
 const PageLayout& BgPage() {
   static const PageLayout page =
-      MaskedPage(BgFaultPage(), "TabSheet10", "БГ", {"Маска"}, "SpeedButton12", SpeedButton12Click);
+      WithCommands(MaskedPage(BgFaultPage(), "TabSheet10", "БГ", {"Маска"}, "SpeedButton12", SpeedButton12Click),
+                   // What the command line calls a press of the page's buttons.
+                   {{"bg", "SpeedButton12", "", 4, "WORD", "0030", "Неисправности, БГ: a status message", {}, true}});
   return page;
 }
 
 const PageLayout& VvkPage() {
-  static const PageLayout page =
-      MaskedPage(VvkFaultPage(), "TabSheet11", "ВВК", {"Маска", "Маска"}, "SpeedButton13", SpeedButton13Click);
+  static const PageLayout page = WithCommands(
+      MaskedPage(VvkFaultPage(), "TabSheet11", "ВВК", {"Маска", "Маска"}, "SpeedButton13", SpeedButton13Click),
+      // What the command line calls a press of the page's buttons.
+      {{"vvk", "SpeedButton13", "", 4, "WORD1 WORD2", "0030 0034", "Неисправности, ВВК: a status message", {}, true}});
   return page;
 }
 
@@ -119,43 +125,46 @@ const PageLayout& VvkPage() {
 // "ВВК" (bits 9-16) with the "ВВК" title in a wider middle gap; the second
 // row, "УВП", keeps the same columns.
 const PageLayout& PuuPage() {
-  static const PageLayout page = [] {
-    const FaultPage& faults = PuuFaultPage();
-    constexpr int kMiddleGap = 40;  // added to the group gap between bits 8 and 9
-    constexpr int kSecondHalfX = kBoxX + 2 * kGroupPitch + kMiddleGap;
-    constexpr int kUnitX = kBoxX - 44;
+  static const PageLayout page = WithCommands(
+      [] {
+        const FaultPage& faults = PuuFaultPage();
+        constexpr int kMiddleGap = 40;  // added to the group gap between bits 8 and 9
+        constexpr int kSecondHalfX = kBoxX + 2 * kGroupPitch + kMiddleGap;
+        constexpr int kUnitX = kBoxX - 44;
 
-    PageLayout p;
-    p.sheet = "TabSheet12";
-    p.caption = "ПУУ";
-    int y = 8;
-    AddTitle(p, "Введите код сообщения", y);
-    AddRow(p, BoxRow(Names(faults.words[0].message), kBoxX, y));
-    AddRow(p, BoxRow(Names(faults.words[1].message), kSecondHalfX + kGroupPitch, y));
+        PageLayout p;
+        p.sheet = "TabSheet12";
+        p.caption = "ПУУ";
+        int y = 8;
+        AddTitle(p, "Введите код сообщения", y);
+        AddRow(p, BoxRow(Names(faults.words[0].message), kBoxX, y));
+        AddRow(p, BoxRow(Names(faults.words[1].message), kSecondHalfX + kGroupPitch, y));
 
-    y += kRowPitch + 20;
-    const int first_row_y = y;
-    for (const FaultWordBoxes& word : faults.words) {
-      const std::vector<std::string> names = Names(word.check_row);
-      AddRow(p, BoxRow({names.begin(), names.begin() + 8}, kBoxX, y, BoxRole::Output, kStep, 4, kGroupGap));
-      AddRow(p, BoxRow({names.begin() + 8, names.end()}, kSecondHalfX, y, BoxRole::Output, kStep, 4, kGroupGap));
-      y += kRowPitch + 4;
-    }
-    for (const FaultWordBoxes& word : faults.words) {
-      p.words.push_back({WordKind::Message, Names(word.message), {Names(word.check_row)}});
-    }
-    const int second_row_y = first_row_y + kRowPitch + 4;
-    p.labels.push_back({"Проверка", kTitleX, (first_row_y + second_row_y + 32) / 2 - 11, 19, true});
-    p.labels.push_back({"БГ", kUnitX, first_row_y + 7, 16, true, 40});
-    p.labels.push_back({"ВВК", kBoxX + 2 * kGroupPitch - kGroupGap, first_row_y + 7, 16, true,
-                        kSecondHalfX - (kBoxX + 2 * kGroupPitch - kGroupGap)});
-    p.labels.push_back({"УВП", kUnitX, second_row_y + 7, 16, true, 40});
+        y += kRowPitch + 20;
+        const int first_row_y = y;
+        for (const FaultWordBoxes& word : faults.words) {
+          const std::vector<std::string> names = Names(word.check_row);
+          AddRow(p, BoxRow({names.begin(), names.begin() + 8}, kBoxX, y, BoxRole::Output, kStep, 4, kGroupGap));
+          AddRow(p, BoxRow({names.begin() + 8, names.end()}, kSecondHalfX, y, BoxRole::Output, kStep, 4, kGroupGap));
+          y += kRowPitch + 4;
+        }
+        for (const FaultWordBoxes& word : faults.words) {
+          p.words.push_back({WordKind::Message, Names(word.message), {Names(word.check_row)}});
+        }
+        const int second_row_y = first_row_y + kRowPitch + 4;
+        p.labels.push_back({"Проверка", kTitleX, (first_row_y + second_row_y + 32) / 2 - 11, 19, true});
+        p.labels.push_back({"БГ", kUnitX, first_row_y + 7, 16, true, 40});
+        p.labels.push_back({"ВВК", kBoxX + 2 * kGroupPitch - kGroupGap, first_row_y + 7, 16, true,
+                            kSecondHalfX - (kBoxX + 2 * kGroupPitch - kGroupGap)});
+        p.labels.push_back({"УВП", kUnitX, second_row_y + 7, 16, true, 40});
 
-    // The page font, lines of 13 px.
-    AddListAndButton(p, faults, "Неисправны:", "SpeedButton16", SpeedButton16Click, y + 12,
-                     ListSpec{"", 0, 0, 90, 21 * 13 + 4, 11, 13, false});
-    return p;
-  }();
+        // The page font, lines of 13 px.
+        AddListAndButton(p, faults, "Неисправны:", "SpeedButton16", SpeedButton16Click, y + 12,
+                         ListSpec{"", 0, 0, 90, 21 * 13 + 4, 11, 13, false});
+        return p;
+      }(),
+      // What the command line calls a press of the page's buttons.
+      {{"puu", "SpeedButton16", "", 4, "WORD1 WORD2", "0100 8001", "Неисправности, ПУУ: a status message", {}, true}});
   return page;
 }
 

@@ -78,21 +78,37 @@ void AddRow(PageLayout& page, const UskRow& row, int y) {
 }  // namespace
 
 const PageLayout& UskPage() {
-  static const PageLayout page = [] {
-    PageLayout p;
-    p.sheet = "TabSheet14";
-    p.caption = "УСК";
-    int y = kTopY;
-    for (const UskRow& row : UskRows()) {
-      AddRow(p, row, y);
-      y += kRowStep;
-    }
-    // To the right of the widest row, up to the page's right and bottom edges.
-    int list_x = 0;
-    for (const ButtonSpec& button : p.buttons) list_x = std::max(list_x, button.x + button.width + 10);
-    p.lists = {{"ListBox11", list_x, 8, kPageWidth - 8 - list_x, kPageHeight - 16, 13, 16, true}};
-    return p;
-  }();
+  static const PageLayout page = WithCommands(
+      [] {
+        PageLayout p;
+        p.sheet = "TabSheet14";
+        p.caption = "УСК";
+        int y = kTopY;
+        for (const UskRow& row : UskRows()) {
+          AddRow(p, row, y);
+          y += kRowStep;
+        }
+        // To the right of the widest row, up to the page's right and bottom edges.
+        int list_x = 0;
+        for (const ButtonSpec& button : p.buttons) list_x = std::max(list_x, button.x + button.width + 10);
+        p.lists = {{"ListBox11", list_x, 8, kPageWidth - 8 - list_x, kPageHeight - 16, 13, 16, true}};
+        return p;
+      }(),
+      // What the command line calls a press of the page's buttons.
+      {
+          {"usk0", "SpeedButton7", "", 0, "LINE WORD", "00012 5FFF", "УСК .0.-: the all-ones test", {}},
+          {"usk1", "SpeedButton18", "", 0, "LINE BIT WORD", "00012 3 A5F0", "УСК .1.-: the running-zero test", {}},
+          {"usk2",
+           "SpeedButton19",
+           "",
+           0,
+           "LINE BIT AFFECTED-LINE WORD",
+           "00012 3 00034 FFF0",
+           "УСК .2.-: the write into other lines",
+           {}},
+          {"usk3", "SpeedButton20", "", 0, "LINE READ WRITTEN", "00012 00FF 00FE", "УСК .3.-: the write check", {}},
+          {"bal", "SpeedButton21", "", 0, "ROW-AND-BAL", "13", "УСК КЗ БАЛ: a short circuit in a rack row's БАЛ", {}},
+      });
   return page;
 }
 
