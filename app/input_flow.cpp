@@ -105,13 +105,22 @@ bool InputFlow::Carry(int index, const Key& key) {
   const BoxState state{box->text().toStdString(), box->cursorPosition(), box->hasSelectedText()};
   const KeyOutcome outcome = KeyInBox(page_, index, state, key);
   for (const KeyAction& action : outcome.actions) {
-    QLineEdit* target = action.box >= 0 ? boxes_[static_cast<std::size_t>(action.box)] : nullptr;
-    switch (action.kind) {
-      case KeyAction::Kind::Write: target->setText(QString::fromStdString(action.text)); break;
-      case KeyAction::Kind::EraseLast: target->backspace(); break;
-      case KeyAction::Kind::Focus: FocusBox(target, action.caret); break;
-      case KeyAction::Kind::Press: press_(QString::fromStdString(action.button)); break;
-      case KeyAction::Kind::Forget: emit Edited(); break;
+    if (action.kind == KeyAction::Kind::Press) {
+      press_(QString::fromStdString(action.button));
+      continue;
+    }
+    if (action.kind == KeyAction::Kind::Forget) {
+      emit Edited();
+      continue;
+    }
+    if (action.box < 0 || static_cast<std::size_t>(action.box) >= boxes_.size()) continue;
+    QLineEdit* target = boxes_[static_cast<std::size_t>(action.box)];
+    if (action.kind == KeyAction::Kind::Write) {
+      target->setText(QString::fromStdString(action.text));
+    } else if (action.kind == KeyAction::Kind::EraseLast) {
+      target->backspace();
+    } else {
+      FocusBox(target, action.caret);
     }
   }
   return outcome.handled;

@@ -158,8 +158,10 @@ bool LineEditing::Undo() {
 
 void LineEditing::Select(int field) {
   std::vector<std::optional<LineOrigin>> origins;
+  origins.reserve(static_cast<std::size_t>(list_->count()));
   for (int row = 0; row < list_->count(); ++row) origins.push_back(OriginOf(list_->item(row)));
   std::vector<const LineOrigin*> lines;
+  lines.reserve(origins.size());
   for (const std::optional<LineOrigin>& origin : origins) lines.push_back(origin ? &*origin : nullptr);
   const int row = LineOfField(lines, field);
   if (row < 0) return;

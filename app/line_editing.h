@@ -60,8 +60,8 @@ class LineEditing : public QObject {
  private:
   // What the line offers now; nothing for a line that offers only copying.
   std::optional<LineOffer> OfferOf(const QListWidgetItem* item) const;
-  // Chooses the first line that shows field `index`.
-  void Select(int index);
+  // Chooses the first line that shows `field`.
+  void Select(int field);
   QMenu* PopupMenu(QListWidgetItem* item, const QPoint& global);
   // The field's values as radio items of `menu`.
   void AddValues(QMenu* menu, const AhField& field, const std::vector<OfferedValue>& values);

@@ -76,8 +76,11 @@ void LineExplainer::Clear() {
 void LineExplainer::Explain() {
   Clear();
   std::vector<std::optional<LineOrigin>> origins;
-  for (const QListWidgetItem* item : list_->selectedItems()) origins.push_back(OriginOf(item));
+  const QList<QListWidgetItem*> selected = list_->selectedItems();
+  origins.reserve(static_cast<std::size_t>(selected.size()));
+  for (const QListWidgetItem* item : selected) origins.push_back(OriginOf(item));
   std::vector<const LineOrigin*> chosen;
+  chosen.reserve(origins.size());
   for (const std::optional<LineOrigin>& origin : origins) chosen.push_back(origin ? &*origin : nullptr);
   for (const std::string& name : LitBoxes(page_, chosen)) {
     auto* box = sheet_->findChild<QLineEdit*>(FromUtf8(name));

@@ -136,7 +136,8 @@ void BuildPage(const PageLayout& page, QWidget* sheet, WidgetWindow& window,
     boxes.push_back(MakeBox(spec, sheet));
     window.AddBox(boxes.back());
   }
-  auto* flow = new InputFlow(page, std::move(boxes), on_click, sheet);
+  new InputFlow(page, std::move(boxes), on_click, sheet);
+  auto* flow = sheet->findChild<InputFlow*>(QString(), Qt::FindDirectChildrenOnly);
   std::vector<QListWidget*> lists;
   for (const ListSpec& spec : page.lists) {
     lists.push_back(MakeList(spec, sheet));

@@ -123,7 +123,7 @@ onmessage = async ({ data }) => {
         let total = 0;
         try {
           total = last.reader.getTable(table).rowCount;
-        } catch (e) {
+        } catch {
           total = 0;
         }
         if (total > 0) postMessage({ id: data.id, progress: Math.min(99, Math.floor((100 * rows) / total)) });

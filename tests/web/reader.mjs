@@ -92,10 +92,10 @@ function verdicts(bytes, count, missing) {
       const columns = [];
       for (let n = number(); n > 0; --n) columns.push(text());
       const row = [];
-      if (byte() === 1) for (const _ of columns) row.push([byte(), byte(), text()]);
+      if (byte() === 1) columns.forEach(() => row.push([byte(), byte(), text()]));
       out.push(failure ? `failure ${failure} ${name}` : `${columns.length} columns, row ${JSON.stringify(row)}`);
     }
-  } catch (e) {
+  } catch {
     // a cut outcome: the reader stopped there
   }
   while (out.length < count) out.push(`failure ${missing}`);
