@@ -11,6 +11,7 @@
 
 #include "cli/cli.h"
 #include "core/compare.h"
+#include "core/shell.h"
 #include "core/utf8.h"
 
 namespace ostrolen {
@@ -70,8 +71,10 @@ int CompareOnce(const std::string& page, const WordPair& pair, const std::string
     if (after.error) err << "ostrolen-cli: " << where << "new words: " << *after.error << '\n';
     return 2;
   }
-  for (const std::string& report : before.reports) err << where << "old words: Ошибка!!!: " << report << '\n';
-  for (const std::string& report : after.reports) err << where << "new words: Ошибка!!!: " << report << '\n';
+  for (const std::string& report : before.reports)
+    err << where << "old words: " << shell::kReportCaption << ": " << report << '\n';
+  for (const std::string& report : after.reports)
+    err << where << "new words: " << shell::kReportCaption << ": " << report << '\n';
   const std::vector<ComparedLine> lines = CompareLines(before.lines, after.lines);
   for (const ComparedLine& line : lines) {
     out << static_cast<char>(line.change) << '\t' << EscapeField(line.text);
@@ -143,7 +146,9 @@ std::string CompareUsage() {
          "decode's lines in order, the =, ~ (its second text) and - records the old\n"
          "decode's. Texts are escaped as press records are.\n"
          "Both sides must fill as many boxes. Reports go to standard error as\n"
-         "\"old words: Ошибка!!!: TEXT\" or \"new words: Ошибка!!!: TEXT\".\n"
+         "\"old words: " +
+         std::string(shell::kReportCaption) + ": TEXT\" or \"new words: " + std::string(shell::kReportCaption) +
+         ": TEXT\".\n"
          "With -, each line of standard input is one pair, OLD-WORD... -- NEW-WORD...;\n"
          "the records of consecutive lines are separated by an empty line and each\n"
          "message on standard error names its line.\n"

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <ctime>
 
+#include "core/shell.h"
 #include "core/typing.h"
 
 namespace ostrolen {
@@ -143,7 +144,8 @@ std::string History::ReportText() const {
   for (const HistoryEntry* entry : Newest()) {
     text += "\n" + Heading(*entry) + "\n";
     if (const std::optional<std::string> address = EntryAddress(*entry)) text += "   Адрес: " + *address + "\n";
-    for (const std::string& report : entry->reports) text += "   Ошибка!!!: " + report + "\n";
+    for (const std::string& report : entry->reports)
+      text += "   " + std::string(shell::kReportCaption) + ": " + report + "\n";
     if (entry->error) text += "   Ошибка: " + *entry->error + "\n";
     if (const std::optional<std::vector<ComparedLine>> marks = Marks(entry->number)) {
       text += "   Сравнение с записью " + std::to_string(entry->compared_with) + "\n";
@@ -169,7 +171,7 @@ std::string History::ReportHtml() const {
       html += "<p>Адрес: <code>" + EscapeHtml(*address) + "</code></p>\n";
     }
     for (const std::string& report : entry->reports) {
-      html += "<p class=\"report\">Ошибка!!!: " + EscapeHtml(report) + "</p>\n";
+      html += "<p class=\"report\">" + std::string(shell::kReportCaption) + ": " + EscapeHtml(report) + "</p>\n";
     }
     if (entry->error) html += "<p class=\"error\">Ошибка: " + EscapeHtml(*entry->error) + "</p>\n";
     if (const std::optional<std::vector<ComparedLine>> marks = Marks(entry->number)) {
