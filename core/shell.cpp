@@ -1,5 +1,8 @@
 #include "core/shell.h"
 
+#include <algorithm>
+#include <cmath>
+
 #include "core/utf8.h"
 
 namespace ostrolen::shell {
@@ -12,6 +15,25 @@ std::string ColourText(Colour colour) {
     text += kHex[part & 0xF];
   }
   return text;
+}
+
+namespace {
+
+// The relative luminance of an sRGB colour.
+double Luminance(Colour colour) {
+  const auto linear = [](std::uint8_t part) {
+    const double c = part / 255.0;
+    return c <= 0.04045 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4);
+  };
+  return 0.2126 * linear(colour.red) + 0.7152 * linear(colour.green) + 0.0722 * linear(colour.blue);
+}
+
+}  // namespace
+
+double ContrastRatio(Colour a, Colour b) {
+  const double la = Luminance(a);
+  const double lb = Luminance(b);
+  return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
 }
 
 std::string ApplicationTitle(std::string_view program_path) {

@@ -36,6 +36,13 @@ inline constexpr std::string_view kEditNumber = "Изменить…";
 inline constexpr std::string_view kFormMenu = "Форма";
 inline constexpr std::string_view kUndoChange = "Отменить";
 
+// The keys of the toolbar's commands, as Qt and the browser both read them;
+// the window has no menu bar to reach them through.
+inline constexpr std::string_view kExitKeys = "Ctrl+Q";
+inline constexpr std::string_view kAboutKeys = "F1";
+// What a screen reader adds to a box whose bits the selected line shows.
+inline constexpr std::string_view kLitBoxDescription = "Биты выбранной строки: ";
+
 // The browser page's own texts about the database it reads, which a page
 // must be given: it cannot look into the folder it was opened from.
 inline constexpr std::string_view kChooseDatabase = "Выбрать файл базы…";
@@ -62,9 +69,23 @@ inline constexpr Colour kWindowFace = {0xD4, 0xD0, 0xC8};
 inline constexpr Colour kBoxBackground = {0xD8, 0xE4, 0xF8};
 // The selected line, and the boxes its bits are in.
 inline constexpr Colour kExplainColour = {0xFF, 0xE3, 0x8C};
+// The frame around them, so that they stand out by more than their fill,
+// which is near the boxes' own in brightness.
+inline constexpr Colour kExplainFrame = {0x7A, 0x4A, 0x00};
+inline constexpr int kExplainFramePixels = 2;
+// Text, and the selection and focus of every other control: white on navy.
+inline constexpr Colour kText = {0x00, 0x00, 0x00};
+inline constexpr Colour kHighlight = {0x0A, 0x24, 0x6A};
+inline constexpr Colour kHighlightedText = {0xFF, 0xFF, 0xFF};
+inline constexpr Colour kFocusFrame = kHighlight;
+inline constexpr int kFocusFramePixels = 2;
 
 // "#RRGGBB".
 std::string ColourText(Colour colour);
+
+// How far apart two colours are in brightness, as the readability rules for
+// screens measure it: 1 (the same) to 21 (black on white).
+double ContrastRatio(Colour a, Colour b);
 
 // The application's title, as the common error box shows it: the program
 // file's name without its folder, cut before its first full stop, every
