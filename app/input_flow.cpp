@@ -183,6 +183,19 @@ class ListCopyKey : public QObject {
   bool eventFilter(QObject* watched, QEvent* event) override {
     if (watched != list_) return false;
     if (event->type() != QEvent::KeyPress && event->type() != QEvent::ShortcutOverride) return false;
+    // Shift+F10 opens the list's menu as the Menu key does, at the current line.
+    const auto* key = static_cast<QKeyEvent*>(event);
+    if (key->key() == Qt::Key_F10 && key->modifiers() == Qt::ShiftModifier) {
+      if (event->type() == QEvent::KeyPress) {
+        const QListWidgetItem* item = list_->currentItem();
+        const QPoint at =
+            item != nullptr ? list_->viewport()->mapTo(list_, list_->visualItemRect(item).bottomLeft()) : QPoint(5, 5);
+        QContextMenuEvent menu(QContextMenuEvent::Keyboard, at, list_->mapToGlobal(at), key->modifiers());
+        QCoreApplication::sendEvent(list_, &menu);
+      }
+      event->accept();
+      return true;
+    }
     if (!static_cast<QKeyEvent*>(event)->matches(QKeySequence::Copy)) return false;
     if (event->type() == QEvent::ShortcutOverride) {
       event->accept();  // the key comes to the list itself

@@ -3,6 +3,7 @@
 #include <QAbstractItemModel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QPainter>
 #include <QToolButton>
 
 #include "core/accessible.h"
@@ -17,9 +18,41 @@ QString FromUtf8(const std::string& text) {
   return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
 
+// The frame around a lit box: the box stands out by more than its fill.
+class LitFrame : public QWidget {
+ public:
+  explicit LitFrame(QLineEdit* box) : QWidget(box->parentWidget()) {
+    setObjectName(box->objectName() + QStringLiteral("Lit"));
+    setAttribute(Qt::WA_TransparentForMouseEvents);
+    setFocusPolicy(Qt::NoFocus);
+    setGeometry(box->geometry());
+    show();
+    raise();
+  }
+
+ protected:
+  void paintEvent(QPaintEvent* /*event*/) override {
+    QPainter painter(this);
+    PaintExplainFrame(painter, rect());
+  }
+};
+
 }  // namespace
 
 QColor ExplainColour() { return {shell::kExplainColour.red, shell::kExplainColour.green, shell::kExplainColour.blue}; }
+
+QColor ExplainFrameColour() {
+  return {shell::kExplainFrame.red, shell::kExplainFrame.green, shell::kExplainFrame.blue};
+}
+
+void PaintExplainFrame(QPainter& painter, const QRect& rect) {
+  const int width = shell::kExplainFramePixels;
+  QPen pen(ExplainFrameColour(), width);
+  pen.setJoinStyle(Qt::MiterJoin);
+  painter.setPen(pen);
+  painter.setBrush(Qt::NoBrush);
+  painter.drawRect(rect.adjusted(width / 2, width / 2, -(width + 1) / 2, -(width + 1) / 2));
+}
 
 std::optional<LineOrigin> OriginOf(const QListWidgetItem* item) {
   if (item == nullptr) return std::nullopt;
@@ -30,7 +63,11 @@ std::optional<LineOrigin> OriginOf(const QListWidgetItem* item) {
 
 void SetLineOrigin(QListWidgetItem* item, const LineOrigin& origin, const PageLayout& page) {
   item->setData(kLineOriginRole, QVariant::fromValue(origin));
-  if (const std::string tip = LineTip(page, origin); !tip.empty()) item->setToolTip(FromUtf8(tip));
+  // A screen reader reads the tooltip as the line's description.
+  if (const std::string tip = LineTip(page, origin); !tip.empty()) {
+    item->setToolTip(FromUtf8(tip));
+    item->setData(Qt::AccessibleDescriptionRole, FromUtf8(tip));
+  }
 }
 
 LineExplainer::LineExplainer(const PageLayout& page, QListWidget* list, QWidget* sheet)
@@ -42,6 +79,8 @@ LineExplainer::LineExplainer(const PageLayout& page, QListWidget* list, QWidget*
     palette.setColor(group, QPalette::HighlightedText, Qt::black);
   }
   list->setPalette(palette);
+  // Its delegate frames the selected line as the lit boxes are framed.
+  list->setProperty(kExplainsProperty, true);
   connect(list, &QListWidget::itemSelectionChanged, this, &LineExplainer::Explain);
   // A cleared list has no selection; the list may be on its way out, so
   // only the boxes are touched.
@@ -68,9 +107,14 @@ QStringList LineExplainer::Highlighted() const {
 
 void LineExplainer::Clear() {
   for (const auto& [box, palette] : lit_) {
-    if (box) box->setPalette(palette);
+    if (box) {
+      box->setPalette(palette);
+      box->setAccessibleDescription(QString());
+    }
   }
   lit_.clear();
+  for (const QPointer<QWidget>& frame : frames_) delete frame.data();
+  frames_.clear();
 }
 
 void LineExplainer::Explain() {
@@ -82,6 +126,8 @@ void LineExplainer::Explain() {
   std::vector<const LineOrigin*> chosen;
   chosen.reserve(origins.size());
   for (const std::optional<LineOrigin>& origin : origins) chosen.push_back(origin ? &*origin : nullptr);
+  const QString description =
+      selected.size() == 1 ? FromUtf8(LitBoxDescription(selected.front()->text().toStdString())) : QString();
   for (const std::string& name : LitBoxes(page_, chosen)) {
     auto* box = sheet_->findChild<QLineEdit*>(FromUtf8(name));
     if (box == nullptr) continue;
@@ -89,6 +135,8 @@ void LineExplainer::Explain() {
     QPalette palette = box->palette();
     palette.setColor(QPalette::Base, ExplainColour());
     box->setPalette(palette);
+    box->setAccessibleDescription(description);
+    frames_.push_back(new LitFrame(box));
   }
 }
 

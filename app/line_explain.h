@@ -21,6 +21,8 @@
 class QLineEdit;
 class QListWidget;
 class QListWidgetItem;
+class QPainter;
+class QRect;
 class QWidget;
 
 Q_DECLARE_METATYPE(ostrolen::LineOrigin)
@@ -32,6 +34,11 @@ inline constexpr int kLineOriginRole = Qt::UserRole + 1;
 
 // The background of the boxes behind the selected line, and of the line itself.
 QColor ExplainColour();
+// The frame drawn around them.
+QColor ExplainFrameColour();
+void PaintExplainFrame(QPainter& painter, const QRect& rect);
+// Set on a list whose selected line lights boxes: its delegate frames that line.
+inline constexpr char kExplainsProperty[] = "explains";
 
 // The origin a line was appended with; nothing for a line without one.
 std::optional<LineOrigin> OriginOf(const QListWidgetItem* item);
@@ -63,6 +70,7 @@ class LineExplainer : public QObject {
   QListWidget* list_;
   QWidget* sheet_;
   std::vector<std::pair<QPointer<QLineEdit>, QPalette>> lit_;  // the highlighted boxes with their own palettes
+  QList<QPointer<QWidget>> frames_;                            // the frames drawn around them
 };
 
 // Sets the accessible names and the Tab order of a built page: the boxes in

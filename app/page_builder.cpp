@@ -5,6 +5,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QPainter>
 #include <QStyleFactory>
 #include <QStyledItemDelegate>
 #include <QToolButton>
@@ -31,9 +32,38 @@ class LineHeightDelegate : public QStyledItemDelegate {
   QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override {
     return {QStyledItemDelegate::sizeHint(option, index).width(), height_};
   }
+  // The selected line of a list that lights boxes is framed as they are.
+  void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override {
+    QStyledItemDelegate::paint(painter, option, index);
+    if ((option.state & QStyle::State_Selected) != 0 && option.widget != nullptr &&
+        option.widget->property(kExplainsProperty).toBool()) {
+      painter->save();
+      PaintExplainFrame(*painter, option.rect);
+      painter->restore();
+    }
+  }
 
  private:
   int height_;
+};
+
+// A page button that shows where the focus is by a frame that stands out
+// from the window face, not only by Fusion's faint outline.
+class PageButton : public QToolButton {
+ public:
+  using QToolButton::QToolButton;
+
+ protected:
+  void paintEvent(QPaintEvent* event) override {
+    QToolButton::paintEvent(event);
+    if (!hasFocus()) return;
+    QPainter painter(this);
+    const int width = shell::kFocusFramePixels;
+    QPen pen(Colour(shell::kFocusFrame), width);
+    pen.setJoinStyle(Qt::MiterJoin);
+    painter.setPen(pen);
+    painter.drawRect(rect().adjusted(width / 2, width / 2, -(width + 1) / 2, -(width + 1) / 2));
+  }
 };
 
 QLineEdit* MakeBox(const BoxSpec& spec, QWidget* sheet) {
@@ -87,7 +117,7 @@ QListWidget* MakeList(const ListSpec& spec, QWidget* sheet) {
 }
 
 QToolButton* MakeButton(const ButtonSpec& spec, QWidget* sheet) {
-  auto* button = new QToolButton(sheet);
+  auto* button = new PageButton(sheet);
   button->setObjectName(FromUtf8(spec.name));
   button->setGeometry(spec.x, spec.y, spec.width, spec.height);
   button->setAutoRaise(true);
@@ -113,6 +143,14 @@ void SetUpLook() {
   QPalette palette = QApplication::palette();
   palette.setColor(QPalette::Window, Colour(shell::kWindowFace));
   palette.setColor(QPalette::Button, Colour(shell::kWindowFace));
+  // The selection and the focus read on the window face and in the boxes.
+  for (const QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive}) {
+    palette.setColor(group, QPalette::Highlight, Colour(shell::kHighlight));
+    palette.setColor(group, QPalette::HighlightedText, Colour(shell::kHighlightedText));
+  }
+  palette.setColor(QPalette::WindowText, Colour(shell::kText));
+  palette.setColor(QPalette::Text, Colour(shell::kText));
+  palette.setColor(QPalette::ButtonText, Colour(shell::kText));
   QApplication::setPalette(palette);
   // The pages are laid out for this face; fall back on faces of like metrics.
   QFont::insertSubstitutions(FromUtf8(shell::kFontFamily), {QStringLiteral("Liberation Sans"), QStringLiteral("Arial"),

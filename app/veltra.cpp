@@ -4,6 +4,7 @@
 
 #include <QAction>
 #include <QGuiApplication>
+#include <QKeySequence>
 #include <QScreen>
 #include <QTabWidget>
 #include <QTimer>
@@ -12,6 +13,7 @@
 
 #include "app/about.h"
 #include "app/page_builder.h"
+#include "app/page_tabs.h"
 #include "app/pictures.h"
 #include "core/shell.h"
 #include "pages/pages.h"
@@ -29,6 +31,7 @@ TForm1::TForm1(QWidget* parent, PageBuilding building) : QMainWindow(parent), wi
   idle_->setInterval(0);
   connect(idle_, &QTimer::timeout, this, &TForm1::BuildNextPage);
   setObjectName(QStringLiteral("Form1"));
+  ostrolen::DescribeTabBars();
   setWindowTitle(FromUtf8(ostrolen::shell::kWindowCaption));
   setWindowIcon(ostrolen::AppIcon());
   setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
@@ -48,9 +51,12 @@ TForm1::TForm1(QWidget* parent, PageBuilding building) : QMainWindow(parent), wi
   auto* exit = new QAction(ostrolen::ExitIcon(), FromUtf8(ostrolen::shell::kExitCommand), this);
   exit->setObjectName(QStringLiteral("Action1"));
   connect(exit, &QAction::triggered, this, &TForm1::Action1Execute);
+  // The toolbar is outside the Tab order: its commands have keys of their own.
+  exit->setShortcut(QKeySequence(FromUtf8(ostrolen::shell::kExitKeys)));
   auto* about = new QAction(ostrolen::AboutIcon(), FromUtf8(ostrolen::shell::kAboutCommand), this);
   about->setObjectName(QStringLiteral("Action2"));
   connect(about, &QAction::triggered, this, &TForm1::Action2Execute);
+  about->setShortcut(QKeySequence(FromUtf8(ostrolen::shell::kAboutKeys)));
   toolbar->addAction(exit);
   toolbar->addAction(about);
 
@@ -84,6 +90,8 @@ QTabWidget* TForm1::BuildTabs(const ostrolen::TabNode& node, QWidget* parent) {
       layout->addWidget(BuildTabs(child, sheet));
     }
     tabs->addTab(sheet, QString::fromStdString(child.caption));
+    // A screen reader names the sheet after its tab, not after its first box.
+    sheet->setAccessibleName(QString::fromStdString(child.caption));
   }
   tabs->setCurrentIndex(node.initial);
   // A page is made at the latest when its tab is chosen.

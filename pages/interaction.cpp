@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "core/shell.h"
+
 namespace ostrolen {
 namespace {
 
@@ -38,6 +40,10 @@ std::vector<std::string> LitBoxes(const PageLayout& page, std::span<const LineOr
     if (std::find(lit.begin(), lit.end(), box) == lit.end()) lit.push_back(std::move(box));
   }
   return lit;
+}
+
+std::string LitBoxDescription(std::string_view line) {
+  return std::string(shell::kLitBoxDescription) + std::string(line);
 }
 
 std::string CopiedText(const std::vector<std::string>& lines, const std::vector<bool>& chosen) {

@@ -34,6 +34,10 @@ std::string LineTip(const PageLayout& page, const LineOrigin& origin);
 // more or fewer are chosen.
 std::vector<std::string> LitBoxes(const PageLayout& page, std::span<const LineOrigin* const> chosen);
 
+// What a screen reader adds to a box lit by the selected line `line`, so
+// that the lighting is not told by its colour alone.
+std::string LitBoxDescription(std::string_view line);
+
 // The text a copy of a list gives: its chosen lines in list order, or all
 // its lines when none is chosen, joined by "\n".
 std::string CopiedText(const std::vector<std::string>& lines, const std::vector<bool>& chosen);
