@@ -99,12 +99,33 @@ std::vector<Row> Rows(const PageLayout& page, const std::map<std::string, std::s
   return rows;
 }
 
+// The title of the row an arrow converts from or into: the row above it
+// nearest to it, down and across. The converter has three pairs of arrows,
+// each pair under its own row, and each needs a name of its own.
+std::string ArrowRow(const PageLayout& page, const ButtonSpec& button) {
+  const std::vector<Row> rows = Rows(page, {});
+  const Row* best = nullptr;
+  int best_distance = 0;
+  const int centre = button.x + button.width / 2;
+  for (const Row& row : rows) {
+    const BoxSpec& first = *row.boxes.front();
+    const BoxSpec& last = *row.boxes.back();
+    if (first.y >= button.y) continue;
+    const int distance = (button.y - first.y) + std::abs(centre - (first.x + last.x + last.width) / 2);
+    if (best == nullptr || distance < best_distance) {
+      best = &row;
+      best_distance = distance;
+    }
+  }
+  return best != nullptr ? ": " + best->title : std::string();
+}
+
 std::string ButtonName(const PageLayout& page, const ButtonSpec& button, int disc) {
   if (!button.caption.empty()) return button.caption;
   switch (button.picture) {
     case Picture::ArrowRight: return "Декодировать: " + page.caption;
-    case Picture::ArrowDown: return "Преобразовать вниз";
-    case Picture::ArrowUp: return "Преобразовать вверх";
+    case Picture::ArrowDown: return "Преобразовать вниз" + ArrowRow(page, button);
+    case Picture::ArrowUp: return "Преобразовать вверх" + ArrowRow(page, button);
     case Picture::Disc: return "Проверить строку " + std::to_string(disc);
     default: return button.name;
   }

@@ -72,6 +72,27 @@ TEST(AccessibleNames, NamePictureButtonsByWhatTheyDo) {
   EXPECT_EQ(AccessibleNames(FirstStagePage()).at("SpeedButton3"), "Декодировать: Первая ступень");
 }
 
+// A screen reader tells controls apart only by their names: on every page
+// no two buttons share one, and the converter's arrows say which row each
+// converts from or into.
+TEST(AccessibleNames, EveryButtonOfAPageHasANameOfItsOwn) {
+  for (const PageLayout* page : AllPages()) {
+    const std::map<std::string, std::string> names = AccessibleNames(*page);
+    std::set<std::string> seen;
+    for (const ButtonSpec& button : page->buttons) {
+      const std::string& name = names.at(button.name);
+      EXPECT_FALSE(name.empty()) << button.name;
+      EXPECT_TRUE(seen.insert(name).second) << page->caption << ": " << button.name << " " << name;
+    }
+  }
+  const std::map<std::string, std::string> converter = AccessibleNames(ConverterPage());
+  const std::vector<std::pair<std::string, std::string>> arrows = {
+      {"SpeedButton1", "Преобразовать вниз: Кодовое слово"}, {"SpeedButton2", "Преобразовать вверх: Кодовое слово"},
+      {"SpeedButton4", "Преобразовать вниз: DEC"},           {"SpeedButton5", "Преобразовать вверх: DEC"},
+      {"SpeedButton8", "Преобразовать вниз: HEX"},           {"SpeedButton9", "Преобразовать вверх: HEX"}};
+  for (const auto& [button, name] : arrows) EXPECT_EQ(converter.at(button), name) << button;
+}
+
 TEST(BoxesOfOrigin, LightTheBoxesOfAWordsPositionsOrOfItsBitRows) {
   LineOrigin origin;
   origin.mask[0] = 0x0060;  // bits 10 and 11: the fourth position
