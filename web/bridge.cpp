@@ -216,6 +216,14 @@ std::string LayoutJson() {
   out.Key("explainColour").String(shell::ColourText(shell::kExplainColour));
   out.Key("faceColour").String(shell::ColourText(shell::kWindowFace));
   out.Key("boxColour").String(shell::ColourText(shell::kBoxBackground));
+  out.Key("explainFrameColour").String(shell::ColourText(shell::kExplainFrame));
+  out.Key("explainFramePixels").Number(shell::kExplainFramePixels);
+  out.Key("highlightColour").String(shell::ColourText(shell::kHighlight));
+  out.Key("highlightedTextColour").String(shell::ColourText(shell::kHighlightedText));
+  out.Key("focusColour").String(shell::ColourText(shell::kFocusFrame));
+  out.Key("focusPixels").Number(shell::kFocusFramePixels);
+  out.Key("aboutKeys").String(shell::kAboutKeys);
+  out.Key("litBoxDescription").String(shell::kLitBoxDescription);
   out.Key("cancel").String(shell::kCancel);
   out.Close('}');
   out.Key("pages").Open('[');

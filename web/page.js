@@ -88,7 +88,8 @@
     const n = ++dialogCount;
     const captionId = `message-caption-${n}`;
     const dialog = element('dialog', { class: 'about', id: 'Form2', 'aria-labelledby': captionId }, [
-      element('div', { id: captionId, class: 'caption' }, [
+      // Its name is the caption with the version line, not the close button's "OK".
+      element('div', { id: captionId, class: 'caption', 'aria-label': `${shell.aboutCaption} ${shell.aboutLine}` }, [
         element('span', { textContent: shell.aboutCaption }),
         element('button', { type: 'button', class: 'close', textContent: '×', 'aria-label': shell.ok }),
       ]),
@@ -281,8 +282,8 @@
     for (const event of journal) {
       switch (event.op) {
         case 'box': boxes.get(event.name).value = event.text; break;
-        case 'clear': lists.get(event.list).replaceChildren(); break;
-        case 'line': lists.get(event.list).append(resultLine(event)); break;
+        case 'clear': clearList(lists.get(event.list)); break;
+        case 'line': lists.get(event.list).append(resultLine(event, lists.get(event.list))); break;
         case 'report': await showMessage(shell.reportCaption, event.text, null); break;
         case 'error': await showMessage(title, event.text, 'stop'); break;
       }
@@ -290,8 +291,14 @@
   }
   // One result line; a line of a decoded word knows the field it shows, the
   // boxes its bits are in and says which bits in its tooltip.
-  function resultLine(event) {
-    const line = element('div', { class: 'line', role: 'option', textContent: event.text, 'aria-selected': 'false' });
+  function resultLine(event, list) {
+    const line = element('div', {
+      class: 'line',
+      role: 'option',
+      id: `${list.id}-line-${list.children.length}`,
+      textContent: event.text,
+      'aria-selected': 'false',
+    });
     if (event.tip !== undefined) {
       line.title = event.tip;
       line.dataset.field = String(event.field);
@@ -299,12 +306,27 @@
     return line;
   }
 
+  function clearList(list) {
+    list.replaceChildren();
+    list.anchor = null;
+    list.removeAttribute('aria-activedescendant');
+  }
+  // The line the arrows move from, which a screen reader reads as the list's current one.
+  function setCurrent(list, line) {
+    list.anchor = line;
+    if (line) list.setAttribute('aria-activedescendant', line.id);
+    else list.removeAttribute('aria-activedescendant');
+  }
+
   // ---- Explaining: the one selected line of a decoding page lights the
   // boxes its bits are in; the next press or edit puts them out.
   const lit = new Map();  // list element -> the boxes its chosen line lights
   const pageList = new Map();  // box or button name -> the list of its page
   function putOut(list) {
-    for (const box of lit.get(list) || []) box.classList.remove('explained');
+    for (const box of lit.get(list) || []) {
+      box.classList.remove('explained');
+      box.removeAttribute('aria-description');
+    }
     lit.delete(list);
   }
   const chosenFlags = (list) =>
@@ -313,10 +335,12 @@
     putOut(list);
     if (!list.classList.contains('explains')) return;
     const boxesLit = new Set();
+    const chosen = list.querySelector('.line[aria-selected="true"]');
     for (const name of JSON.parse(call('ostrolen_lit', list.id, chosenFlags(list)))) {
       const box = boxes.get(name);
       if (box) {
         box.classList.add('explained');
+        box.setAttribute('aria-description', layout.web.litBoxDescription + chosen.textContent);
         boxesLit.add(box);
       }
     }
@@ -332,7 +356,7 @@
   }
   function selectLine(list, line) {
     for (const l of list.children) l.setAttribute('aria-selected', String(l === line));
-    list.anchor = line;
+    setCurrent(list, line);
     if (line) line.scrollIntoView({ block: 'nearest' });
     explain(list);
   }
@@ -492,10 +516,10 @@
       all.forEach((l, i) => l.setAttribute('aria-selected', String(i >= a && i <= b)));
     } else if (event.ctrlKey || event.metaKey) {
       line.setAttribute('aria-selected', String(line.getAttribute('aria-selected') !== 'true'));
-      list.anchor = line;
+      setCurrent(list, line);
     } else {
       all.forEach((l) => l.setAttribute('aria-selected', String(l === line)));
-      list.anchor = line;
+      setCurrent(list, line);
     }
     explain(list);
   }
@@ -532,6 +556,9 @@
     const outside = (e) => {
       if (!menu.contains(e.target)) closeMenu();
     };
+    // The mark of the value the field holds is drawn, not read: a screen
+    // reader says "checked" from aria-checked instead.
+    const mark = () => element('span', { class: 'mark', 'aria-hidden': 'true' });
     const item = (text, action, checked) => {
       const e = element('div', {
         class: 'menu-item',
@@ -539,6 +566,7 @@
         tabIndex: -1,
         textContent: text,
       });
+      if (checked !== undefined) e.prepend(mark());
       if (checked !== undefined) e.setAttribute('aria-checked', String(checked));
       e.addEventListener('click', (event) => {
         event.stopPropagation();
@@ -561,7 +589,7 @@
           tabIndex: -1,
           textContent: offer.form.item,
           'aria-haspopup': 'menu',
-        }, [sub]);
+        }, [mark(), sub]);
         const show = () => {
           sub.hidden = false;
           open.setAttribute('aria-expanded', 'true');
@@ -707,6 +735,26 @@
       sheet.append(box);
       grow(spec.x + spec.width, spec.y + spec.height);
     });
+    // Tab runs as in the window: the boxes, the buttons they press, then the list.
+    for (const spec of page.buttons) {
+      const button = element('button', {
+        type: 'button',
+        id: spec.name,
+        class: `button${spec.caption ? ' with-caption' : ''}`,
+        style: place(spec),
+      });
+      const picture = element('span', { class: 'picture', innerHTML: OstrolenPictures.svg(spec.picture) });
+      const icon = Math.min(spec.height - 6, spec.caption ? 24 : spec.width - 6);
+      picture.style.width = picture.style.height = px(icon);
+      button.append(picture);
+      if (spec.caption) button.append(element('span', { textContent: spec.caption }));
+      button.setAttribute('aria-label', spec.accessibleName);
+      button.addEventListener('click', () => press(spec.name));
+      if (page.lists.length) pageList.set(spec.name, page.lists[0].name);
+      buttons.set(spec.name, button);
+      sheet.append(button);
+      grow(spec.x + spec.width, spec.y + spec.height);
+    }
     for (const spec of page.lists) {
       const list = element('div', {
         id: spec.name,
@@ -728,25 +776,6 @@
       if (spec.explains) list.classList.add('explains');
       lists.set(spec.name, list);
       sheet.append(list);
-      grow(spec.x + spec.width, spec.y + spec.height);
-    }
-    for (const spec of page.buttons) {
-      const button = element('button', {
-        type: 'button',
-        id: spec.name,
-        class: `button${spec.caption ? ' with-caption' : ''}`,
-        style: place(spec),
-      });
-      const picture = element('span', { class: 'picture', innerHTML: OstrolenPictures.svg(spec.picture) });
-      const icon = Math.min(spec.height - 6, spec.caption ? 24 : spec.width - 6);
-      picture.style.width = picture.style.height = px(icon);
-      button.append(picture);
-      if (spec.caption) button.append(element('span', { textContent: spec.caption }));
-      button.setAttribute('aria-label', spec.accessibleName);
-      button.addEventListener('click', () => press(spec.name));
-      if (page.lists.length) pageList.set(spec.name, page.lists[0].name);
-      buttons.set(spec.name, button);
-      sheet.append(button);
       grow(spec.x + spec.width, spec.y + spec.height);
     }
     sheet.style.minWidth = px(width + 4);
@@ -887,6 +916,13 @@
   });
   about.setAttribute('aria-label', shell.aboutCommand);
   about.addEventListener('click', showAbout);
+  // The about box has a key of its own, as in the window.
+  document.addEventListener('keydown', (event) => {
+    if (event.key !== layout.web.aboutKeys || event.shiftKey || event.ctrlKey || event.altKey || event.metaKey) return;
+    if (document.querySelector('dialog[open]')) return;
+    event.preventDefault();
+    showAbout();
+  });
   const toolbar = element('div', { id: 'ToolBar1', class: 'toolbar', role: 'toolbar' }, [about]);
   root.style.setProperty('--window-width', px(shell.width));
   root.style.setProperty('--window-height', px(shell.height));
@@ -896,6 +932,12 @@
   document.documentElement.style.setProperty('--explain', layout.web.explainColour);
   document.documentElement.style.setProperty('--face', layout.web.faceColour);
   document.documentElement.style.setProperty('--box', layout.web.boxColour);
+  document.documentElement.style.setProperty('--explain-frame', layout.web.explainFrameColour);
+  document.documentElement.style.setProperty('--explain-frame-width', px(layout.web.explainFramePixels));
+  document.documentElement.style.setProperty('--highlight', layout.web.highlightColour);
+  document.documentElement.style.setProperty('--highlighted-text', layout.web.highlightedTextColour);
+  document.documentElement.style.setProperty('--focus', layout.web.focusColour);
+  document.documentElement.style.setProperty('--focus-width', px(layout.web.focusPixels));
   root.replaceChildren(toolbar, buildTabs(layout.tree));
   buildDatabaseChooser();
   document.title = shell.caption;
