@@ -13,6 +13,7 @@
 #include "app/about.h"
 #include "app/page_builder.h"
 #include "app/pictures.h"
+#include "app/session_view.h"
 #include "core/shell.h"
 #include "pages/pages.h"
 
@@ -53,6 +54,7 @@ TForm1::TForm1(QWidget* parent, PageBuilding building) : QMainWindow(parent), wi
   connect(about, &QAction::triggered, this, &TForm1::Action2Execute);
   toolbar->addAction(exit);
   toolbar->addAction(about);
+  session_ = new ostrolen::SessionView(this, window_, toolbar);
 
   setCentralWidget(BuildTabs(ostrolen::PageTree(), this));
 
@@ -126,7 +128,7 @@ void TForm1::showEvent(QShowEvent* event) {
   if (!unbuilt_.isEmpty()) idle_->start();
 }
 
-void TForm1::ButtonClicked(const QString& name) { ostrolen::Press(window_, name.toStdString()); }
+void TForm1::ButtonClicked(const QString& name) { session_->Press(name); }
 
 void TForm1::Action1Execute() { close(); }
 

@@ -140,8 +140,8 @@ shell::Colour MarkColour(Change change) {
 
 std::string EntryTitle(const HistoryEntry& entry) {
   const std::string time = TimeText(entry.time);
-  std::string title = std::to_string(entry.number) + ". " + time.substr(time.size() >= 8 ? time.size() - 8 : 0) +
-                      "  " + entry.page;
+  std::string title =
+      std::to_string(entry.number) + ". " + time.substr(time.size() >= 8 ? time.size() - 8 : 0) + "  " + entry.page;
   for (std::size_t i = 0; i < entry.words.size(); ++i) title += (i == 0 ? "  " : " ") + entry.words[i];
   return title;
 }

@@ -93,8 +93,8 @@ class Session {
  private:
   Clock clock_;
   History history_;
-  std::map<std::string, int, std::less<>> references_;  // by command name: the entry
-  std::map<std::string, int, std::less<>> latest_;      // by command name: its latest entry
+  std::map<std::string, int, std::less<>> references_;                   // by command name: the entry
+  std::map<std::string, int, std::less<>> latest_;                       // by command name: its latest entry
   std::map<std::string, std::vector<ComparedLine>, std::less<>> marks_;  // by list
   std::map<std::string, std::vector<SourcedLine>, std::less<>> shown_;   // by list: its lines now
   std::string last_command_;

@@ -210,7 +210,8 @@ TEST(Session, ComparesTwoEntriesOfOnePage) {
   ASSERT_NE(marks, nullptr);
   EXPECT_EQ(*marks, CompareLines(session.history().Find(1)->lines, session.history().Find(3)->lines));
   bool gone = false;
-  for (const ComparedLine& line : *marks) gone = gone || (line.change == Change::Gone && line.text == "БВ 01-60 УВП 0-3");
+  for (const ComparedLine& line : *marks)
+    gone = gone || (line.change == Change::Gone && line.text == "БВ 01-60 УВП 0-3");
   EXPECT_TRUE(gone);
   EXPECT_EQ(NewTexts(*marks), window.Lines(list));
   // The page keeps no reference from it: the next press is not marked.
