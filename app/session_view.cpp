@@ -64,8 +64,9 @@ class MarkDelegate : public QStyledItemDelegate {
     const int x = option.rect.left() + icon + item.fontMetrics.horizontalAdvance(item.text) + 12;
     painter->save();
     painter->setPen(ColourOf(shell::kChangedColour));
-    painter->drawText(QRect(x, option.rect.top(), option.rect.right() - x, option.rect.height()),
-                      Qt::AlignVCenter | Qt::AlignLeft, old);
+    const int width = option.rect.right() - x;
+    painter->drawText(QRect(x, option.rect.top(), width, option.rect.height()), Qt::AlignVCenter | Qt::AlignLeft,
+                      painter->fontMetrics().elidedText(old, Qt::ElideRight, width));
     painter->restore();
   }
 
@@ -150,7 +151,7 @@ void SessionView::DrawMarks(const QString& name) {
     item->setData(kMarkRole, QString(QChar::fromLatin1(static_cast<char>(line.change))));
     item->setData(Qt::AccessibleDescriptionRole, description);
     if (line.change == Change::Changed) {
-      item->setData(MarkDelegate::kOldValueRole, FromUtf8(std::string(shell::kOldValue) + line.old_text));
+      item->setData(MarkDelegate::kOldValueRole, FromUtf8(OldValueText(line)));
     }
     const QString tip = item->toolTip();
     item->setToolTip(tip.isEmpty() ? description : tip + QLatin1Char('\n') + description);

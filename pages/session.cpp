@@ -128,6 +128,17 @@ std::string MarkDescription(const ComparedLine& line) {
   return text;
 }
 
+std::string OldValueText(const ComparedLine& line) {
+  if (line.change != Change::Changed) return {};
+  constexpr std::string_view kEquals = " = ";
+  const std::size_t equals = line.old_text.find(kEquals);
+  if (equals != std::string::npos &&
+      line.text.compare(0, equals + kEquals.size(), line.old_text, 0, equals + kEquals.size()) == 0) {
+    return std::string(shell::kOldValue) + line.old_text.substr(equals + kEquals.size());
+  }
+  return std::string(shell::kOldValue) + line.old_text;
+}
+
 shell::Colour MarkColour(Change change) {
   switch (change) {
     case Change::Same: return shell::kSameColour;

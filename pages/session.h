@@ -37,6 +37,11 @@ BoxTexts TypedBoxes(const PageCommand& command, const std::vector<std::string>& 
 // A mark in words, for a screen reader and a tooltip: "изменено, было: OLD".
 std::string MarkDescription(const ComparedLine& line);
 
+// What a changed line shows beside its text: "было: " and the old value,
+// without the field's name when both texts start with the same "NAME = ";
+// empty for any other mark.
+std::string OldValueText(const ComparedLine& line);
+
 // The colour of a mark, and of a gone line's text.
 shell::Colour MarkColour(Change change);
 

@@ -248,6 +248,14 @@ TEST(Session, MarkDescriptions) {
   EXPECT_EQ(MarkDescription({Change::Gone, "a", ""}), "строки больше нет");
 }
 
+TEST(Session, OldValuesBesideChangedLines) {
+  EXPECT_EQ(OldValueText({Change::Changed, "Набор номера = Частотный", "Набор номера = Декадный"}), "было: Декадный");
+  EXPECT_EQ(OldValueText({Change::Changed, "Класс = 3", "Номер = 3"}), "было: Номер = 3");
+  EXPECT_EQ(OldValueText({Change::Changed, "БВ 01-60", "БВ 02-60"}), "было: БВ 02-60");
+  EXPECT_EQ(OldValueText({Change::Same, "a = 1", ""}), "");
+  EXPECT_EQ(OldValueText({Change::Added, "a = 1", ""}), "");
+}
+
 TEST(Session, EntryTitlesAndMarkColours) {
   HistoryEntry entry;
   entry.number = 3;
