@@ -1,7 +1,8 @@
 // Renders every page of the window to a PNG file, after optional steps:
-// presses given as ostrolen-cli takes them, a result line selected, or a
-// line's field switched as a double click does:
-//   ostrolen-screenshot DIR [press BUTTON NAME=TEXT ...|select LIST LINE|toggle LIST LINE]...
+// presses given as ostrolen-cli takes them, a result line selected, a
+// line's field switched as a double click does, or a page's latest result
+// kept as the reference for the next press (PAGE as ostrolen-cli names it):
+//   ostrolen-screenshot DIR [press BUTTON NAME=TEXT ...|select LIST LINE|toggle LIST LINE|keep PAGE]...
 // LINE is the line's number from 1 or the beginning of its text.
 #include <QApplication>
 #include <QDir>
@@ -19,6 +20,7 @@
 #include "app/about.h"
 #include "app/line_editing.h"
 #include "app/page_builder.h"
+#include "app/session_view.h"
 #include "app/veltra.h"
 #include "cli/cli.h"
 #include "pages/pages.h"
@@ -47,13 +49,15 @@ void CollectPaths(const ostrolen::TabNode& node, std::vector<std::pair<const ost
 
 // One step of the command line, in order.
 struct Step {
-  std::string kind;  // "press", "select" or "toggle"
+  std::string kind;  // "press", "select", "toggle" or "keep"
   ostrolen::PressGroup press;
   std::string list;
   std::string line;
 };
 
-bool IsStepWord(const std::string& word) { return word == "press" || word == "select" || word == "toggle"; }
+bool IsStepWord(const std::string& word) {
+  return word == "press" || word == "select" || word == "toggle" || word == "keep";
+}
 
 std::vector<Step> ParseSteps(const std::vector<std::string>& args) {
   std::vector<Step> steps;
@@ -66,6 +70,10 @@ std::vector<Step> ParseSteps(const std::vector<std::string>& args) {
         steps.push_back({"press", std::move(group), {}, {}});
       }
       i = end;
+    } else if (args[i] == "keep") {
+      if (i + 1 >= args.size()) throw std::invalid_argument("keep needs a page");
+      steps.push_back({args[i], {}, args[i + 1], {}});
+      i += 2;
     } else if (IsStepWord(args[i])) {
       if (i + 2 >= args.size()) throw std::invalid_argument(args[i] + " needs a list and a line");
       steps.push_back({args[i], {}, args[i + 1], args[i + 2]});
@@ -96,7 +104,8 @@ int main(int argc, char** argv) {
   ostrolen::SetUpLook();
   if (argc < 2) {
     std::fprintf(stderr,
-                 "usage: ostrolen-screenshot DIR [press BUTTON NAME=TEXT ...|select LIST LINE|toggle LIST LINE]...\n");
+                 "usage: ostrolen-screenshot DIR [press BUTTON NAME=TEXT ...|select LIST LINE|toggle LIST LINE|keep "
+                 "PAGE]...\n");
     return 2;
   }
   const QString dir = QString::fromLocal8Bit(argv[1]);
@@ -123,6 +132,13 @@ int main(int argc, char** argv) {
         form.findChild<QLineEdit*>(QString::fromStdString(name))->setText(QString::fromStdString(text));
       }
       form.findChild<QToolButton*>(QString::fromStdString(step.press.button))->click();
+      continue;
+    }
+    if (step.kind == "keep") {
+      if (!form.session()->session().KeepReference(step.list)) {
+        std::fprintf(stderr, "ostrolen-screenshot: %s was not pressed yet\n", step.list.c_str());
+        return 2;
+      }
       continue;
     }
     auto* list = form.findChild<QListWidget*>(QString::fromStdString(step.list));

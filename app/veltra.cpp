@@ -15,6 +15,7 @@
 #include "app/page_builder.h"
 #include "app/page_tabs.h"
 #include "app/pictures.h"
+#include "app/session_view.h"
 #include "core/shell.h"
 #include "pages/pages.h"
 
@@ -59,6 +60,7 @@ TForm1::TForm1(QWidget* parent, PageBuilding building) : QMainWindow(parent), wi
   about->setShortcut(QKeySequence(FromUtf8(ostrolen::shell::kAboutKeys)));
   toolbar->addAction(exit);
   toolbar->addAction(about);
+  session_ = new ostrolen::SessionView(this, window_, toolbar);
 
   setCentralWidget(BuildTabs(ostrolen::PageTree(), this));
 
@@ -134,7 +136,7 @@ void TForm1::showEvent(QShowEvent* event) {
   if (!unbuilt_.isEmpty()) idle_->start();
 }
 
-void TForm1::ButtonClicked(const QString& name) { ostrolen::Press(window_, name.toStdString()); }
+void TForm1::ButtonClicked(const QString& name) { session_->Press(name); }
 
 void TForm1::Action1Execute() { close(); }
 

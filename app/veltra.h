@@ -15,6 +15,7 @@ class QTimer;
 class TForm2;
 
 namespace ostrolen {
+class SessionView;
 struct PageLayout;
 struct TabNode;
 }  // namespace ostrolen
@@ -32,6 +33,8 @@ class TForm1 : public QMainWindow {
 
   ostrolen::WidgetWindow& window() { return window_; }
   TForm2* about() const { return about_; }
+  // The session's history, reference and marks, and its toolbar commands.
+  ostrolen::SessionView* session() const { return session_; }
 
   void Action1Execute();  // "Выход"
   void Action2Execute();  // "О программе"
@@ -77,5 +80,6 @@ class TForm1 : public QMainWindow {
   ostrolen::WidgetWindow window_;
   PageBuilding building_;
   TForm2* about_ = nullptr;
+  ostrolen::SessionView* session_ = nullptr;
   QTimer* idle_ = nullptr;  // makes the next page while the window waits
 };

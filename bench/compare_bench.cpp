@@ -13,6 +13,7 @@
 #include "core/typing.h"
 #include "pages/model_window.h"
 #include "pages/pages.h"
+#include "pages/session.h"
 
 namespace ostrolen {
 namespace {
@@ -80,6 +81,35 @@ void PressAndCompare(benchmark::State& state, const Pair& pair) {
   }
 }
 
+// The front ends' press: the session keeps it in the history and marks its
+// lines against the page's reference. The history grows with each press, so
+// the number of presses is bounded.
+void SessionPressCompared(benchmark::State& state, const Pair& pair) {
+  Typed typed;
+  Type(typed, pair);
+  Session session;
+  ModelWindow window;
+  session.Open(window, {pair.page, pair.before});
+  session.KeepReference(pair.page);
+  for (auto _ : state) {
+    typed.window.ClearMessages();
+    session.Press(typed.window, typed.button);
+    benchmark::DoNotOptimize(session.Marks(typed.list));
+  }
+}
+
+// The same press kept in the history with no reference.
+void SessionPressAlone(benchmark::State& state, const Pair& pair) {
+  Typed typed;
+  Type(typed, pair);
+  Session session;
+  for (auto _ : state) {
+    typed.window.ClearMessages();
+    session.Press(typed.window, typed.button);
+    benchmark::DoNotOptimize(session.history().size());
+  }
+}
+
 // The marks alone, of two results at hand.
 void MarksAlone(benchmark::State& state, const Pair& pair) {
   const std::vector<SourcedLine> kept = DecodeWords(pair.page, pair.before).lines;
@@ -103,6 +133,9 @@ void Register() {
   for (const Pair& pair : Pairs()) {
     benchmark::RegisterBenchmark(("Press/" + pair.page).c_str(), PressAlone, pair);
     benchmark::RegisterBenchmark(("PressAndCompare/" + pair.page).c_str(), PressAndCompare, pair);
+    benchmark::RegisterBenchmark(("SessionPress/" + pair.page).c_str(), SessionPressAlone, pair)->Iterations(20000);
+    benchmark::RegisterBenchmark(("SessionPressCompared/" + pair.page).c_str(), SessionPressCompared, pair)
+        ->Iterations(20000);
     benchmark::RegisterBenchmark(("Marks/" + pair.page).c_str(), MarksAlone, pair);
     benchmark::RegisterBenchmark(("Decode/" + pair.page).c_str(), DecodeOnce, pair);
     benchmark::RegisterBenchmark(("CompareCommand/" + pair.page).c_str(), CompareCommand, pair);

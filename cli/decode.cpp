@@ -12,10 +12,9 @@
 #include "cli/cli.h"
 #include "core/explain.h"
 #include "core/shell.h"
-#include "core/typing.h"
-#include "core/utf8.h"
 #include "pages/model_window.h"
 #include "pages/pages.h"
+#include "pages/session.h"
 
 namespace ostrolen {
 namespace {
@@ -45,59 +44,15 @@ const DecodePage* FindDecodePage(std::string_view name) {
   return nullptr;
 }
 
-std::string_view BoxesOf(const DecodePage& page) { return page.boxes_of.empty() ? page.button : page.boxes_of; }
-
-// The input boxes whose Enter presses `button`, in input order.
-std::vector<const BoxSpec*> EnterBoxes(std::string_view button) {
-  std::vector<const BoxSpec*> boxes;
-  const ButtonOnPage found = FindButton(button);
-  if (found.page == nullptr) return boxes;
-  for (int i = 0; i < static_cast<int>(found.page->boxes.size()); ++i) {
-    if (IsInputBox(*found.page, i) && EnterButton(*found.page, i) == button) {
-      boxes.push_back(&found.page->boxes[static_cast<std::size_t>(i)]);
-    }
-  }
-  return boxes;
-}
-
 using Settings = std::vector<std::pair<std::string, std::string>>;
 
-// The box texts that `words` give on `page`. Throws UsageError.
+// The box texts that `words` give on `page`, as the pages type them. Throws UsageError.
 Settings Fill(const DecodePage& page, const std::vector<std::string>& words) {
-  const std::vector<const BoxSpec*> boxes = EnterBoxes(BoxesOf(page));
-  for (const std::string& word : words) {
-    if (!IsValidUtf8(word)) throw UsageError{"a word is not valid UTF-8"};
+  try {
+    return TypedBoxes(page, words);
+  } catch (const std::invalid_argument& error) {
+    throw UsageError{error.what()};
   }
-  Settings settings;
-  if (page.word_length == 0) {
-    if (words.size() > boxes.size()) {
-      throw UsageError{std::string(page.name) + " takes at most " + std::to_string(boxes.size()) +
-                       " words: " + std::string(page.words)};
-    }
-    for (std::size_t i = 0; i < words.size(); ++i) {
-      if (CharCount(words[i]) > static_cast<std::size_t>(boxes[i]->max_length)) {
-        throw UsageError{"'" + words[i] + "' is longer than " + std::to_string(boxes[i]->max_length) + " character(s)"};
-      }
-      settings.emplace_back(boxes[i]->name, words[i]);
-    }
-    return settings;
-  }
-  // The words' characters as a paste of them spreads them over the boxes.
-  std::vector<std::string> characters;
-  for (const std::string& word : words) {
-    for (std::string& c : SpreadCharacters(word)) characters.push_back(std::move(c));
-  }
-  const std::size_t length = static_cast<std::size_t>(page.word_length);
-  if (characters.size() % length != 0) {
-    throw UsageError{std::string(page.name) + " takes words of " + std::to_string(length) + " character(s); got " +
-                     std::to_string(characters.size()) + " in all"};
-  }
-  if (characters.size() > boxes.size()) {
-    throw UsageError{std::string(page.name) + " takes at most " + std::to_string(boxes.size() / length) +
-                     " word(s): " + std::string(page.words)};
-  }
-  for (std::size_t i = 0; i < characters.size(); ++i) settings.emplace_back(boxes[i]->name, characters[i]);
-  return settings;
 }
 
 // A group of boxes as the page shows it: an empty box as "_", a blank where

@@ -42,6 +42,20 @@ inline constexpr std::string_view kExitKeys = "Ctrl+Q";
 inline constexpr std::string_view kAboutKeys = "F1";
 // What a screen reader adds to a box whose bits the selected line shows.
 inline constexpr std::string_view kLitBoxDescription = "Биты выбранной строки: ";
+// The session's decodes: keeping one as the reference for the next press on
+// its page, the history of presses and its report, and how a marked line
+// shows what changed.
+inline constexpr std::string_view kKeepReference = "Запомнить для сравнения";
+inline constexpr std::string_view kKeepReferenceKey = "Ctrl+R";
+inline constexpr std::string_view kHistoryCommand = "История";
+inline constexpr std::string_view kHistoryKey = "Ctrl+H";
+inline constexpr std::string_view kSaveHistory = "Сохранить историю…";
+inline constexpr std::string_view kSaveHistoryKey = "Ctrl+S";
+inline constexpr std::string_view kHistoryCaption = "История сеанса";
+inline constexpr std::string_view kChooseEntry = "Декодировать снова";
+inline constexpr std::string_view kCompareEntries = "Сравнить две записи";
+inline constexpr std::string_view kHistoryFileName = "ostrolen-history";
+inline constexpr std::string_view kOldValue = "было: ";
 
 // The browser page's own texts about the database it reads, which a page
 // must be given: it cannot look into the folder it was opened from.
@@ -79,6 +93,11 @@ inline constexpr Colour kHighlight = {0x0A, 0x24, 0x6A};
 inline constexpr Colour kHighlightedText = {0xFF, 0xFF, 0xFF};
 inline constexpr Colour kFocusFrame = kHighlight;
 inline constexpr int kFocusFramePixels = 2;
+// The marks beside compared lines: unchanged, changed, new; and a gone line.
+inline constexpr Colour kSameColour = {0x60, 0x60, 0x60};
+inline constexpr Colour kChangedColour = {0xB0, 0x50, 0x00};
+inline constexpr Colour kAddedColour = {0x00, 0x80, 0x20};
+inline constexpr Colour kGoneColour = {0x80, 0x80, 0x80};
 
 // "#RRGGBB".
 std::string ColourText(Colour colour);
