@@ -13,6 +13,7 @@
 #include "app/about.h"
 #include "app/page_builder.h"
 #include "app/pictures.h"
+#include "app/search_box.h"
 #include "core/shell.h"
 #include "pages/pages.h"
 
@@ -53,6 +54,7 @@ TForm1::TForm1(QWidget* parent, PageBuilding building) : QMainWindow(parent), wi
   connect(about, &QAction::triggered, this, &TForm1::Action2Execute);
   toolbar->addAction(exit);
   toolbar->addAction(about);
+  search_ = new ostrolen::SearchBox(this, toolbar, window_, [this](const QString& name) { ButtonClicked(name); });
 
   setCentralWidget(BuildTabs(ostrolen::PageTree(), this));
 

@@ -15,6 +15,10 @@ class QTimer;
 class TForm2;
 
 namespace ostrolen {
+class SearchBox;
+}  // namespace ostrolen
+
+namespace ostrolen {
 struct PageLayout;
 struct TabNode;
 }  // namespace ostrolen
@@ -32,6 +36,7 @@ class TForm1 : public QMainWindow {
 
   ostrolen::WidgetWindow& window() { return window_; }
   TForm2* about() const { return about_; }
+  ostrolen::SearchBox* search() const { return search_; }
 
   void Action1Execute();  // "Выход"
   void Action2Execute();  // "О программе"
@@ -77,5 +82,6 @@ class TForm1 : public QMainWindow {
   ostrolen::WidgetWindow window_;
   PageBuilding building_;
   TForm2* about_ = nullptr;
+  ostrolen::SearchBox* search_ = nullptr;
   QTimer* idle_ = nullptr;  // makes the next page while the window waits
 };
