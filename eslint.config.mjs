@@ -21,8 +21,18 @@ export default [
     files: ['web/page.js'],
     languageOptions: {
       sourceType: 'script',
-      globals: { ...globals.browser, OstrolenModule: 'readonly', OstrolenPictures: 'readonly' },
+      globals: {
+        ...globals.browser,
+        OstrolenModule: 'readonly',
+        OstrolenPictures: 'readonly',
+        OstrolenSearch: 'readonly',
+      },
     },
+  },
+  // The search box, which the page starts once its pages are built.
+  {
+    files: ['web/search.js'],
+    languageOptions: { sourceType: 'script', globals: globals.browser },
   },
   // The database worker and the modules bundled into it; the page starts the
   // worker from the compiled module's text followed by the worker's, so

@@ -55,6 +55,10 @@ class LineEditing : public QObject {
   // again; false when there is nothing to take back.
   bool Undo();
 
+  // Keeps a change made to the page's boxes elsewhere (choosing a found
+  // value), so that Ctrl+Z takes it back as it takes back its own.
+  void Keep(LineChange change) { changes_.Add(std::move(change)); }
+
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:

@@ -16,6 +16,7 @@
 #include "app/page_tabs.h"
 #include "app/pictures.h"
 #include "app/session_view.h"
+#include "app/search_box.h"
 #include "core/shell.h"
 #include "pages/pages.h"
 
@@ -61,6 +62,7 @@ TForm1::TForm1(QWidget* parent, PageBuilding building) : QMainWindow(parent), wi
   toolbar->addAction(exit);
   toolbar->addAction(about);
   session_ = new ostrolen::SessionView(this, window_, toolbar);
+  search_ = new ostrolen::SearchBox(this, toolbar, window_, [this](const QString& name) { ButtonClicked(name); });
 
   setCentralWidget(BuildTabs(ostrolen::PageTree(), this));
 

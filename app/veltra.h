@@ -16,6 +16,7 @@ class TForm2;
 
 namespace ostrolen {
 class SessionView;
+class SearchBox;
 struct PageLayout;
 struct TabNode;
 }  // namespace ostrolen
@@ -35,6 +36,7 @@ class TForm1 : public QMainWindow {
   TForm2* about() const { return about_; }
   // The session's history, reference and marks, and its toolbar commands.
   ostrolen::SessionView* session() const { return session_; }
+  ostrolen::SearchBox* search() const { return search_; }
 
   void Action1Execute();  // "Выход"
   void Action2Execute();  // "О программе"
@@ -81,5 +83,6 @@ class TForm1 : public QMainWindow {
   PageBuilding building_;
   TForm2* about_ = nullptr;
   ostrolen::SessionView* session_ = nullptr;
+  ostrolen::SearchBox* search_ = nullptr;
   QTimer* idle_ = nullptr;  // makes the next page while the window waits
 };

@@ -5,6 +5,7 @@
 // declarations; nothing here is written anywhere else.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -56,6 +57,15 @@ inline constexpr std::string_view kChooseEntry = "Декодировать сн�
 inline constexpr std::string_view kCompareEntries = "Сравнить две записи";
 inline constexpr std::string_view kHistoryFileName = "ostrolen-history";
 inline constexpr std::string_view kOldValue = "было: ";
+// The search box in the toolbar (Ctrl+F) and the list of matches under it:
+// each line the matched text, the separator, the tab it goes to.
+inline constexpr std::string_view kSearchPrompt = "Поиск (Ctrl+F)";
+inline constexpr std::string_view kSearchPlaceSeparator = " — ";
+inline constexpr std::string_view kSearchNone = "Ничего не найдено";
+inline constexpr std::size_t kSearchListLines = 100;
+inline constexpr int kSearchBoxWidth = 220;
+inline constexpr int kSearchListWidth = 520;
+inline constexpr int kSearchListHeight = 300;
 
 // The browser page's own texts about the database it reads, which a page
 // must be given: it cannot look into the folder it was opened from.

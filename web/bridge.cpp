@@ -22,6 +22,7 @@
 #include "core/window.h"
 #include "pages/interaction.h"
 #include "pages/pages.h"
+#include "pages/search/choose.h"
 #include "pages/segments/database.h"
 #include "pages/segments/query.h"
 #include "pages/segments/segments.h"
@@ -225,6 +226,11 @@ std::string LayoutJson() {
   out.Key("aboutKeys").String(shell::kAboutKeys);
   out.Key("litBoxDescription").String(shell::kLitBoxDescription);
   out.Key("cancel").String(shell::kCancel);
+  out.Key("searchPrompt").String(shell::kSearchPrompt);
+  out.Key("searchNone").String(shell::kSearchNone);
+  out.Key("searchBoxWidth").Number(shell::kSearchBoxWidth);
+  out.Key("searchListWidth").Number(shell::kSearchListWidth);
+  out.Key("searchListHeight").Number(shell::kSearchListHeight);
   out.Close('}');
   out.Key("pages").Open('[');
   for (const PageLayout* page : AllPages()) WritePage(out, *page);
@@ -306,6 +312,7 @@ class PageWindow : public Window {
   friend std::string RunPress(std::string_view button);
   friend std::string RunEdit(std::string_view list, int field, bool form, std::string_view value);
   friend std::string RunUndo(std::string_view list);
+  friend std::string RunChoose(int row);
   friend std::string ChangeJson(const LineChange& change, PageWindow& window);
 };
 
@@ -421,6 +428,59 @@ std::string RunUndo(std::string_view list) {
   const std::optional<LineChange> change = it->second.Undo(window);
   if (!change) return "null";
   return ChangeJson(*change, window);
+}
+
+// The search box: the tables' entries and the chosen database's rows, the
+// list last shown and the match last chosen.
+SearchIndex search_index;
+SearchList search_list;
+MatchAction chosen_match;
+
+std::string SearchListJson(std::string_view typed) {
+  search_list = ListOf(search_index, typed);
+  Json out;
+  out.Open('{');
+  out.Key("problem").String(search_list.problem);
+  out.Key("total").Number(static_cast<int>(search_list.total));
+  out.Key("lines").Open('[');
+  for (const std::string& line : search_list.lines) out.String(line);
+  out.Close(']');
+  out.Close('}');
+  return out.Text();
+}
+
+// Chooses the `row`-th line of the list: its boxes written (the journal),
+// the tab sheet to show, the button the page presses then (empty: none)
+// and its list; null for no such line. A value's change is kept for Ctrl+Z.
+std::string RunChoose(int row) {
+  if (row < 0 || static_cast<std::size_t>(row) >= search_list.matches.size()) return "null";
+  PageWindow window;
+  const ChosenMatch chosen = WriteMatch(window, *search_list.matches[static_cast<std::size_t>(row)].entry);
+  chosen_match = chosen.action;
+  const PageLayout* page = PageOfSheet(chosen.action.sheet);
+  const std::string list = page != nullptr && !page->lists.empty() ? page->lists.front().name : std::string();
+  if (chosen.change && !list.empty()) changes[list].Add(*chosen.change);
+  Json out;
+  out.Open('{');
+  out.Key("sheet").String(chosen.action.sheet);
+  out.Key("button").String(chosen.action.button);
+  out.Key("list").String(list);
+  out.Key("journal");
+  std::string text = out.Text();
+  text += window.opened_ ? window.Journal() : "[]";
+  return text + "}";
+}
+
+// The line of `list` the last chosen match selects; -1 for none.
+int ChosenLine(std::string_view list) {
+  const std::vector<SourcedLine>& shown = Shown(list);
+  std::vector<std::string> texts;
+  std::vector<const LineOrigin*> origins;
+  for (const SourcedLine& line : shown) {
+    texts.push_back(line.text);
+    origins.push_back(line.origin.empty() ? nullptr : &line.origin);
+  }
+  return LineOfMatch(chosen_match, texts, origins);
 }
 
 // The chosen lines of `list`, from `flags` ("0110": one a line).
@@ -599,5 +659,21 @@ EMSCRIPTEN_KEEPALIVE const char* ostrolen_paste(int page, int index, const char*
   out.Close('}');
   return Hand(out.Text());
 }
+
+// The list under the search box for `typed`, as JSON: the problem line
+// (empty: none), how many matched, the lines shown.
+EMSCRIPTEN_KEEPALIVE const char* ostrolen_search(const char* typed) { return Hand(SearchListJson(typed)); }
+
+// The rows of the chosen database, as the row lister writes them
+// (`answer`); the search looks through them until the next file.
+EMSCRIPTEN_KEEPALIVE void ostrolen_search_rows(const char* answer, const char* file) {
+  search_index.SetRows(ostrolen::ParseRowAnswer(answer, file));
+}
+
+// Chooses line `row` of the list last shown (see RunChoose).
+EMSCRIPTEN_KEEPALIVE const char* ostrolen_choose(int row) { return Hand(RunChoose(row)); }
+
+// The line of `list` to select after the chosen match's press; -1 for none.
+EMSCRIPTEN_KEEPALIVE int ostrolen_chosen_line(const char* list) { return ChosenLine(list); }
 
 }  // extern "C"

@@ -23,6 +23,7 @@ const parts = {
   WORKER: script(read(workerFile)),
   MODULE: script(read(moduleFile)),
   PICTURES: script(read(join(here, 'pictures.js'))),
+  SEARCH: script(read(join(here, 'search.js'))),
   PAGE: script(read(join(here, 'page.js'))),
 };
 let html = read(join(here, 'template.html'));

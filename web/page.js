@@ -941,6 +941,18 @@
   root.replaceChildren(toolbar, buildTabs(layout.tree));
   buildDatabaseChooser();
   document.title = shell.caption;
+  const search = OstrolenSearch({
+    call,
+    element,
+    texts: layout.web,
+    toolbar,
+    press,
+    applyJournal,
+    lists,
+    selectLine,
+    busy: () => busy,
+    chosenLine: (list) => Module.ccall('ostrolen_chosen_line', 'number', ['string'], [list]),
+  });
 
   // For scripts that drive the page: the pages' own answers, and when the page was ready.
   window.ostrolen = {
@@ -950,6 +962,7 @@
     title,
     press,
     busy: () => busy,
+    search,
     pressInside: (name) => JSON.parse(call('ostrolen_press', name)),
     // The chosen file's (or the sample's) answer to a request of the reader
     // program's form, as the reader program would write it.

@@ -74,6 +74,8 @@ TEST(ShellTexts, EachStandsInOneSourceFileOnly) {
                                           std::string(shell::kChooseDatabase),
                                           std::string(shell::kChosenDatabase),
                                           std::string(shell::kSampleDatabase),
+                                          std::string(shell::kSearchPrompt),
+                                          std::string(shell::kSearchNone),
                                           "\"" + std::string(shell::kFormMenu) + "\"",
                                           "v." + std::string(shell::kVersion),
                                           shell::ColourText(shell::kExplainColour).substr(1),
