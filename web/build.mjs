@@ -24,6 +24,7 @@ const parts = {
   MODULE: script(read(moduleFile)),
   PICTURES: script(read(join(here, 'pictures.js'))),
   PAGE: script(read(join(here, 'page.js'))),
+  SESSION: script(read(join(here, 'session.js'))),
 };
 let html = read(join(here, 'template.html'));
 for (const [name, text] of Object.entries(parts)) {
