@@ -53,7 +53,7 @@ class SessionView : public QObject {
   Session& session() { return session_; }
 
  private:
-  void DrawMarks(const QString& list);
+  void DrawMarks(const QString& name);
   void ShowPageOf(const PageCommand& command);
   // The command of the page in front, else of the latest press.
   const PageCommand* CurrentCommand() const;

@@ -108,10 +108,11 @@ std::vector<const HistoryEntry*> History::Newest() const {
   return newest;
 }
 
+// Entries are kept in the order of their numbers, so a number is found by halving.
 const HistoryEntry* History::Find(int number) const {
-  const auto it = std::find_if(entries_.begin(), entries_.end(),
-                               [number](const HistoryEntry& entry) { return entry.number == number; });
-  return it == entries_.end() ? nullptr : &*it;
+  const auto it = std::lower_bound(entries_.begin(), entries_.end(), number,
+                                   [](const HistoryEntry& entry, int n) { return entry.number < n; });
+  return it == entries_.end() || it->number != number ? nullptr : &*it;
 }
 
 std::optional<History::Choice> History::Choose(int number) const {
@@ -122,9 +123,10 @@ std::optional<History::Choice> History::Choose(int number) const {
 
 std::optional<std::vector<ComparedLine>> History::Compare(int older, int newer) {
   const HistoryEntry* before = Find(older);
-  const auto after = std::find_if(entries_.begin(), entries_.end(),
-                                  [newer](const HistoryEntry& entry) { return entry.number == newer; });
-  if (before == nullptr || after == entries_.end() || before->page != after->page || older == newer) {
+  const auto after = std::lower_bound(entries_.begin(), entries_.end(), newer,
+                                      [](const HistoryEntry& entry, int n) { return entry.number < n; });
+  if (before == nullptr || after == entries_.end() || after->number != newer || before->page != after->page ||
+      older == newer) {
     return std::nullopt;
   }
   after->compared_with = older;

@@ -1,5 +1,6 @@
 #include "pages/session.h"
 
+#include <iterator>
 #include <utility>
 
 #include "core/shell.h"
@@ -23,13 +24,15 @@ const ListSpec* ListOf(const PageCommand& command) {
 // Passes everything on to the window and keeps what a press shows in one list.
 class Recorder : public Window {
  public:
-  Recorder(Window& window, std::string_view list, std::vector<SourcedLine> lines)
-      : window_(window), list_(list), lines_(std::move(lines)) {}
+  Recorder(Window& window, std::string_view list) : window_(window), list_(list) {}
 
   std::string Text(std::string_view box) const override { return window_.Text(box); }
   void SetText(std::string_view box, std::string_view text) override { window_.SetText(box, text); }
   void ClearList(std::string_view list) override {
-    if (list == list_) lines_.clear();
+    if (list == list_) {
+      lines_.clear();
+      cleared_ = true;
+    }
     window_.ClearList(list);
   }
   void AppendLine(std::string_view list, std::string_view line) override {
@@ -50,6 +53,8 @@ class Recorder : public Window {
   }
 
   std::vector<SourcedLine>& lines() { return lines_; }
+  // Whether the press cleared the list before its lines.
+  bool cleared() const { return cleared_; }
   std::vector<std::string>& reports() { return reports_; }
   std::optional<std::string>& error() { return error_; }
 
@@ -59,6 +64,7 @@ class Recorder : public Window {
   std::vector<SourcedLine> lines_;
   std::vector<std::string> reports_;
   std::optional<std::string> error_;
+  bool cleared_ = false;
 };
 
 }  // namespace
@@ -194,16 +200,22 @@ void Session::Press(Window& window, std::string_view button) {
   for (const BoxSpec* box : EnterBoxes(BoxesOf(*command))) entry.boxes.emplace_back(box->name, window.Text(box->name));
   entry.words = WordsOfBoxes(*FindButton(command->button).page, entry.boxes).value_or(std::vector<std::string>{});
 
-  const auto shown = shown_.find(list->name);
-  Recorder recorder(window, list->name, shown == shown_.end() ? std::vector<SourcedLine>{} : shown->second);
+  Recorder recorder(window, list->name);
   ostrolen::Press(recorder, button);
-  entry.lines = std::move(recorder.lines());
+  if (!recorder.cleared()) {
+    // The press added to what the list showed: the page's latest lines.
+    const auto latest = listed_.find(list->name);
+    const HistoryEntry* shown = latest == listed_.end() ? nullptr : history_.Find(latest->second);
+    if (shown != nullptr) entry.lines = shown->lines;
+  }
+  entry.lines.insert(entry.lines.end(), std::make_move_iterator(recorder.lines().begin()),
+                     std::make_move_iterator(recorder.lines().end()));
   entry.reports = std::move(recorder.reports());
   entry.error = std::move(recorder.error());
-  shown_[list->name] = entry.lines;
 
   const int number = history_.Add(std::move(entry));
   latest_[std::string(command->name)] = number;
+  listed_[list->name] = number;
   last_command_ = std::string(command->name);
   const int reference = Reference(command->name);
   if (reference != 0) {

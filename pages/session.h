@@ -100,8 +100,8 @@ class Session {
   History history_;
   std::map<std::string, int, std::less<>> references_;                   // by command name: the entry
   std::map<std::string, int, std::less<>> latest_;                       // by command name: its latest entry
+  std::map<std::string, int, std::less<>> listed_;                       // by list: the entry whose lines it shows
   std::map<std::string, std::vector<ComparedLine>, std::less<>> marks_;  // by list
-  std::map<std::string, std::vector<SourcedLine>, std::less<>> shown_;   // by list: its lines now
   std::string last_command_;
 };
 

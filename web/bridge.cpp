@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <functional>
 #include <map>
 #include <optional>
 #include <string>
@@ -26,6 +27,7 @@
 #include "pages/segments/database.h"
 #include "pages/segments/query.h"
 #include "pages/segments/segments.h"
+#include "pages/session.h"
 #include "pages/subscriber/compose.h"
 #include "pages/subscriber/fields.h"
 #include "web/json.h"
@@ -289,6 +291,7 @@ class PageWindow : public Window {
   void InputErrorReport(std::string_view text) override { Event("report").Key("text").String(text).Close('}'); }
   void ShowError(std::string_view text) override { Event("error").Key("text").String(text).Close('}'); }
 
+  std::string JournalOrEmpty() { return opened_ ? Journal() : "[]"; }
   std::string Journal() {
     events_.Close(']');
     return events_.Text();
@@ -328,9 +331,16 @@ std::vector<StatementOutcome> Answer(const std::string& file, const std::vector<
   return outcomes;
 }
 
+// The session's history, references and marks, kept while the page is open.
+Session& TheSession() {
+  static Session session;
+  return session;
+}
+
 std::string RunPress(std::string_view button) {
   PageWindow window;
-  if (!Press(window, button)) return "null";
+  if (FindButton(button).button == nullptr) return "null";
+  TheSession().Press(window, button);
   std::string journal = window.opened_ ? window.Journal() : "[]";
   return journal;
 }
@@ -396,7 +406,7 @@ std::string LineMenu(std::string_view list, int index) {
 std::map<std::string, ChangeHistory, std::less<>> changes;
 
 std::string ChangeJson(const LineChange& change, PageWindow& window) {
-  Press(window, change.button);
+  TheSession().Press(window, change.button);
   return "{\"button\":\"" + change.button + "\",\"field\":" + std::to_string(change.line_field) +
          ",\"journal\":" + (window.opened_ ? window.Journal() : "[]") + "}";
 }
@@ -488,6 +498,25 @@ std::vector<bool> Chosen(std::string_view flags) {
   std::vector<bool> chosen;
   for (const char c : flags) chosen.push_back(c == '1');
   return chosen;
+}
+
+// A press made by the session: {"button", "journal"}, or {"error"}.
+std::string SessionPress(const std::function<std::optional<std::string>(Window&)>& run, std::string_view button) {
+  PageWindow window;
+  const std::optional<std::string> error = run(window);
+  Json out;
+  out.Open('{');
+  if (error) {
+    out.Key("error").String(*error).Close('}');
+    return out.Text();
+  }
+  return "{\"button\":\"" + std::string(button) + "\",\"journal\":" + window.JournalOrEmpty() + "}";
+}
+
+std::string ButtonOfEntry(int number) {
+  const ostrolen::HistoryEntry* entry = TheSession().history().Find(number);
+  const ostrolen::PageCommand* command = entry == nullptr ? nullptr : ostrolen::FindPageCommand(entry->page);
+  return command == nullptr ? std::string() : std::string(command->button);
 }
 
 std::string result;  // the text handed back to the page, kept until the next call
@@ -675,5 +704,107 @@ EMSCRIPTEN_KEEPALIVE const char* ostrolen_choose(int row) { return Hand(RunChoos
 
 // The line of `list` to select after the chosen match's press; -1 for none.
 EMSCRIPTEN_KEEPALIVE int ostrolen_chosen_line(const char* list) { return ChosenLine(list); }
+
+// ---- The session: history, reference and marks, address, report.
+
+// The texts and colours of the session's commands and marks.
+EMSCRIPTEN_KEEPALIVE const char* ostrolen_session_texts() {
+  using namespace ostrolen;
+  Json out;
+  out.Open('{');
+  out.Key("keep").String(shell::kKeepReference).Key("keepKey").String(shell::kKeepReferenceKey);
+  out.Key("history").String(shell::kHistoryCommand).Key("historyKey").String(shell::kHistoryKey);
+  out.Key("save").String(shell::kSaveHistory).Key("saveKey").String(shell::kSaveHistoryKey);
+  out.Key("caption").String(shell::kHistoryCaption).Key("choose").String(shell::kChooseEntry);
+  out.Key("compare").String(shell::kCompareEntries).Key("fileName").String(shell::kHistoryFileName);
+  out.Key("close").String(shell::kCancel).Key("goneWord").String(ChangeDescription(Change::Gone));
+  out.Key("colours").Open('{');
+  for (const Change change : {Change::Same, Change::Changed, Change::Added, Change::Gone}) {
+    out.Key(std::string(1, static_cast<char>(change))).String(shell::ColourText(MarkColour(change)));
+  }
+  out.Close('}');
+  out.Close('}');
+  return Hand(out.Text());
+}
+
+// The marks of the lines the last press showed in `list`, as JSON:
+// [{"mark", "text", "old", "description"}]; null when it was not compared.
+EMSCRIPTEN_KEEPALIVE const char* ostrolen_marks(const char* list) {
+  using namespace ostrolen;
+  const std::vector<ComparedLine>* marks = TheSession().Marks(list);
+  if (marks == nullptr) return Hand("null");
+  Json out;
+  out.Open('[');
+  for (const ComparedLine& line : *marks) {
+    out.Open('{');
+    out.Key("mark").String(std::string(1, static_cast<char>(line.change)));
+    out.Key("text").String(line.text);
+    out.Key("old").String(OldValueText(line));
+    out.Key("description").String(MarkDescription(line));
+    out.Close('}');
+  }
+  out.Close(']');
+  return Hand(out.Text());
+}
+
+// Keeps the latest result of the page of `list` as its reference: "1", or
+// "0" when that page was not pressed yet.
+EMSCRIPTEN_KEEPALIVE const char* ostrolen_keep(const char* list) {
+  const ostrolen::PageCommand* command = ostrolen::Session::CommandOfList(list);
+  return command != nullptr && TheSession().KeepReference(command->name) ? "1" : "0";
+}
+
+// The history, newest first: [{"number", "title", "page"}].
+EMSCRIPTEN_KEEPALIVE const char* ostrolen_history() {
+  Json out;
+  out.Open('[');
+  for (const ostrolen::HistoryEntry* entry : TheSession().history().Newest()) {
+    out.Open('{').Key("number").Number(entry->number).Key("title").String(ostrolen::EntryTitle(*entry));
+    out.Key("page").String(entry->page).Close('}');
+  }
+  out.Close(']');
+  return Hand(out.Text());
+}
+
+// Entry `number`'s words back on its page, pressed.
+EMSCRIPTEN_KEEPALIVE const char* ostrolen_choose_entry(int number) {
+  const std::string button = ButtonOfEntry(number);
+  if (button.empty()) return Hand("null");
+  return Hand(SessionPress(
+      [number](ostrolen::Window& window) -> std::optional<std::string> {
+        TheSession().Choose(window, number);
+        return std::nullopt;
+      },
+      button));
+}
+
+// Entry `newer` chosen again, marked against entry `older`.
+EMSCRIPTEN_KEEPALIVE const char* ostrolen_compare_entries(int older, int newer) {
+  const std::string button = ButtonOfEntry(newer);
+  if (button.empty() || ButtonOfEntry(older) != button) return Hand("null");
+  return Hand(SessionPress(
+      [older, newer](ostrolen::Window& window) -> std::optional<std::string> {
+        TheSession().CompareEntries(window, older, newer);
+        return std::nullopt;
+      },
+      button));
+}
+
+// The page and words of an address ("#sko=271A6") typed in and pressed.
+EMSCRIPTEN_KEEPALIVE const char* ostrolen_open(const char* text) {
+  const std::optional<ostrolen::Address> address = ostrolen::ParseAddress(text);
+  const ostrolen::PageCommand* command = address ? ostrolen::FindPageCommand(address->page) : nullptr;
+  if (command == nullptr) return Hand("null");
+  return Hand(
+      SessionPress([&](ostrolen::Window& window) { return TheSession().Open(window, *address); }, command->button));
+}
+
+// PAGE=WORDS of the latest press; empty before the first.
+EMSCRIPTEN_KEEPALIVE const char* ostrolen_address() { return Hand(TheSession().LastAddress().value_or("")); }
+
+// The history as a report: HTML when `html`, else plain text.
+EMSCRIPTEN_KEEPALIVE const char* ostrolen_report(int html) {
+  return Hand(html != 0 ? TheSession().history().ReportHtml() : TheSession().history().ReportText());
+}
 
 }  // extern "C"

@@ -25,6 +25,7 @@ const parts = {
   PICTURES: script(read(join(here, 'pictures.js'))),
   SEARCH: script(read(join(here, 'search.js'))),
   PAGE: script(read(join(here, 'page.js'))),
+  SESSION: script(read(join(here, 'session.js'))),
 };
 let html = read(join(here, 'template.html'));
 for (const [name, text] of Object.entries(parts)) {

@@ -256,6 +256,7 @@
   }
 
   // ---- Presses.
+  const afterJournal = [];  // other scripts' work once a press's journal is shown
   let busy = false;  // a press or an edit is under way
   async function press(name) {
     if (busy) return;
@@ -288,6 +289,7 @@
         case 'error': await showMessage(title, event.text, 'stop'); break;
       }
     }
+    for (const hook of afterJournal) hook(journal);
   }
   // One result line; a line of a decoded word knows the field it shows, the
   // boxes its bits are in and says which bits in its tooltip.
@@ -964,6 +966,13 @@
     busy: () => busy,
     search,
     pressInside: (name) => JSON.parse(call('ostrolen_press', name)),
+    // For web/session.js: the pages' calls, a journal shown, the lists and message boxes.
+    call,
+    applyJournal,
+    afterJournal,
+    lists,
+    element,
+    showMessage,
     // The chosen file's (or the sample's) answer to a request of the reader
     // program's form, as the reader program would write it.
     read: async (request) => {
@@ -971,6 +980,7 @@
       return { bytes: Array.from(answer.bytes), failure: answer.failure };
     },
   };
+  document.dispatchEvent(new Event('ostrolen-ready'));
   document.documentElement.dataset.ready = 'true';
   // The reader's worker, started once the window is up (and readied on the
   // sample), answers the first lookup at once.

@@ -1,7 +1,8 @@
 // Renders every page of the browser page into DIR, one PNG per page, as
 // scripts/screenshot does for the window; presses may follow as
 // ostrolen-cli takes them, and lines be chosen (numbered from 0), their boxes
-// lit:   node tests/web/screenshots.mjs DIR [press B N=T ...] [select LIST N ...]
+// lit, and a list's result kept as the reference for the next press:
+//   node tests/web/screenshots.mjs DIR [press B N=T ...] [keep LIST] [select LIST N ...]
 import { mkdirSync } from 'node:fs';
 import { join } from 'node:path';
 import { launch, openPage } from './browser.mjs';
@@ -24,11 +25,17 @@ try {
     if (arg === 'select') {
       selections.push([args[i + 1], Number(args[i + 2])]);
       i += 2;
+    } else if (arg === 'keep') {
+      presses.push({ keep: args[++i] });
     } else if (arg === 'press') presses.push({ settings: [] });
     else if (!presses.at(-1).button) presses.at(-1).button = arg;
     else presses.at(-1).settings.push([arg.slice(0, arg.indexOf('=')), arg.slice(arg.indexOf('=') + 1)]);
   }
-  for (const { button, settings } of presses) {
+  for (const { button, settings, keep } of presses) {
+    if (keep) {
+      await page.evaluate((l) => window.ostrolen.call('ostrolen_keep', l), keep);
+      continue;
+    }
     for (const [box, text] of settings) await page.evaluate(([b, t]) => (document.getElementById(b).value = t), [box, text]);
     await page.evaluate((b) => window.ostrolen.press(b), button);
     while (await page.$('dialog[open]')) await page.click('dialog[open] button');
