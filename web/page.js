@@ -208,6 +208,14 @@
   function readAhead() {
     const request = call('ostrolen_request', layout.web.databaseButton, chosenName());
     if (request) readDatabase(request);
+    listRows();
+  }
+  // The rows of the chosen file (or the sample) for the search box, listed
+  // in the worker once a file is chosen.
+  async function listRows() {
+    const answer = await readDatabase(call('ostrolen_rows_request'));
+    const text = new TextDecoder().decode(answer.bytes);
+    Module.ccall('ostrolen_search_rows', null, ['string', 'string'], [text, chosenName()]);
   }
   // The name the press's messages give the file: the chosen one's, or the sample's.
   function chosenName() {

@@ -6,16 +6,18 @@
 import { execFile } from 'node:child_process';
 import { mkdtempSync, rmSync } from 'node:fs';
 import { tmpdir } from 'node:os';
-import { join } from 'node:path';
-import { launch, openPage } from './browser.mjs';
+import { dirname, join } from 'node:path';
+import { launch, openPage, root } from './browser.mjs';
 import { check, equal, finish } from './check.mjs';
 import { cli } from './drive.mjs';
 
 const empty = mkdtempSync(join(tmpdir(), 'ostrolen-search-'));
-const run = (...args) =>
+const sampleDir = dirname(process.env.OSTROLEN_WEB_SAMPLE || join(root, 'build/web/native/sample/dbveltra.mdb'));
+const runIn = (cwd, ...args) =>
   new Promise((resolve) => {
-    execFile(cli, args, { encoding: 'utf8', cwd: empty }, (error, stdout) => resolve(stdout));
+    execFile(cli, args, { encoding: 'utf8', cwd }, (error, stdout) => resolve(stdout));
   });
+const run = (...args) => runIn(empty, ...args);
 const outputLines = (text) => text.split('\n').filter((l) => l !== '');
 const found = async (text) => outputLines(await run('find', text)).map((l) => l.split('\t'));
 const decode = async (page, words) => outputLines(await run('decode', page, ...words));
@@ -41,10 +43,19 @@ try {
   const chooseAt = async (index) => {
     for (let i = 0; i < index; ++i) await page.keyboard.press('ArrowDown');
     await page.keyboard.press('Enter');
-    await page.waitForFunction(() => !window.ostrolen.busy());
+    await page.waitForFunction(() => !window.ostrolen.busy() || document.querySelector('dialog[open]'));
+    const message = await page.evaluate(() => document.querySelector('dialog[open]')?.textContent);
+    check(message === undefined, 'no message box after choosing', message);
+    if (message !== undefined) {
+      await page.keyboard.press('Enter');
+      await page.waitForFunction(() => !window.ostrolen.busy());
+    }
   };
 
-  // Typing lists what the command line finds, best first, at most 100.
+  // Typing lists what the command line finds, best first, at most 100;
+  // the built-in sample's rows come after the tables', as the command line
+  // lists the sample's in its folder.
+  await page.waitForFunction(() => window.ostrolen.search.find('учебная').lines.length > 0, null, { timeout: 20000 });
   for (const text of ['бв 01-60', 'напоминание', 'БB 01-60 yBП', 'а', 'декадый']) {
     await typeSearch(text);
     const expected = (await found(text)).slice(0, 100).map((f) => f[3]);
@@ -123,6 +134,30 @@ try {
     check(await visible(p.sheet), `${text}: the УСК page is shown`);
     const pressed = outputLines(await run('press', button)).filter((l) => l.startsWith('line\t')).map((l) => l.split('\t')[1] ?? '');
     equal(await lines(p.list), pressed, `${text}: the test's lines as a press gives them`);
+  }
+
+  // A row of the sample: "Сегменты" with its segment and step, "Запрос"
+  // pressed, as `ostrolen-cli press` answers in the sample's folder.
+  const rowsFound = outputLines(await runIn(sampleDir, 'find', 'учебная')).map((l) => l.split('\t'));
+  equal(
+    (await page.evaluate(() => window.ostrolen.search.find('учебная').lines)).map((l) => l.split(' — ')[0]),
+    rowsFound.slice(0, 100).map((f) => f[3]),
+    "the sample's rows are listed",
+  );
+  const segments = layout.find((q) => q.buttons.includes('SpeedButton17'));
+  const withSteps = rowsFound.map((f, i) => [i, f]).filter(([i, f]) => f[1] === 'segment' && f[2].includes(' ') && i < 100);
+  check(withSteps.length >= 3, "the sample's steps are found");
+  for (const [index, [, , where, text]] of [withSteps[0], withSteps[1], withSteps[withSteps.length - 1]]) {
+    await typeSearch('учебная');
+    await chooseAt(index);
+    check(await visible(segments.sheet), `${text} (${where}): "Сегменты" is shown`);
+    const [segment, step = ''] = where.split(' ');
+    const pressed = outputLines(await runIn(sampleDir, 'press', 'SpeedButton17', `Edit329=${segment}`, `Edit330=${step}`));
+    equal(await lines(segments.list), pressed.filter((l) => l.startsWith('line\t')).map((l) => l.split('\t')[1] ?? ''),
+      `${where}: the lookup's lines`);
+    const written = new Map(pressed.filter((l) => l.startsWith('box\t')).map((l) => l.split('\t').slice(1)));
+    equal(await boxes(['Edit329', 'Edit330']), [written.get('Edit329') ?? segment, written.get('Edit330') ?? step],
+      `${where}: its segment and step in the boxes`);
   }
 
   // How long the list takes for one typed character: the search itself in
