@@ -214,9 +214,9 @@
   // in the worker once a file is chosen.
   async function listRows() {
     const answer = await readDatabase(call('ostrolen_rows_request'));
-    const text = new TextDecoder().decode(answer.bytes);
-    Module.ccall('ostrolen_search_rows', null, ['string', 'string'], [text, chosenName()]);
+    setSearchRows(new TextDecoder().decode(answer.bytes), chosenName());
   }
+  const setSearchRows = (text, name) => Module.ccall('ostrolen_search_rows', null, ['string', 'string'], [text, name]);
   // The name the press's messages give the file: the chosen one's, or the sample's.
   function chosenName() {
     const chosen = database.handle || database.file;
@@ -918,6 +918,7 @@
     selectLine,
     busy: () => busy,
     chosenLine: (list) => Module.ccall('ostrolen_chosen_line', 'number', ['string'], [list]),
+    setRows: setSearchRows,
   });
 
   // For scripts that drive the page: the pages' own answers, and when the page was ready.
