@@ -11,6 +11,7 @@
 #include <stdexcept>
 #include <string>
 
+#include "pages/search/choose.h"
 #include "pages/search/search.h"
 
 namespace ostrolen {
@@ -74,6 +75,24 @@ BENCHMARK(BM_TypedDigit)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_TypedLatinC)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_TypedRare)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_TypedTwo)->Unit(benchmark::kMillisecond);
+
+// What the search box lists for one typed character: the matches and the
+// lines of the first hundred, as the window and the browser page show them.
+void Listed(benchmark::State& state, const char* typed) {
+  SearchIndex index;
+  index.SetRows(MadeRows(kRows));
+  std::size_t lines = 0;
+  for (auto _ : state) {
+    const SearchList list = ListOf(index, typed);
+    lines = list.lines.size();
+    benchmark::DoNotOptimize(list.lines.data());
+  }
+  state.counters["lines"] = static_cast<double>(lines);
+}
+void BM_TypedListedA(benchmark::State& state) { Listed(state, "а"); }
+void BM_TypedListedDigit(benchmark::State& state) { Listed(state, "1"); }
+BENCHMARK(BM_TypedListedA)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_TypedListedDigit)->Unit(benchmark::kMillisecond);
 
 // Building the rows' entries (folding their texts), done once per listing.
 void BM_RowEntries(benchmark::State& state) {

@@ -481,6 +481,35 @@ std::string RunChoose(int row) {
   return text + "}";
 }
 
+// What the worker lists of the database for the search, as JSON: each
+// table with its segment's and step's columns and its texts, and the
+// failure codes the listing answers with (its records are those of the
+// row program, see pages/search/rows.h).
+std::string RowsRequest() {
+  Json out;
+  out.Open('{');
+  out.Key("failures").Open('{');
+  out.Key("damagedFile").Number(static_cast<int>(ReadFailure::DamagedFile));
+  out.Key("missingTable").Number(static_cast<int>(ReadFailure::MissingTable));
+  out.Key("damagedTable").Number(static_cast<int>(ReadFailure::DamagedTable));
+  out.Key("missingColumn").Number(static_cast<int>(ReadFailure::MissingColumn));
+  out.Close('}');
+  out.Key("tables").Open('[');
+  for (const SearchedTable& table : SearchedTables()) {
+    out.Open('{');
+    out.Key("table").String(table.table);
+    out.Key("segment").String(table.segment);
+    out.Key("step").String(table.step);
+    out.Key("texts").Open('[');
+    for (const std::string_view text : table.texts) out.String(text);
+    out.Close(']');
+    out.Close('}');
+  }
+  out.Close(']');
+  out.Close('}');
+  return out.Text();
+}
+
 // The line of `list` the last chosen match selects; -1 for none.
 int ChosenLine(std::string_view list) {
   const std::vector<SourcedLine>& shown = Shown(list);
@@ -694,10 +723,14 @@ EMSCRIPTEN_KEEPALIVE const char* ostrolen_paste(int page, int index, const char*
 EMSCRIPTEN_KEEPALIVE const char* ostrolen_search(const char* typed) { return Hand(SearchListJson(typed)); }
 
 // The rows of the chosen database, as the row lister writes them
-// (`answer`); the search looks through them until the next file.
+// (`answer`) from the file named `file` (empty: the sample); the search
+// looks through them until the next file.
 EMSCRIPTEN_KEEPALIVE void ostrolen_search_rows(const char* answer, const char* file) {
-  search_index.SetRows(ostrolen::ParseRowAnswer(answer, file));
+  search_index.SetRows(ostrolen::ParseRowAnswer(answer, *file != '\0' ? file : std::string(ostrolen::kDatabaseFile)));
 }
+
+// The request that has the worker list the database's rows (RowsRequest).
+EMSCRIPTEN_KEEPALIVE const char* ostrolen_rows_request() { return Hand(RowsRequest()); }
 
 // Chooses line `row` of the list last shown (see RunChoose).
 EMSCRIPTEN_KEEPALIVE const char* ostrolen_choose(int row) { return Hand(RunChoose(row)); }

@@ -94,6 +94,50 @@ function fields(what, name, argument) {
   return text;
 }
 
+// The rows the search looks through (a request of RowsRequest's, see
+// web/bridge.cpp), written as the row program writes them: one record a
+// line, fields TAB separated, backslash, TAB, line feed and carriage return
+// escaped.
+const escaped = (text) =>
+  String(text).replace(/[\\\t\n\r]/g, (c) => ({ '\\': '\\\\', '\t': '\\t', '\n': '\\n', '\r': '\\r' })[c]);
+const sameName = (a, b) => a.toLowerCase() === b.toLowerCase();
+const rowText = (v) => (v === null || v === undefined ? '' : v instanceof Date ? String(v.getTime()) : String(v));
+function listRows(reader, { failures, tables }) {
+  const lines = [];
+  const record = (...fields) => lines.push(fields.map(escaped).join('\t'));
+  if (!reader) {
+    record('fail', failures.damagedFile, '');
+    return lines.join('\n') + '\n';
+  }
+  const names = reader.getTableNames({ normalTables: true, systemTables: false, linkedTables: false });
+  for (const spec of tables) {
+    record('table', spec.table);
+    const name = names.find((n) => sameName(n, spec.table));
+    if (name === undefined) {
+      record('fail', failures.missingTable, spec.table);
+      continue;
+    }
+    try {
+      const table = reader.getTable(name);
+      const columnNames = table.getColumnNames();
+      const wanted = [spec.segment, spec.step, ...spec.texts].map((c) => (c ? columnNames.find((n) => sameName(n, c)) ?? null : ''));
+      const missing = wanted.findIndex((c) => c === null);
+      if (missing >= 0) {
+        record('fail', failures.missingColumn, [spec.segment, spec.step, ...spec.texts][missing]);
+        if (missing === 0) continue;
+      }
+      const read = wanted.filter((c) => c);
+      for (const row of table.getData({ columns: read })) {
+        record('row', ...wanted.map((c) => (c ? rowText(row[c]) : '')));
+      }
+    } catch {
+      record('fail', failures.damagedTable, spec.table);
+    }
+  }
+  record('end');
+  return lines.join('\n') + '\n';
+}
+
 let shown = 0;
 
 onmessage = async ({ data }) => {
@@ -129,6 +173,13 @@ onmessage = async ({ data }) => {
         if (total > 0) postMessage({ id: data.id, progress: Math.min(99, Math.floor((100 * rows) / total)) });
       },
     };
+    if (data.request.startsWith('{')) {
+      const opened = Module.mdb.open();
+      const out = new TextEncoder().encode(listRows(opened ? last.reader : null, JSON.parse(data.request)));
+      Module.mdb = null;
+      postMessage({ id: data.id, bytes: out.buffer }, [out.buffer]);
+      return;
+    }
     const answer = Module.ccall('ostrolen_read', 'number', ['string'], [data.request]);
     const size = Module._ostrolen_read_size();
     const out = Module.HEAPU8.slice(answer, answer + size);

@@ -209,7 +209,15 @@
   function readAhead() {
     const request = call('ostrolen_request', layout.web.databaseButton, chosenName());
     if (request) readDatabase(request);
+    listRows();
   }
+  // The rows of the chosen file (or the sample) for the search box, listed
+  // in the worker once a file is chosen.
+  async function listRows() {
+    const answer = await readDatabase(call('ostrolen_rows_request'));
+    setSearchRows(new TextDecoder().decode(answer.bytes), chosenName());
+  }
+  const setSearchRows = (text, name) => Module.ccall('ostrolen_search_rows', null, ['string', 'string'], [text, name]);
   // The name the press's messages give the file: the chosen one's, or the sample's.
   function chosenName() {
     const chosen = database.handle || database.file;
@@ -954,6 +962,7 @@
     selectLine,
     busy: () => busy,
     chosenLine: (list) => Module.ccall('ostrolen_chosen_line', 'number', ['string'], [list]),
+    setRows: setSearchRows,
   });
 
   // For scripts that drive the page: the pages' own answers, and when the page was ready.

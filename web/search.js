@@ -6,7 +6,8 @@
 
 // `page`: what the page script lends: call (a bridge function), press,
 // applyJournal, lists, selectLine, element, toolbar, texts (layout.web),
-// busy, and chosenLine (the line of a list the chosen match selects).
+// busy, chosenLine (the line of a list the chosen match selects) and
+// setRows (takes a database's rows as the row lister writes them).
 globalThis.OstrolenSearch = (page) => {
   const { call, element, texts } = page;
   const box = element('input', {
@@ -37,7 +38,8 @@ globalThis.OstrolenSearch = (page) => {
     const lines = matchLines();
     current = lines.length ? Math.max(0, Math.min(index, lines.length - 1)) : -1;
     lines.forEach((line, i) => line.setAttribute('aria-selected', String(i === current)));
-    if (current >= 0) lines[current].scrollIntoView({ block: 'nearest' });
+    if (current === 0) list.scrollTop = 0;
+    else if (current >= 0) lines[current].scrollIntoView({ block: 'nearest' });
   }
   const close = () => {
     list.hidden = true;
@@ -53,8 +55,7 @@ globalThis.OstrolenSearch = (page) => {
     if (shown.problem) lines.push(element('div', { class: 'search-line problem', textContent: shown.problem }));
     shown.lines.forEach((text, i) => {
       const line = element('div', { class: 'search-line match', role: 'option', textContent: text });
-      line.addEventListener('mousedown', (event) => event.preventDefault());
-      line.addEventListener('click', () => choose(i));
+      line.dataset.match = String(i);
       lines.push(line);
     });
     if (!shown.lines.length) lines.push(element('div', { class: 'search-line none', textContent: texts.searchNone }));
@@ -89,6 +90,12 @@ globalThis.OstrolenSearch = (page) => {
       target.focus();
     }
   }
+  // A click on a line chooses it; the box keeps the caret meanwhile.
+  list.addEventListener('mousedown', (event) => event.preventDefault());
+  list.addEventListener('click', (event) => {
+    const line = event.target.closest('.search-line.match');
+    if (line) choose(Number(line.dataset.match));
+  });
   box.addEventListener('input', refresh);
   box.addEventListener('blur', close);
   box.addEventListener('keydown', (event) => {
@@ -126,5 +133,7 @@ globalThis.OstrolenSearch = (page) => {
   });
   // The matches of `text` as the list would show them, for scripts.
   const find = (text) => JSON.parse(call('ostrolen_search', text));
-  return { box, list, refresh, choose, find };
+  // Rows as the row lister writes them, in place of the file's, for scripts.
+  const rows = (text, name) => page.setRows(text, name);
+  return { box, list, refresh, choose, find, rows };
 };

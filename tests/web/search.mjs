@@ -6,16 +6,18 @@
 import { execFile } from 'node:child_process';
 import { mkdtempSync, rmSync } from 'node:fs';
 import { tmpdir } from 'node:os';
-import { join } from 'node:path';
-import { launch, openPage } from './browser.mjs';
+import { dirname, join } from 'node:path';
+import { launch, openPage, root } from './browser.mjs';
 import { check, equal, finish } from './check.mjs';
 import { cli } from './drive.mjs';
 
 const empty = mkdtempSync(join(tmpdir(), 'ostrolen-search-'));
-const run = (...args) =>
+const sampleDir = dirname(process.env.OSTROLEN_WEB_SAMPLE || join(root, 'build/web/native/sample/dbveltra.mdb'));
+const runIn = (cwd, ...args) =>
   new Promise((resolve) => {
-    execFile(cli, args, { encoding: 'utf8', cwd: empty }, (error, stdout) => resolve(stdout));
+    execFile(cli, args, { encoding: 'utf8', cwd }, (error, stdout) => resolve(stdout));
   });
+const run = (...args) => runIn(empty, ...args);
 const outputLines = (text) => text.split('\n').filter((l) => l !== '');
 const found = async (text) => outputLines(await run('find', text)).map((l) => l.split('\t'));
 const decode = async (page, words) => outputLines(await run('decode', page, ...words));
@@ -41,10 +43,19 @@ try {
   const chooseAt = async (index) => {
     for (let i = 0; i < index; ++i) await page.keyboard.press('ArrowDown');
     await page.keyboard.press('Enter');
-    await page.waitForFunction(() => !window.ostrolen.busy());
+    await page.waitForFunction(() => !window.ostrolen.busy() || document.querySelector('dialog[open]'));
+    const message = await page.evaluate(() => document.querySelector('dialog[open]')?.textContent);
+    check(message === undefined, 'no message box after choosing', message);
+    if (message !== undefined) {
+      await page.keyboard.press('Enter');
+      await page.waitForFunction(() => !window.ostrolen.busy());
+    }
   };
 
-  // Typing lists what the command line finds, best first, at most 100.
+  // Typing lists what the command line finds, best first, at most 100;
+  // the built-in sample's rows come after the tables', as the command line
+  // lists the sample's in its folder.
+  await page.waitForFunction(() => window.ostrolen.search.find('учебная').lines.length > 0, null, { timeout: 20000 });
   for (const text of ['бв 01-60', 'напоминание', 'БB 01-60 yBП', 'а', 'декадый']) {
     await typeSearch(text);
     const expected = (await found(text)).slice(0, 100).map((f) => f[3]);
@@ -88,6 +99,18 @@ try {
     equal((await lines(list)).filter((l) => faults.some((f) => f[0] === cliPage && f[3] === l)).length, 1, `${text}: one fault`);
   }
 
+  // A click on a line chooses it as Enter does.
+  await typeSearch('бв 01-60');
+  await page.locator('#SearchList .search-line.match').nth(1).click();
+  await page.waitForFunction(() => !window.ostrolen.busy());
+  const clicked = (await found('бв 01-60'))[1];
+  check(!(await listOpen()), 'a click closes the list');
+  equal(
+    await page.evaluate(() => [...document.querySelectorAll('.line[aria-selected="true"]')].filter((l) => l.offsetParent !== null).map((l) => l.textContent)),
+    [clicked[3]],
+    'a click chooses its line',
+  );
+
   // A value: the page's words with the value set, decoded, its line
   // selected; Ctrl+Z takes it back.
   const sko = byList('ListBox7');
@@ -125,9 +148,51 @@ try {
     equal(await lines(p.list), pressed, `${text}: the test's lines as a press gives them`);
   }
 
-  // How long the list takes for one typed character: the search itself in
-  // the page's module, and a keystroke until the list is drawn.
+  // A row of the sample: "Сегменты" with its segment and step, "Запрос"
+  // pressed, as `ostrolen-cli press` answers in the sample's folder.
+  const rowsFound = outputLines(await runIn(sampleDir, 'find', 'учебная')).map((l) => l.split('\t'));
+  equal(
+    (await page.evaluate(() => window.ostrolen.search.find('учебная').lines)).map((l) => l.split(' — ')[0]),
+    rowsFound.slice(0, 100).map((f) => f[3]),
+    "the sample's rows are listed",
+  );
+  const segments = layout.find((q) => q.buttons.includes('SpeedButton17'));
+  const withSteps = rowsFound.map((f, i) => [i, f]).filter(([i, f]) => f[1] === 'segment' && f[2].includes(' ') && i < 100);
+  check(withSteps.length >= 3, "the sample's steps are found");
+  for (const [index, [, , where, text]] of [withSteps[0], withSteps[1], withSteps[withSteps.length - 1]]) {
+    await typeSearch('учебная');
+    await chooseAt(index);
+    check(await visible(segments.sheet), `${text} (${where}): "Сегменты" is shown`);
+    const [segment, step = ''] = where.split(' ');
+    const pressed = outputLines(await runIn(sampleDir, 'press', 'SpeedButton17', `Edit329=${segment}`, `Edit330=${step}`));
+    equal(await lines(segments.list), pressed.filter((l) => l.startsWith('line\t')).map((l) => l.split('\t')[1] ?? ''),
+      `${where}: the lookup's lines`);
+    const written = new Map(pressed.filter((l) => l.startsWith('box\t')).map((l) => l.split('\t').slice(1)));
+    equal(await boxes(['Edit329', 'Edit330']), [written.get('Edit329') ?? segment, written.get('Edit330') ?? step],
+      `${where}: its segment and step in the boxes`);
+  }
+
+  // How long the list takes for one typed character over every table and
+  // 10,000 database rows (a third in each table, every text filled): the
+  // search itself in the page's module, and a keystroke until the list is
+  // drawn.
   const timing = await page.evaluate(async () => {
+    const records = [];
+    const names = {
+      segmoborud: ['Блок групповой БГ '],
+      Segment: ['Программа проверки ', 'Неисправность блока ', 'Примечание к шагу '],
+      segmentkup: ['Объект управления ', 'Информация в УСК ', 'Приемник ', 'Неисправность линейки ', 'Примечание '],
+    };
+    for (const [table, texts] of Object.entries(names)) {
+      records.push(`table\t${table}`);
+      for (let i = 0; i < 10000; ++i) {
+        if (Object.keys(names)[i % 3] !== table) continue;
+        const step = table === 'segmoborud' ? '' : String(Math.floor(i / 256));
+        records.push(['row', String(i % 256), step, ...texts.map((t) => t + i)].join('\t'));
+      }
+    }
+    records.push('end');
+    window.ostrolen.search.rows(records.join('\n') + '\n', 'rows.mdb');
     const box = document.getElementById('SearchBox');
     const search = [];
     const listed = [];
@@ -145,10 +210,11 @@ try {
       }
     }
     const median = (t) => t.sort((a, b) => a - b)[t.length >> 1];
-    return { search: median(search), listed: median(listed), worst: listed[listed.length - 1] };
+    const entries = window.ostrolen.search.find('1').total;
+    return { search: median(search), listed: median(listed), worst: listed[listed.length - 1], entries };
   });
   console.log(
-    `one typed character over every table: the search ${timing.search.toFixed(2)} ms, ` +
+    `one typed character over every table and 10,000 rows (${timing.entries} matches of "1"): the search ${timing.search.toFixed(2)} ms, ` +
       `listed under the box ${timing.listed.toFixed(2)} ms (medians; slowest ${timing.worst.toFixed(2)} ms)`,
   );
   check(timing.listed < 16, 'one typed character is listed within a frame', JSON.stringify(timing));
