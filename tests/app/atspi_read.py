@@ -58,7 +58,6 @@ for tabs in tab_lists:
     names = [t.name for t in tabs]
     chosen = [t.name for t in tabs if selected(t)]
     check(len(chosen) == 1, f"one chosen tab among {names}: {chosen}")
-top = [t.name for t in tab_lists[-1]] if tab_lists else []
 check(["Преобразователь", "АХ", "Неисправности"] in [[t.name for t in tabs] for tabs in tab_lists], "the top tabs")
 tab_names = [t.name for tabs in tab_lists for t in tabs]
 sheets = {n.name: n for n in everything if n.getRole() != pyatspi.ROLE_PAGE_TAB and n.name in tab_names}
