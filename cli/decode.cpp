@@ -50,8 +50,8 @@ using Settings = std::vector<std::pair<std::string, std::string>>;
 Settings Fill(const DecodePage& page, const std::vector<std::string>& words) {
   try {
     return TypedBoxes(page, words);
-  } catch (const std::invalid_argument& error) {
-    throw UsageError{error.what()};
+  } catch (const WordsError& error) {
+    throw UsageError{error.message};
   }
 }
 

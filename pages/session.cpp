@@ -93,17 +93,17 @@ const PageCommand* FindPageCommand(std::string_view name) {
 BoxTexts TypedBoxes(const PageCommand& command, const std::vector<std::string>& words) {
   const std::vector<const BoxSpec*> boxes = EnterBoxes(BoxesOf(command));
   for (const std::string& word : words) {
-    if (!IsValidUtf8(word)) throw std::invalid_argument("a word is not valid UTF-8");
+    if (!IsValidUtf8(word)) throw WordsError("a word is not valid UTF-8");
   }
   BoxTexts settings;
   if (command.word_length == 0) {
     if (words.size() > boxes.size()) {
-      throw std::invalid_argument(std::string(command.name) + " takes at most " + std::to_string(boxes.size()) +
+      throw WordsError(std::string(command.name) + " takes at most " + std::to_string(boxes.size()) +
                                   " words: " + std::string(command.words));
     }
     for (std::size_t i = 0; i < words.size(); ++i) {
       if (CharCount(words[i]) > static_cast<std::size_t>(boxes[i]->max_length)) {
-        throw std::invalid_argument("'" + words[i] + "' is longer than " + std::to_string(boxes[i]->max_length) +
+        throw WordsError("'" + words[i] + "' is longer than " + std::to_string(boxes[i]->max_length) +
                                     " character(s)");
       }
       settings.emplace_back(boxes[i]->name, words[i]);
@@ -117,11 +117,11 @@ BoxTexts TypedBoxes(const PageCommand& command, const std::vector<std::string>& 
   }
   const auto length = static_cast<std::size_t>(command.word_length);
   if (characters.size() % length != 0) {
-    throw std::invalid_argument(std::string(command.name) + " takes words of " + std::to_string(length) +
+    throw WordsError(std::string(command.name) + " takes words of " + std::to_string(length) +
                                 " character(s); got " + std::to_string(characters.size()) + " in all");
   }
   if (characters.size() > boxes.size()) {
-    throw std::invalid_argument(std::string(command.name) + " takes at most " + std::to_string(boxes.size() / length) +
+    throw WordsError(std::string(command.name) + " takes at most " + std::to_string(boxes.size() / length) +
                                 " word(s): " + std::string(command.words));
   }
   for (std::size_t i = 0; i < characters.size(); ++i) settings.emplace_back(boxes[i]->name, characters[i]);
@@ -233,8 +233,8 @@ std::optional<std::string> Session::Open(Window& window, const Address& address)
   BoxTexts boxes;
   try {
     boxes = TypedBoxes(*command, address.words);
-  } catch (const std::invalid_argument& error) {
-    return error.what();
+  } catch (const WordsError& error) {
+    return error.message;
   }
   for (const BoxSpec* box : EnterBoxes(BoxesOf(*command))) window.SetText(box->name, "");
   for (const auto& [name, text] : boxes) window.SetText(name, text);

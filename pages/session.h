@@ -29,9 +29,16 @@ std::vector<const BoxSpec*> EnterBoxes(std::string_view button);
 // The command line's command called `name` ("sko"); nullptr for none.
 const PageCommand* FindPageCommand(std::string_view name);
 
+// Words that do not fit a page's boxes. `message` is the whole one-line
+// message: a word may hold any character, NUL included, which what() would
+// cut short.
+struct WordsError : std::invalid_argument {
+  explicit WordsError(const std::string& text) : std::invalid_argument(text), message(text) {}
+  std::string message;
+};
+
 // The box texts that `words` give for `command`, as the command line types
-// them. Throws std::invalid_argument with a one-line message when they
-// do not fit its boxes.
+// them. Throws WordsError when they do not fit its boxes.
 BoxTexts TypedBoxes(const PageCommand& command, const std::vector<std::string>& words);
 
 // A mark in words, for a screen reader and a tooltip: "изменено, было: OLD".
