@@ -193,9 +193,7 @@ void BuildPage(const PageLayout& page, QWidget* sheet, WidgetWindow& window,
       auto* explainer = new LineExplainer(page, list, sheet);
       QObject::connect(flow, &InputFlow::Edited, explainer, &LineExplainer::Forget);
     }
-    if (const ComposePage* compose = ComposePageOfList(list->objectName().toStdString())) {
-      new LineEditing(*compose, list, window, on_click, sheet);
-    }
+    if (page.compose != nullptr) new LineEditing(*page.compose, list, window, on_click, sheet);
   }
   DescribePage(page, sheet);
 }

@@ -3,14 +3,12 @@
 // and the listing of such a database by the row program, which happens
 // once per file and again only when the file changes.
 #include <benchmark/benchmark.h>
-#include <unistd.h>
 
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <stdexcept>
 #include <string>
 
+#include "bench/bench_support.h"
 #include "pages/search/choose.h"
 #include "pages/search/search.h"
 
@@ -101,26 +99,10 @@ void BM_RowEntries(benchmark::State& state) {
 }
 BENCHMARK(BM_RowEntries)->Unit(benchmark::kMillisecond);
 
-std::filesystem::path Beside(const std::string& program) {
-  return std::filesystem::read_symlink("/proc/self/exe").parent_path() / program;
-}
-
 // A 10,000-row database made by ostrolen-mkdb, a third of the rows in each table.
 std::string MadeDatabase() {
-  struct Folder {
-    std::filesystem::path path;
-    Folder() {
-      std::string pattern = (std::filesystem::temp_directory_path() / "ostrolen-search-bench-XXXXXX").string();
-      if (::mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("no temporary folder");
-      path = pattern;
-    }
-    ~Folder() {
-      std::error_code ignored;
-      std::filesystem::remove_all(path, ignored);
-    }
-  };
-  static const Folder made;
-  const std::filesystem::path tsv = made.path / "rows.tsv", mdb = made.path / "rows.mdb";
+  const std::filesystem::path& folder = bench::ScratchFolder();
+  const std::filesystem::path tsv = folder / "rows.tsv", mdb = folder / "rows.mdb";
   if (std::filesystem::exists(mdb)) return mdb.string();
   const RowListing listing = MadeRows(kRows);
   std::ofstream out(tsv);
@@ -137,9 +119,7 @@ std::string MadeDatabase() {
     }
   }
   out.close();
-  std::string command = Beside("ostrolen-mkdb").string();
-  command.append(" '").append(tsv.string()).append("' '").append(mdb.string()).append("'");
-  if (std::system(command.c_str()) != 0) throw std::runtime_error("ostrolen-mkdb failed: " + command);
+  bench::MakeMdb(tsv, mdb);
   return mdb.string();
 }
 

@@ -2,42 +2,22 @@
 // two-description lookup, the matching rows near the end of each table;
 // and the start of the reader program alone, which every lookup pays.
 #include <benchmark/benchmark.h>
-#include <unistd.h>
 
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <map>
-#include <stdexcept>
 #include <string>
 
+#include "bench/bench_support.h"
 #include "pages/segments/segments.h"
 
 namespace ostrolen {
 namespace {
 
-std::filesystem::path Beside(const std::string& program) {
-  return std::filesystem::read_symlink("/proc/self/exe").parent_path() / program;
-}
-
 // A reference database with `rows` rows in each of the three tables; the
 // rows the lookups find are the last ones.
 std::string MakeDatabase(int rows) {
-  // Removed when the benchmark ends.
-  struct Folder {
-    std::filesystem::path path;
-    Folder() {
-      std::string pattern = (std::filesystem::temp_directory_path() / "ostrolen-bench-XXXXXX").string();
-      if (::mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("no temporary folder");
-      path = pattern;
-    }
-    ~Folder() {
-      std::error_code ignored;
-      std::filesystem::remove_all(path, ignored);
-    }
-  };
-  static const Folder made;
-  const std::filesystem::path& folder = made.path;
+  const std::filesystem::path& folder = bench::ScratchFolder();
   const std::string stem = "rows" + std::to_string(rows);
   const std::filesystem::path tsv = folder / (stem + ".tsv");
   const std::filesystem::path mdb = folder / (stem + ".mdb");
@@ -54,13 +34,12 @@ std::string MakeDatabase(int rows) {
          "row\t12\t2\tПрограмма 12-2\tНеисправность 12-2\tПримечание 12-2\n";
   out << "table\tsegmentkup\ncolumn\tsegm\ttext(8)\ncolumn\tstep\ttext(8)\ncolumn\td\tbool\ncolumn\tts\tlong\n"
          "column\tobject\ttext\ncolumn\tinfo\ttext\ncolumn\tpriem\ttext\ncolumn\tneispr\ttext\ncolumn\tprim\ttext\n";
-  for (int i = 0; i < filler; ++i) out << "row\tx" << i << "\t1\t0\t0\tОбъект\tИнформация\tПриемник\tНеисправность\tПримечание\n";
+  for (int i = 0; i < filler; ++i)
+    out << "row\tx" << i << "\t1\t0\t0\tОбъект\tИнформация\tПриемник\tНеисправность\tПримечание\n";
   out << "row\t3D\t7\t1\t0\tОбъект 0\tИнформация 0\tПриемник 0\tНеисправность 0\tПримечание 0\n"
          "row\t3D\t7\t1\t1\tОбъект 1\tИнформация 1\tПриемник 1\tНеисправность 1\tПримечание 1\n";
   out.close();
-  std::string command = Beside("ostrolen-mkdb").string();
-  command.append(" '").append(tsv.string()).append("' '").append(mdb.string()).append("'");
-  if (std::system(command.c_str()) != 0) throw std::runtime_error("ostrolen-mkdb failed: " + command);
+  bench::MakeMdb(tsv, mdb);
   return mdb.string();
 }
 

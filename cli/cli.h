@@ -39,6 +39,10 @@ struct DecodeOutcome {
 // with a one-line message for an unknown page or a usage error.
 DecodeOutcome DecodeWords(const std::string& page, const std::vector<std::string>& words);
 
+// The words of one line of standard input: separated by blanks, TABs and
+// carriage returns.
+std::vector<std::string> WordsOfLine(const std::string& line);
+
 // One `press BUTTON [NAME=TEXT ...]` group of a command line.
 struct PressGroup {
   std::string button;

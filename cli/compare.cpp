@@ -84,17 +84,6 @@ int CompareOnce(const std::string& page, const WordPair& pair, const std::string
   return AllSame(lines) ? 0 : 1;
 }
 
-std::vector<std::string> WordsOfLine(const std::string& line) {
-  std::vector<std::string> words;
-  std::size_t at = 0;
-  while ((at = line.find_first_not_of(" \t\r", at)) != std::string::npos) {
-    const std::size_t end = line.find_first_of(" \t\r", at);
-    words.push_back(line.substr(at, end == std::string::npos ? std::string::npos : end - at));
-    at = end;
-  }
-  return words;
-}
-
 // Each line of `in` is one pair, OLD... -- NEW...
 int CompareLinesOf(const std::string& page, std::istream& in, std::ostream& out, std::ostream& err) {
   int status = 0;

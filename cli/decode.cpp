@@ -69,36 +69,53 @@ std::string ShownText(const ModelWindow& window, std::string_view button) {
   return text;
 }
 
+// Types the words into the page's boxes on a fresh window and presses its
+// button. Throws UsageError for words the page cannot take. The common error
+// box ends a press, so its text comes after every report.
+DecodeOutcome DecodeOn(const DecodePage& page, const std::vector<std::string>& words) {
+  DecodeOutcome outcome;
+  outcome.settings = Fill(page, words);
+  ModelWindow window;
+  for (const auto& [name, text] : outcome.settings) window.SetText(name, text);
+  Press(window, page.button);
+  for (const ModelWindow::Message& message : window.Messages()) {
+    if (message.kind == ModelWindow::MessageKind::Report) {
+      outcome.reports.push_back(message.text);
+    } else {
+      outcome.error = message.text;
+    }
+  }
+  if (!page.shown.empty()) {
+    for (const ShownBoxes& shown : page.shown) {
+      SourcedLine line{std::string(shown.label) + ' ' + ShownText(window, shown.boxes_of), {}};
+      line.origin.field = static_cast<int>(&shown - page.shown.data());
+      outcome.lines.push_back(std::move(line));
+    }
+  } else if (const ListSpec* list = FindButton(page.button).page->list()) {
+    const std::vector<std::string>& lines = window.Lines(list->name);
+    const std::vector<LineOrigin>& origins = window.Origins(list->name);
+    for (std::size_t i = 0; i < lines.size(); ++i) outcome.lines.push_back({lines[i], origins[i]});
+  }
+  return outcome;
+}
+
 // Presses the page with `words` on a fresh window and prints what it shows.
 // Returns false when the press ended in the common error box.
 // With `explain`, each line is followed by a TAB and the bits it comes from.
 bool DecodeOnce(const DecodePage& page, const std::vector<std::string>& words, const std::string& where, bool explain,
                 std::ostream& out, std::ostream& err) {
-  const Settings settings = Fill(page, words);
-  ModelWindow window;
-  for (const auto& [name, text] : settings) window.SetText(name, text);
-  Press(window, page.button);
-  bool failed = false;
-  for (const ModelWindow::Message& message : window.Messages()) {
-    if (message.kind == ModelWindow::MessageKind::Report) {
-      err << where << shell::kReportCaption << ": " << EscapeField(message.text) << '\n';
-    } else {
-      err << "ostrolen-cli: " << where << EscapeField(message.text) << '\n';
-      failed = true;
-    }
+  const DecodeOutcome outcome = DecodeOn(page, words);
+  for (const std::string& report : outcome.reports) {
+    err << where << shell::kReportCaption << ": " << EscapeField(report) << '\n';
   }
-  if (!page.shown.empty()) {
-    for (const ShownBoxes& shown : page.shown) out << shown.label << ' ' << ShownText(window, shown.boxes_of) << '\n';
-  } else if (const ListSpec* list = FindButton(page.button).page->list()) {
-    const std::vector<std::string>& lines = window.Lines(list->name);
-    const std::vector<LineOrigin>& origins = window.Origins(list->name);
-    for (std::size_t i = 0; i < lines.size(); ++i) {
-      out << EscapeField(lines[i]);
-      if (explain) out << '\t' << SourceText(origins[i]);
-      out << '\n';
-    }
+  if (outcome.error) err << "ostrolen-cli: " << where << EscapeField(*outcome.error) << '\n';
+  for (const SourcedLine& line : outcome.lines) {
+    // A group of boxes is escaped box by box as it is put together.
+    out << (page.shown.empty() ? EscapeField(line.text) : line.text);
+    if (explain) out << '\t' << SourceText(line.origin);
+    out << '\n';
   }
-  return !failed;
+  return !outcome.error;
 }
 
 // Between the results of two input lines: a lone backslash, which no escaped
@@ -111,13 +128,7 @@ int DecodeLines(const DecodePage& page, bool explain, std::istream& in, std::ost
   bool first = true;
   std::string line;
   for (int number = 1; std::getline(in, line); ++number) {
-    std::vector<std::string> words;
-    std::size_t at = 0;
-    while ((at = line.find_first_not_of(" \t\r", at)) != std::string::npos) {
-      const std::size_t end = line.find_first_of(" \t\r", at);
-      words.push_back(line.substr(at, end == std::string::npos ? std::string::npos : end - at));
-      at = end;
-    }
+    const std::vector<std::string> words = WordsOfLine(line);
     if (words.empty()) continue;
     if (!first) out << kResultSeparator;
     first = false;
@@ -200,34 +211,22 @@ std::vector<std::pair<std::string, std::string>> DecodeSettings(const std::strin
 DecodeOutcome DecodeWords(const std::string& page, const std::vector<std::string>& words) {
   const DecodePage* found = FindDecodePage(page);
   if (found == nullptr) throw std::invalid_argument("no page named '" + page + "'");
-  DecodeOutcome outcome;
   try {
-    outcome.settings = Fill(*found, words);
+    return DecodeOn(*found, words);
   } catch (const UsageError& error) {
     throw std::invalid_argument(error.message);
   }
-  ModelWindow window;
-  for (const auto& [name, text] : outcome.settings) window.SetText(name, text);
-  Press(window, found->button);
-  for (const ModelWindow::Message& message : window.Messages()) {
-    if (message.kind == ModelWindow::MessageKind::Report) {
-      outcome.reports.push_back(message.text);
-    } else {
-      outcome.error = message.text;
-    }
+}
+
+std::vector<std::string> WordsOfLine(const std::string& line) {
+  std::vector<std::string> words;
+  std::size_t at = 0;
+  while ((at = line.find_first_not_of(" \t\r", at)) != std::string::npos) {
+    const std::size_t end = line.find_first_of(" \t\r", at);
+    words.push_back(line.substr(at, end == std::string::npos ? std::string::npos : end - at));
+    at = end;
   }
-  if (!found->shown.empty()) {
-    for (const ShownBoxes& shown : found->shown) {
-      SourcedLine line{std::string(shown.label) + ' ' + ShownText(window, shown.boxes_of), {}};
-      line.origin.field = static_cast<int>(&shown - found->shown.data());
-      outcome.lines.push_back(std::move(line));
-    }
-  } else if (const ListSpec* list = FindButton(found->button).page->list()) {
-    const std::vector<std::string>& lines = window.Lines(list->name);
-    const std::vector<LineOrigin>& origins = window.Origins(list->name);
-    for (std::size_t i = 0; i < lines.size(); ++i) outcome.lines.push_back({lines[i], origins[i]});
-  }
-  return outcome;
+  return words;
 }
 
 int RunDecodeCommand(const std::vector<std::string>& args, std::istream& in, std::ostream& out, std::ostream& err) {

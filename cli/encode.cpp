@@ -134,8 +134,8 @@ std::string EncodeUsage() {
     }
     // An example: the page's example words with its last field set to its largest value.
     const AhField& last = *fields.back();
-    usage += "    e.g. ostrolen-cli encode " + std::string(page.fields->name) + " " + std::string(page.example) + " '" +
-             FieldName(last) + "=" + ValueText(last, FieldMax(last)) + "'\n";
+    usage += "    e.g. ostrolen-cli encode " + std::string(page.fields->name) + " " +
+             std::string(ComposeExample(page)) + " '" + FieldName(last) + "=" + ValueText(last, FieldMax(last)) + "'\n";
   }
   usage +=
       "\nExamples:\n"

@@ -12,10 +12,7 @@ constexpr std::array<std::string_view, 16> kNibbles = {"0000", "0001", "0010", "
 constexpr std::string_view kHexDigits = "0123456789ABCDEF";
 
 int DigitValue(char c, int base) {
-  int v = -1;
-  if (c >= '0' && c <= '9') v = c - '0';
-  else if (c >= 'A' && c <= 'F') v = c - 'A' + 10;
-  else if (c >= 'a' && c <= 'f') v = c - 'a' + 10;
+  const int v = HexDigitValue(c);
   return v < base ? v : -1;
 }
 

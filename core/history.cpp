@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <ctime>
 
+#include "core/code_word.h"
 #include "core/shell.h"
 #include "core/typing.h"
 
@@ -59,13 +60,6 @@ std::string_view RowClass(Change change) {
 
 bool IsAddressByte(unsigned char c) {
   return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
-}
-
-int HexDigitValue(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  return -1;
 }
 
 std::optional<std::string> DecodedWord(std::string_view text) {

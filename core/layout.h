@@ -101,6 +101,9 @@ struct PageCommand {
   bool explains = false;          // its lines know their bits (--explain)
 };
 
+struct ComposePage;  // pages/subscriber/compose.h
+struct FaultPage;    // pages/faults/faults.h
+
 struct PageLayout {
   std::string sheet;           // the tab sheet's control name
   std::string caption;         // the tab's caption
@@ -108,8 +111,10 @@ struct PageLayout {
   std::vector<LabelSpec> labels;
   std::vector<ListSpec> lists;  // the page's result list, if it has one
   std::vector<ButtonSpec> buttons;
-  std::vector<WordSpec> words;        // word 0 first; empty on pages that decode no words
-  std::vector<PageCommand> commands;  // in the order of the command line's help
+  std::vector<WordSpec> words;           // word 0 first; empty on pages that decode no words
+  std::vector<PageCommand> commands;     // in the order of the command line's help
+  const ComposePage* compose = nullptr;  // a subscriber page: how its lines change its words
+  const FaultPage* faults = nullptr;     // a fault page: its table and boxes
 
   const ListSpec* list() const { return lists.empty() ? nullptr : &lists.front(); }
 };

@@ -1,4 +1,5 @@
 #include "pages/interaction.h"
+#include "pages/pages.h"
 
 #include <algorithm>
 
@@ -60,7 +61,8 @@ std::string CopiedText(const std::vector<std::string>& lines, const std::vector<
 }
 
 std::optional<LineOffer> OfferOfLine(const Window& window, std::string_view list, int line_field) {
-  const ComposePage* page = ComposePageOfList(list);
+  const PageLayout* layout = FindPageOfList(list);
+  const ComposePage* page = layout == nullptr ? nullptr : layout->compose;
   if (page == nullptr || line_field < 0) return std::nullopt;
   const auto& fields = page->fields->fields;
   if (static_cast<std::size_t>(line_field) >= fields.size()) return std::nullopt;

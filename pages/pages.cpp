@@ -86,6 +86,15 @@ ButtonOnPage FindButton(std::string_view name) {
   return it == buttons.end() ? ButtonOnPage{} : it->second;
 }
 
+const PageLayout* FindPageOfList(std::string_view list) {
+  for (const PageLayout* page : AllPages()) {
+    for (const ListSpec& spec : page->lists) {
+      if (spec.name == list) return page;
+    }
+  }
+  return nullptr;
+}
+
 bool Press(Window& window, std::string_view button) {
   const ButtonOnPage found = FindButton(button);
   if (found.button == nullptr) return false;

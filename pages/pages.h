@@ -41,6 +41,8 @@ struct ButtonOnPage {
 // By exact, case-sensitive control name; {} when no control has the name.
 BoxOnPage FindBox(std::string_view name);
 ButtonOnPage FindButton(std::string_view name);
+// The page whose result list has that name; nullptr when none has.
+const PageLayout* FindPageOfList(std::string_view list);
 
 // Presses a page button: runs its handler under the common error handler.
 // False when no button has that name.

@@ -65,6 +65,7 @@ PageLayout MaskedPage(const FaultPage& faults, std::string sheet, std::string ca
   PageLayout page;
   page.sheet = std::move(sheet);
   page.caption = std::move(caption);
+  page.faults = &faults;
 
   int y = 8;
   AddTitle(page, "Маска исправности", y);
@@ -133,6 +134,7 @@ const PageLayout& PuuPage() {
         constexpr int kUnitX = kBoxX - 44;
 
         PageLayout p;
+        p.faults = &faults;
         p.sheet = "TabSheet12";
         p.caption = "ПУУ";
         int y = 8;

@@ -1,21 +1,10 @@
 #include "pages/search/rows.h"
 
-#include <fcntl.h>
-#include <poll.h>
-#include <signal.h>
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
-#include <cerrno>
-#include <climits>
 #include <cstdlib>
 #include <filesystem>
-#include <thread>
 
 #include "pages/segments/database.h"
-
-extern char** environ;
+#include "pages/segments/program.h"
 
 namespace ostrolen {
 namespace {
@@ -68,87 +57,6 @@ std::string Problem(ReadFailure failure, const std::string& file, std::string_vi
   return FailureMessage(failure, file, table, name);
 }
 
-std::string ProgramPath() {
-  if (const char* path = std::getenv("OSTROLEN_MDB_ROWS"); path != nullptr && *path != '\0') return path;
-  char self[PATH_MAX];
-  const ssize_t n = ::readlink("/proc/self/exe", self, sizeof self - 1);
-  if (n > 0) {
-    std::string folder(self, static_cast<std::size_t>(n));
-    folder.erase(folder.find_last_of('/') + 1);
-    for (const std::string& program :
-         {folder + std::string(kRowProgram), folder + "../libexec/ostrolen/" + std::string(kRowProgram)}) {
-      if (::access(program.c_str(), X_OK) == 0) return program;
-    }
-  }
-#ifdef OSTROLEN_READER_LIBEXEC_DIR
-  std::string installed = std::string(OSTROLEN_READER_LIBEXEC_DIR) + "/" + std::string(kRowProgram);
-  if (::access(installed.c_str(), X_OK) == 0) return installed;
-#endif
-  return {};
-}
-
-// Starts the program with its standard output on `out`, its input and its
-// error output on /dev/null; 0 when it cannot start.
-pid_t Spawn(const std::string& program, const std::vector<std::string>& args, int out) {
-  posix_spawn_file_actions_t actions;
-  posix_spawnattr_t attributes;
-  if (posix_spawn_file_actions_init(&actions) != 0) return 0;
-  if (posix_spawnattr_init(&attributes) != 0) {
-    posix_spawn_file_actions_destroy(&actions);
-    return 0;
-  }
-  posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
-  posix_spawn_file_actions_adddup2(&actions, out, STDOUT_FILENO);
-  posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
-  sigset_t none, defaults;
-  sigemptyset(&none);
-  sigemptyset(&defaults);
-  sigaddset(&defaults, SIGPIPE);
-  posix_spawnattr_setsigmask(&attributes, &none);
-  posix_spawnattr_setsigdefault(&attributes, &defaults);
-  posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
-  std::vector<std::string> strings = {program};
-  strings.insert(strings.end(), args.begin(), args.end());
-  std::vector<char*> argv;
-  argv.reserve(strings.size() + 1);
-  for (std::string& s : strings) argv.push_back(s.data());
-  argv.push_back(nullptr);
-  pid_t pid = 0;
-  const int rc = posix_spawn(&pid, program.c_str(), &actions, &attributes, argv.data(), environ);
-  posix_spawnattr_destroy(&attributes);
-  posix_spawn_file_actions_destroy(&actions);
-  return rc == 0 ? pid : 0;
-}
-
-// The program's whole output, or what it wrote before `deadline`; the
-// program is ended then, and reaped either way.
-std::string ReadAll(int fd, pid_t pid, std::chrono::steady_clock::time_point deadline) {
-  std::string bytes;
-  char chunk[1 << 16];
-  bool stopped = false;
-  for (;;) {
-    const auto left =
-        std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
-    if (left.count() <= 0 || bytes.size() > kMostAnswer) {
-      stopped = true;
-      break;
-    }
-    pollfd ready{fd, POLLIN, 0};
-    const int n_ready = ::poll(&ready, 1, static_cast<int>(left.count()) + 1);
-    if (n_ready < 0 && errno == EINTR) continue;
-    if (n_ready <= 0) continue;
-    const ssize_t n = ::read(fd, chunk, sizeof chunk);
-    if (n < 0 && (errno == EINTR || errno == EAGAIN)) continue;
-    if (n <= 0) break;
-    bytes.append(chunk, static_cast<std::size_t>(n));
-  }
-  int status = 0;
-  if (stopped) ::kill(pid, SIGKILL);
-  while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
-  }
-  return bytes;
-}
-
 }  // namespace
 
 std::span<const SearchedTable> SearchedTables() { return Tables(); }
@@ -199,29 +107,19 @@ RowListing ParseRowAnswer(std::string_view answer, const std::string& file) {
 
 RowListing ListRowsWithProgram(const std::string& file, std::chrono::milliseconds time_limit) {
   RowListing listing;
-  const std::string program = ProgramPath();
+  const std::string program = FindProgram(kRowProgram, "OSTROLEN_MDB_ROWS");
   if (program.empty()) {
     listing.problem = "Не найдена программа чтения базы данных " + std::string(kRowProgram);
     return listing;
   }
-  int fds[2] = {-1, -1};
-  if (::pipe2(fds, O_CLOEXEC) != 0) {
+  const ProgramOutput output = RunProgram(program, RowRequest(file), time_limit, kMostAnswer);
+  if (!output.started) {
     listing.problem = Problem(ReadFailure::ReaderNotStarted, file, {}, program);
     return listing;
   }
-  const pid_t pid = Spawn(program, RowRequest(file), fds[1]);
-  ::close(fds[1]);
-  if (pid == 0) {
-    ::close(fds[0]);
-    listing.problem = Problem(ReadFailure::ReaderNotStarted, file, {}, program);
-    return listing;
-  }
-  const auto deadline = std::chrono::steady_clock::now() + time_limit;
-  const std::string answer = ReadAll(fds[0], pid, deadline);
-  ::close(fds[0]);
-  const bool late = std::chrono::steady_clock::now() >= deadline;
-  listing = ParseRowAnswer(answer, file);
-  if (late && !listing.problem.empty()) listing.problem = Problem(ReadFailure::ReaderTimedOut, file, {}, {});
+  listing = ParseRowAnswer(output.bytes, file);
+  if (output.timed_out && !listing.problem.empty())
+    listing.problem = Problem(ReadFailure::ReaderTimedOut, file, {}, {});
   return listing;
 }
 

@@ -10,22 +10,36 @@
 namespace ostrolen {
 namespace {
 
-// The fault pages, in tab order, with their names and buttons.
+// A fault page of the registry: its table, and what the command line calls
+// its page and its button.
 struct FaultSearchPage {
+  const FaultPage* faults = nullptr;
   std::string_view page;
-  const FaultPage& (*layout)();
   std::string_view button;
 };
 
-constexpr std::array<FaultSearchPage, 4> kFaultPages = {{
-    {"uvp", UvpFaultPage, "SpeedButton11"},
-    {"bg", BgFaultPage, "SpeedButton12"},
-    {"vvk", VvkFaultPage, "SpeedButton13"},
-    {"puu", PuuFaultPage, "SpeedButton16"},
-}};
+// The fault pages, in tab order.
+const std::vector<FaultSearchPage>& FaultPages() {
+  static const std::vector<FaultSearchPage> pages = [] {
+    std::vector<FaultSearchPage> found;
+    for (const PageLayout* page : AllPages()) {
+      if (page->faults == nullptr || page->commands.empty()) continue;
+      found.push_back({page->faults, page->commands.front().name, page->commands.front().button});
+    }
+    return found;
+  }();
+  return pages;
+}
 
-// The "УСК" rows' names, top to bottom, as UskTests() gives them.
-constexpr std::array<std::string_view, 5> kUskPages = {"usk0", "usk1", "usk2", "usk3", "bal"};
+// What the command line calls the press of `button`; empty for none.
+std::string_view CommandOfButton(std::string_view button) {
+  const ButtonOnPage found = FindButton(button);
+  if (found.page == nullptr) return {};
+  for (const PageCommand& command : found.page->commands) {
+    if (command.button == button) return command.name;
+  }
+  return {};
+}
 
 constexpr std::string_view kSegmentPage = "segment";
 constexpr std::string_view kSegmentButton = "SpeedButton17";
@@ -116,8 +130,8 @@ void AddSubscriberPage(std::vector<SearchEntry>& entries, const ComposePage& pag
 std::vector<SearchEntry> BuildTableEntries() {
   std::vector<SearchEntry> entries;
   for (const ComposePage& page : ComposePages()) AddSubscriberPage(entries, page);
-  for (const FaultSearchPage& page : kFaultPages) {
-    const FaultPage& layout = page.layout();
+  for (const FaultSearchPage& page : FaultPages()) {
+    const FaultPage& layout = *page.faults;
     for (const FaultEntry& fault : layout.table) {
       SearchEntry entry = Entry(MatchKind::Fault, page.page, std::string(fault.text));
       entry.faults = &layout;
@@ -125,11 +139,11 @@ std::vector<SearchEntry> BuildTableEntries() {
       entries.push_back(std::move(entry));
     }
   }
-  const std::span<const UskTest> tests = UskTests();
-  for (std::size_t t = 0; t < tests.size() && t < kUskPages.size(); ++t) {
-    for (const std::string_view text : tests[t].texts) {
-      SearchEntry entry = Entry(MatchKind::Usk, kUskPages[t], std::string(text));
-      entry.test = &tests[t];
+  for (const UskTest& test : UskTests()) {
+    const std::string_view page = CommandOfButton(test.button);
+    for (const std::string_view text : test.texts) {
+      SearchEntry entry = Entry(MatchKind::Usk, page, std::string(text));
+      entry.test = &test;
       entries.push_back(std::move(entry));
     }
   }
@@ -148,8 +162,8 @@ int Rank(std::u32string_view folded, std::u32string_view typed) {
 }
 
 const FaultSearchPage* FaultPageOf(const SearchEntry& entry) {
-  for (const FaultSearchPage& page : kFaultPages) {
-    if (&page.layout() == entry.faults) return &page;
+  for (const FaultSearchPage& page : FaultPages()) {
+    if (page.faults == entry.faults) return &page;
   }
   return nullptr;
 }

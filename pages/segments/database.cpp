@@ -1,20 +1,7 @@
 #include "pages/segments/database.h"
 
-#include <fcntl.h>
-#include <poll.h>
-#include <signal.h>
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
-#include <cerrno>
-#include <climits>
-#include <cstdlib>
-#include <thread>
-
 #include "pages/segments/like.h"
-
-extern char** environ;
+#include "pages/segments/program.h"
 
 namespace ostrolen {
 namespace {
@@ -23,79 +10,6 @@ namespace {
 constexpr std::size_t kMostOutput = std::size_t{64} << 20;
 
 std::string Quoted(std::string_view name) { return "«" + std::string(name) + "»"; }
-
-bool Executable(const std::string& path) { return !path.empty() && ::access(path.c_str(), X_OK) == 0; }
-
-class Pipe {
- public:
-  Pipe() {
-    if (::pipe2(fds_, O_CLOEXEC) != 0) fds_[0] = fds_[1] = -1;
-  }
-  ~Pipe() {
-    CloseRead();
-    CloseWrite();
-  }
-  Pipe(const Pipe&) = delete;
-  Pipe& operator=(const Pipe&) = delete;
-  bool Ok() const { return fds_[0] >= 0; }
-  int Read() const { return fds_[0]; }
-  int Write() const { return fds_[1]; }
-  void CloseRead() { Close(fds_[0]); }
-  void CloseWrite() { Close(fds_[1]); }
-
- private:
-  static void Close(int& fd) {
-    if (fd >= 0) ::close(fd);
-    fd = -1;
-  }
-  int fds_[2] = {-1, -1};
-};
-
-// Starts the reader with its stdout on `out`, stdin and stderr on /dev/null
-// (libmdb talks to stderr about every oddity it meets). 0 when it cannot start.
-pid_t Spawn(const std::string& reader, const std::string& request, const Pipe& out) {
-  posix_spawn_file_actions_t actions;
-  posix_spawnattr_t attributes;
-  if (posix_spawn_file_actions_init(&actions) != 0) return 0;
-  if (posix_spawnattr_init(&attributes) != 0) {
-    posix_spawn_file_actions_destroy(&actions);
-    return 0;
-  }
-  posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
-  posix_spawn_file_actions_adddup2(&actions, out.Write(), STDOUT_FILENO);
-  posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
-  sigset_t none, defaults;
-  sigemptyset(&none);
-  sigemptyset(&defaults);
-  sigaddset(&defaults, SIGPIPE);
-  posix_spawnattr_setsigmask(&attributes, &none);
-  posix_spawnattr_setsigdefault(&attributes, &defaults);
-  posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
-  std::string program = reader;
-  std::string argument = request;
-  char* argv[] = {program.data(), argument.data(), nullptr};
-  pid_t pid = 0;
-  const int rc = posix_spawn(&pid, reader.c_str(), &actions, &attributes, argv, environ);
-  posix_spawnattr_destroy(&attributes);
-  posix_spawn_file_actions_destroy(&actions);
-  return rc == 0 ? pid : 0;
-}
-
-// Waits for the reader to end, up to `deadline`; then it is killed.
-void Reap(pid_t pid, std::chrono::steady_clock::time_point deadline) {
-  for (;;) {
-    int status = 0;
-    const pid_t done = ::waitpid(pid, &status, WNOHANG);
-    if (done == pid || (done < 0 && errno != EINTR)) return;
-    if (std::chrono::steady_clock::now() >= deadline) {
-      ::kill(pid, SIGKILL);
-      while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
-      }
-      return;
-    }
-    std::this_thread::sleep_for(std::chrono::microseconds(200));
-  }
-}
 
 }  // namespace
 
@@ -133,26 +47,7 @@ std::string FailureMessage(ReadFailure failure, std::string_view file, std::stri
   return {};
 }
 
-std::string FindReader() {
-  if (const char* path = std::getenv("OSTROLEN_MDB_READER"); path != nullptr && *path != '\0') return path;
-  char self[PATH_MAX];
-  const ssize_t n = ::readlink("/proc/self/exe", self, sizeof self - 1);
-  if (n > 0) {
-    std::string folder(self, static_cast<std::size_t>(n));
-    folder.erase(folder.find_last_of('/') + 1);
-    // Beside the program in a build; under ../libexec in an installed tree,
-    // wherever that tree was put.
-    for (const std::string& reader :
-         {folder + std::string(kReaderName), folder + "../libexec/ostrolen/" + std::string(kReaderName)}) {
-      if (Executable(reader)) return reader;
-    }
-  }
-#ifdef OSTROLEN_READER_LIBEXEC_DIR
-  std::string installed = std::string(OSTROLEN_READER_LIBEXEC_DIR) + "/" + std::string(kReaderName);
-  if (Executable(installed)) return installed;
-#endif
-  return {};
-}
+std::string FindReader() { return FindProgram(kReaderName, "OSTROLEN_MDB_READER"); }
 
 Connection::Connection(std::string file, std::chrono::milliseconds time_limit)
     : file_(std::move(file)), time_limit_(time_limit) {}
@@ -167,46 +62,15 @@ std::vector<StatementOutcome> Connection::Run(const std::vector<Statement>& stat
   if (reader_.empty()) reader_ = FindReader();
   if (reader_.empty()) return rest(ReadFailure::NoReader, kReaderName);
 
-  Pipe out;
-  if (!out.Ok()) return rest(ReadFailure::ReaderNotStarted, reader_);
-  const pid_t pid = Spawn(reader_, EncodeRequest(file_, statements), out);
-  if (pid == 0) {
+  const ProgramOutput output = RunProgram(reader_, {EncodeRequest(file_, statements)}, time_limit_, kMostOutput);
+  if (!output.started) {
     const std::string tried = reader_;
     reader_.clear();  // looked for again next time
     return rest(ReadFailure::ReaderNotStarted, tried);
   }
-  out.CloseWrite();
 
-  const auto deadline = std::chrono::steady_clock::now() + time_limit_;
-  std::string bytes;
-  bool timed_out = false, too_much = false;
-  char chunk[1 << 16];
-  for (;;) {
-    const auto left =
-        std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
-    if (left.count() <= 0) {
-      timed_out = true;
-      break;
-    }
-    pollfd fd{out.Read(), POLLIN, 0};
-    const int ready = ::poll(&fd, 1, static_cast<int>(left.count()) + 1);
-    if (ready < 0 && errno == EINTR) continue;
-    if (ready < 0) break;
-    if (ready == 0) continue;
-    const ssize_t n = ::read(out.Read(), chunk, sizeof chunk);
-    if (n < 0 && (errno == EINTR || errno == EAGAIN)) continue;
-    if (n <= 0) break;
-    bytes.append(chunk, static_cast<std::size_t>(n));
-    if (bytes.size() > kMostOutput) {
-      too_much = true;
-      break;
-    }
-  }
-  out.CloseRead();
-  Reap(pid, timed_out || too_much ? std::chrono::steady_clock::now() : deadline);
-
-  outcomes = DecodeOutcomes(bytes, statements.size());
-  return rest(timed_out ? ReadFailure::ReaderTimedOut : ReadFailure::ReaderCrashed, file_);
+  outcomes = DecodeOutcomes(output.bytes, statements.size());
+  return rest(output.timed_out ? ReadFailure::ReaderTimedOut : ReadFailure::ReaderCrashed, file_);
 }
 
 Connection& ReferenceDatabase() {

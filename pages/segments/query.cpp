@@ -1,5 +1,7 @@
 #include "pages/segments/query.h"
 
+#include "core/code_word.h"
+
 namespace ostrolen {
 namespace {
 
@@ -52,12 +54,6 @@ class Reader {
 };
 
 constexpr char kHex[] = "0123456789abcdef";
-
-int HexDigit(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  return -1;
-}
 
 bool DecodeOne(Reader& in, StatementOutcome& outcome) {
   std::uint8_t failure = 0;
@@ -122,7 +118,7 @@ bool DecodeRequest(std::string_view argument, std::string& file, std::vector<Sta
   std::string bytes;
   bytes.reserve(argument.size() / 2);
   for (std::size_t i = 0; i < argument.size(); i += 2) {
-    const int high = HexDigit(argument[i]), low = HexDigit(argument[i + 1]);
+    const int high = HexDigitValue(argument[i]), low = HexDigitValue(argument[i + 1]);
     if (high < 0 || low < 0) return false;
     bytes.push_back(static_cast<char>(high * 16 + low));
   }

@@ -4,6 +4,7 @@
 
 #include "core/layout.h"
 #include "core/utf8.h"
+#include "pages/pages.h"
 #include "pages/subscriber/attributes.h"
 
 namespace ostrolen {
@@ -11,17 +12,6 @@ namespace {
 
 // The two values of a presence line: the restriction is off or on.
 constexpr std::array<std::string_view, 2> kPresence = {"нет", "есть"};
-
-const std::array<ComposePage, 5>& Pages() {
-  static const std::array<ComposePage, 5> pages = {{
-      {&FirstStageFields(), kFirstStageControls, "SpeedButton3", "3529C"},
-      {&SecondStageFields(), kSecondStageControls, "SpeedButton6", "03245 253A7 12345 701F0"},
-      {&ThirdStageFields(), kInitialBlockControls, "SpeedButton10", "1235C 5227F 00000 00000"},
-      {&SkoFields(), kSkoControls, "SpeedButton14", "271A6"},
-      {&RkoFields(), kRkoControls, "SpeedButton15", "00359 362C5"},
-  }};
-  return pages;
-}
 
 std::uint32_t Mask(const AhField& field) { return FieldMax(field) << static_cast<unsigned>(16 - field.bits.last); }
 
@@ -105,20 +95,32 @@ std::optional<std::uint32_t> ParseNumber(const AhField& field, std::string_view 
 
 }  // namespace
 
-std::span<const ComposePage> ComposePages() { return Pages(); }
+const std::vector<std::reference_wrapper<const ComposePage>>& ComposePages() {
+  static const std::vector<std::reference_wrapper<const ComposePage>> pages = [] {
+    std::vector<std::reference_wrapper<const ComposePage>> found;
+    for (const PageLayout* page : AllPages()) {
+      if (page->compose != nullptr) found.emplace_back(*page->compose);
+    }
+    return found;
+  }();
+  return pages;
+}
 
 const ComposePage* FindComposePage(std::string_view name) {
-  for (const ComposePage& page : Pages()) {
+  for (const ComposePage& page : ComposePages()) {
     if (page.fields->name == name) return &page;
   }
   return nullptr;
 }
 
-const ComposePage* ComposePageOfList(std::string_view list) {
-  for (const ComposePage& page : Pages()) {
-    if (page.controls.list == list) return &page;
+std::string_view ComposeExample(const ComposePage& page) {
+  for (const PageLayout* layout : AllPages()) {
+    if (layout->compose != &page) continue;
+    for (const PageCommand& command : layout->commands) {
+      if (command.name == page.fields->name) return command.example;
+    }
   }
-  return nullptr;
+  return {};
 }
 
 std::vector<const AhField*> SettableFields(const AhFieldPage& page) {

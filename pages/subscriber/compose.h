@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <span>
 #include <string>
@@ -22,13 +23,13 @@ struct ComposePage {
   const AhFieldPage* fields = nullptr;
   AhPageControls controls;
   std::string_view button;
-  std::string_view example;  // words, for the help
 };
 
-// The five pages, in tab order.
-std::span<const ComposePage> ComposePages();
+// The pages of the registry that compose words, in tab order.
+const std::vector<std::reference_wrapper<const ComposePage>>& ComposePages();
 const ComposePage* FindComposePage(std::string_view name);  // "sko"
-const ComposePage* ComposePageOfList(std::string_view list);
+// The example words of the page's command.
+std::string_view ComposeExample(const ComposePage& page);
 
 // The fields that can be set, in line order; on the first stage the form
 // selector comes first. A presence line that only sums up others ("Ограничений

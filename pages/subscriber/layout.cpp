@@ -3,6 +3,7 @@
 
 #include "core/layout.h"
 #include "pages/pages.h"
+#include "pages/subscriber/compose.h"
 #include "pages/subscriber/subscriber.h"
 
 namespace ostrolen {
@@ -55,6 +56,8 @@ const PageLayout& FirstStagePage() {
                              16, 16);
         constexpr int kX = 16, kY = 140;
         AddWordGrid(p, kFirstStageControls, kX, kY);
+        static const ComposePage compose{&FirstStageFields(), kFirstStageControls, "SpeedButton3"};
+        p.compose = &compose;
         p.buttons = {{"SpeedButton3", "", Picture::ArrowRight, GridRight(kX) + 12, kY, 33, 33, SpeedButton3Click}};
         p.lists = {ResultList(kFirstStageControls, GridRight(kX) + 60, kY - kHeaderGap, 380, 120, 15)};
         return p;
@@ -74,6 +77,8 @@ const PageLayout& SecondStagePage() {
         // longest line, a long line type, needs most of the page's width.
         constexpr int kX = 40, kY = 32;
         AddWordGrid(p, kSecondStageControls, kX, kY);
+        static const ComposePage compose{&SecondStageFields(), kSecondStageControls, "SpeedButton6"};
+        p.compose = &compose;
         p.buttons = {{"SpeedButton6", "", Picture::ArrowRight, GridRight(kX) + 12, kY + (4 * kRowStep - 35) / 2, 33, 33,
                       SpeedButton6Click}};
         Append(p.labels,
@@ -104,6 +109,8 @@ const PageLayout& InitialBlockPage() {
         p.caption = "Начальный 4-х словный блок";
         constexpr int kX = 40, kY = 32;
         AddWordGrid(p, kInitialBlockControls, kX, kY);
+        static const ComposePage compose{&ThirdStageFields(), kInitialBlockControls, "SpeedButton10"};
+        p.compose = &compose;
         p.buttons = {{"SpeedButton10", "", Picture::ArrowRight, GridRight(kX) + 12, kY + (4 * kRowStep - 35) / 2, 33,
                       33, SpeedButton10Click}};
         // [sic] "третей"; "2719В-9Е.": the В and Е are Cyrillic letters.
@@ -137,6 +144,8 @@ const PageLayout& SkoPage() {
         constexpr int kX = 516, kY = 32;
         p.labels = {{"Введите код сокращенного класса обслуживания", 8, kY + 5, 19, true, 0}};
         AddWordGrid(p, kSkoControls, kX, kY);
+        static const ComposePage compose{&SkoFields(), kSkoControls, "SpeedButton14"};
+        p.compose = &compose;
         p.buttons = {
             {"SpeedButton14", "Проверить", Picture::Book, GridRight(kX) + 12, kY, 121, 33, SpeedButton14Click}};
         Append(p.labels,
@@ -165,6 +174,8 @@ const PageLayout& RkoPage() {
                          8, 38));
         constexpr int kX = 16, kY = 108;
         AddWordGrid(p, kRkoControls, kX, kY);
+        static const ComposePage compose{&RkoFields(), kRkoControls, "SpeedButton15"};
+        p.compose = &compose;
         p.buttons = {
             {"SpeedButton15", "Проверить", Picture::Book, kX, kY + 2 * kRowStep + 12, 121, 33, SpeedButton15Click}};
         // Always twenty lines.

@@ -16,14 +16,8 @@ namespace ostrolen {
 namespace {
 
 using testing::Cli;
+using testing::Lines;
 using Outcome = testing::CliOutcome;
-
-std::vector<std::string> Lines(const std::string& text) {
-  std::vector<std::string> lines;
-  std::istringstream in(text);
-  for (std::string line; std::getline(in, line);) lines.push_back(line);
-  return lines;
-}
 
 // The part of each line before its TAB, and the part after it.
 std::pair<std::vector<std::string>, std::vector<std::string>> Split(const std::string& explained) {

@@ -17,14 +17,8 @@ namespace ostrolen {
 namespace {
 
 using testing::Cli;
+using testing::Lines;
 using Outcome = testing::CliOutcome;
-
-std::vector<std::string> Lines(const std::string& text) {
-  std::vector<std::string> lines;
-  std::istringstream in(text);
-  for (std::string line; std::getline(in, line);) lines.push_back(line);
-  return lines;
-}
 
 std::vector<std::string> Fields(const std::string& line) {
   std::vector<std::string> fields;

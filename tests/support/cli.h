@@ -23,4 +23,12 @@ inline CliOutcome Cli(const std::vector<std::string>& args, const std::string& i
   return {status, out.str(), err.str()};
 }
 
+// The lines of a command's output, without their line ends.
+inline std::vector<std::string> Lines(const std::string& text) {
+  std::vector<std::string> lines;
+  std::istringstream in(text);
+  for (std::string line; std::getline(in, line);) lines.push_back(line);
+  return lines;
+}
+
 }  // namespace ostrolen::testing

@@ -318,7 +318,7 @@ TEST(SearchActions, ChoosingAValueSetsItInTheCurrentWords) {
     std::vector<std::uint16_t> current;
     ModelWindow typed;
     std::size_t box = 0;
-    for (const char c : std::string(page.example)) {
+    for (const char c : std::string(ComposeExample(page))) {
       if (c == ' ') continue;
       typed.SetText(EditName(page.controls.first + static_cast<int>(box++)), std::string(1, c));
     }
