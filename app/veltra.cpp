@@ -15,8 +15,8 @@
 #include "app/page_builder.h"
 #include "app/page_tabs.h"
 #include "app/pictures.h"
-#include "app/session_view.h"
 #include "app/search_box.h"
+#include "app/session_view.h"
 #include "core/shell.h"
 #include "pages/pages.h"
 

@@ -99,12 +99,11 @@ BoxTexts TypedBoxes(const PageCommand& command, const std::vector<std::string>& 
   if (command.word_length == 0) {
     if (words.size() > boxes.size()) {
       throw WordsError(std::string(command.name) + " takes at most " + std::to_string(boxes.size()) +
-                                  " words: " + std::string(command.words));
+                       " words: " + std::string(command.words));
     }
     for (std::size_t i = 0; i < words.size(); ++i) {
       if (CharCount(words[i]) > static_cast<std::size_t>(boxes[i]->max_length)) {
-        throw WordsError("'" + words[i] + "' is longer than " + std::to_string(boxes[i]->max_length) +
-                                    " character(s)");
+        throw WordsError("'" + words[i] + "' is longer than " + std::to_string(boxes[i]->max_length) + " character(s)");
       }
       settings.emplace_back(boxes[i]->name, words[i]);
     }
@@ -117,12 +116,12 @@ BoxTexts TypedBoxes(const PageCommand& command, const std::vector<std::string>& 
   }
   const auto length = static_cast<std::size_t>(command.word_length);
   if (characters.size() % length != 0) {
-    throw WordsError(std::string(command.name) + " takes words of " + std::to_string(length) +
-                                " character(s); got " + std::to_string(characters.size()) + " in all");
+    throw WordsError(std::string(command.name) + " takes words of " + std::to_string(length) + " character(s); got " +
+                     std::to_string(characters.size()) + " in all");
   }
   if (characters.size() > boxes.size()) {
     throw WordsError(std::string(command.name) + " takes at most " + std::to_string(boxes.size() / length) +
-                                " word(s): " + std::string(command.words));
+                     " word(s): " + std::string(command.words));
   }
   for (std::size_t i = 0; i < characters.size(); ++i) settings.emplace_back(boxes[i]->name, characters[i]);
   return settings;
