@@ -1,6 +1,7 @@
 #include "app/search_box.h"
 
 #include <QAction>
+#include <QColor>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QListWidget>
@@ -22,6 +23,9 @@ QString FromUtf8(std::string_view text) { return QString::fromUtf8(text.data(), 
 
 // The role that holds a line's match number; the problem line has none.
 constexpr int kMatchRole = Qt::UserRole + 1;
+
+// A line that is no match to choose: greyed, yet readable.
+QColor Quiet() { return {shell::kQuietText.red, shell::kQuietText.green, shell::kQuietText.blue}; }
 
 }  // namespace
 
@@ -85,7 +89,7 @@ void SearchBox::Refresh() {
   if (!shown_.problem.empty()) {
     auto* problem = new QListWidgetItem(FromUtf8(shown_.problem), list_);
     problem->setFlags(Qt::ItemIsEnabled);
-    problem->setForeground(list_->palette().color(QPalette::Disabled, QPalette::Text));
+    problem->setForeground(Quiet());
   }
   for (std::size_t i = 0; i < shown_.lines.size(); ++i) {
     auto* item = new QListWidgetItem(FromUtf8(shown_.lines[i]), list_);
@@ -94,6 +98,7 @@ void SearchBox::Refresh() {
   if (shown_.lines.empty()) {
     auto* none = new QListWidgetItem(FromUtf8(shell::kSearchNone), list_);
     none->setFlags(Qt::ItemIsEnabled);
+    none->setForeground(Quiet());
   } else {
     list_->setCurrentRow(shown_.problem.empty() ? 0 : 1);
   }

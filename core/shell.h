@@ -104,10 +104,14 @@ inline constexpr Colour kHighlightedText = {0xFF, 0xFF, 0xFF};
 inline constexpr Colour kFocusFrame = kHighlight;
 inline constexpr int kFocusFramePixels = 2;
 // The marks beside compared lines: unchanged, changed, new; and a gone line.
-inline constexpr Colour kSameColour = {0x60, 0x60, 0x60};
-inline constexpr Colour kChangedColour = {0xB0, 0x50, 0x00};
-inline constexpr Colour kAddedColour = {0x00, 0x80, 0x20};
-inline constexpr Colour kGoneColour = {0x80, 0x80, 0x80};
+// Each reads as text on a list (at least 4.5:1), the gone line greyed.
+inline constexpr Colour kSameColour = {0x50, 0x50, 0x50};
+inline constexpr Colour kChangedColour = {0x8A, 0x3F, 0x00};
+inline constexpr Colour kAddedColour = {0x00, 0x60, 0x18};
+inline constexpr Colour kGoneColour = {0x5A, 0x5A, 0x5A};
+// A line of the search list that is not a match to choose (the database's
+// problem, "nothing found"): greyed, yet readable.
+inline constexpr Colour kQuietText = {0x59, 0x59, 0x59};
 
 // "#RRGGBB".
 std::string ColourText(Colour colour);

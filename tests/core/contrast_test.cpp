@@ -46,6 +46,12 @@ TEST(Contrast, EveryPairOfTheLookMeetsItsLeast) {
       {"the focus frame on a box or a list", kFocusFrame, kBoxBackground, kIndicatorLeast},
       {"the highlight on a list", kHighlight, kBoxBackground, kIndicatorLeast},
       {"the highlight on the window face", kHighlight, kWindowFace, kIndicatorLeast},
+      {"an unchanged line's mark on a list", kSameColour, kBoxBackground, kTextLeast},
+      {"a changed line's mark and old value on a list", kChangedColour, kBoxBackground, kTextLeast},
+      {"a new line's mark on a list", kAddedColour, kBoxBackground, kTextLeast},
+      {"a gone line on a list", kGoneColour, kBoxBackground, kTextLeast},
+      {"a search line that is no match, on the list", kQuietText, {0xFF, 0xFF, 0xFF}, kTextLeast},
+      {"a gone line in a saved report", kGoneColour, {0xFF, 0xFF, 0xFF}, kTextLeast},
   };
   for (const Pair& pair : pairs) {
     const double ratio = ContrastRatio(pair.front, pair.back);
