@@ -56,14 +56,15 @@ function fields(what, name, argument) {
   try {
     const reader = last.reader;
     if (what === 'tables') {
-      // Each table with its first definition page, which the catalog keeps in its Id.
-      const pages = new Map();
-      for (const o of reader.getTable('MSysObjects').getData({ columns: ['Id', 'Name', 'Type'] })) {
-        if ((o.Type & 0x7f) === 1 && !pages.has(o.Name)) pages.set(o.Name, o.Id & 0xffffff);
-      }
+      // The catalog's tables in its order, each with its first definition
+      // page, which the catalog keeps in its Id. A table is a row whose Type
+      // is 1 exactly, as libmdb has it (mdb-reader's own list would take any
+      // Type whose low 7 bits are 1).
       text = reader
-        .getTableNames({ normalTables: true, systemTables: true, linkedTables: false })
-        .map((table) => field('t', table) + field('i', String(pages.get(table) ?? 0)))
+        .getTable('MSysObjects')
+        .getData({ columns: ['Id', 'Name', 'Type'] })
+        .filter((o) => o.Type === 1)
+        .map((o) => field('t', o.Name) + field('i', String(o.Id & 0xffffff)))
         .join('');
     } else {
       const table = reader.getTable(name);

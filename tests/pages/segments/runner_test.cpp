@@ -57,12 +57,14 @@ class MemoryRows final : public RowSource {
   }
   std::optional<std::vector<TableEntry>> Tables() override {
     if (!catalog) return std::nullopt;
+    // Both libraries list the catalog itself among the tables.
     std::vector<TableEntry> entries;
+    if (catalog_entry) entries.push_back(*catalog_entry);
     for (const MemoryTable& t : tables_) entries.push_back({t.name, t.page});
     return entries;
   }
   std::optional<std::vector<std::string>> Columns(std::size_t table) override {
-    current_ = &tables_.at(table);
+    current_ = &tables_.at(table - (catalog_entry ? 1 : 0));
     next_ = 0;
     if (current_->unreadable) return std::nullopt;
     return current_->columns;
@@ -87,6 +89,7 @@ class MemoryRows final : public RowSource {
 
   bool opens = true;
   bool catalog = true;
+  std::optional<TableEntry> catalog_entry = TableEntry{"MSysObjects", 2};
   std::uint16_t opened_code_page = 0xFFFF;
   std::size_t rows_read = 0;
 
@@ -205,6 +208,7 @@ struct FileCase {
   bool opens = true;
   bool catalog = true;
   ReadFailure expected;
+  std::optional<TableEntry> catalog_entry = TableEntry{"MSysObjects", 2};
 };
 
 TEST(Runner, FailuresOfTheWholeFile) {
@@ -219,11 +223,18 @@ TEST(Runner, FailuresOfTheWholeFile) {
       {"cut to its first two pages", good.substr(0, 2 * 4096), true, true, ReadFailure::DamagedFile},
       {"the library cannot open it", good, false, true, ReadFailure::DamagedFile},
       {"its catalog cannot be read", good, true, false, ReadFailure::DamagedFile},
+      // The browser's reader finds the catalog through the row that names it.
+      {"the catalog does not list itself", good, true, true, ReadFailure::DamagedFile, std::nullopt},
+      {"the catalog lists itself by another name", good, true, true, ReadFailure::DamagedFile,
+       TableEntry{"MSysObjectz", 2}},
+      {"the catalog lists itself on another page", good, true, true, ReadFailure::DamagedFile,
+       TableEntry{"MSysObjects", 3}},
   };
   for (const FileCase& c : cases) {
     MemoryRows rows(c.bytes, Tables());
     rows.opens = c.opens;
     rows.catalog = c.catalog;
+    rows.catalog_entry = c.catalog_entry;
     const auto outcomes = RunStatements(rows, "file.mdb", {{"segmoborud", {}}, {"Segment", {}}});
     ASSERT_EQ(outcomes.size(), 2U) << c.what;
     for (const StatementOutcome& o : outcomes) {
@@ -242,6 +253,89 @@ TEST(Runner, ATableWhosePagesLieBeyondTheEndIsADamagedFile) {
     const auto outcomes = RunStatements(rows, "file.mdb", {{"segmoborud", {}}, {"Segment", {}}});
     EXPECT_EQ(Seen(outcomes[0]), "row 12 first 12") << page;
     EXPECT_EQ(Seen(outcomes[1]), FailureSeen(ReadFailure::DamagedFile, "file.mdb")) << page;
+  }
+}
+
+// The pages of a fixture, spoilt where both Access readers would part ways:
+// the runner calls such a table (or the file) damaged before either reads
+// it, so every edition says the same.
+struct Framing {
+  bool jet3;
+  std::size_t page_size;
+  std::string bytes;
+
+  std::size_t RowCountAt() const { return jet3 ? 8 : 12; }
+  std::uint32_t Int(std::size_t at, int size) const {
+    std::uint32_t v = 0;
+    for (int k = size - 1; k >= 0; --k) v = v << 8 | static_cast<std::uint8_t>(bytes[at + static_cast<std::size_t>(k)]);
+    return v;
+  }
+  void Put(std::size_t at, std::uint32_t v, int size) {
+    for (int k = 0; k < size; ++k) bytes[at + static_cast<std::size_t>(k)] = static_cast<char>(v >> (8 * k));
+  }
+  // Where the first data page of the table whose definition starts at `owner` begins.
+  std::size_t DataPage(std::uint32_t owner) const {
+    for (std::size_t at = page_size; at + page_size <= bytes.size(); at += page_size) {
+      if (bytes[at] == 1 && Int(at + 4, 4) == owner) return at;
+    }
+    ADD_FAILURE() << "no data page of " << owner;
+    return 0;
+  }
+};
+
+struct FramingCase {
+  const char* what;
+  void (*spoil)(Framing&);
+  const char* segmoborud;  // what the two statements get
+  const char* segment;
+};
+
+const FramingCase kFramingCases[] = {
+    {"sound", [](Framing&) {}, "row 12 first 12", "row 1 <null> step null"},
+    {"the map of free space points nowhere",
+     [](Framing& f) { f.Put(5 * f.page_size + (f.jet3 ? 39 : 59), 0x00FFFF00, 4); }, "row 12 first 12",
+     "failure 8 Segment"},
+    {"a mapped page belongs to another table",
+     [](Framing& f) { f.Put(f.DataPage(5) + 4, 3, 4); }, "row 12 first 12", "failure 8 Segment"},
+    {"a deleted row's offset lies past the page, where the next row ends",
+     [](Framing& f) {
+       const std::size_t page = f.DataPage(5);
+       f.Put(page + f.RowCountAt() + 2, 0x4000 | 0x1F00, 2);
+     },
+     "row 12 first 12", "failure 8 Segment"},
+    {"a row marked as moved is read where it stands",
+     [](Framing& f) {
+       const std::size_t page = f.DataPage(3);
+       const std::size_t entry = page + f.RowCountAt() + 2;
+       f.Put(entry, f.Int(entry, 2) | 0x8000, 2);
+     },
+     "row 12 first 12", "row 1 <null> step null"},
+    {"a catalog column libmdb binds is renamed",
+     [](Framing& f) {
+       const std::string name = f.jet3 ? std::string("LvProp") : std::string("L\0v\0P\0r\0o\0p\0", 12);
+       const std::size_t at = f.bytes.find(name, 2 * f.page_size);
+       ASSERT_LT(at, 3 * f.page_size);
+       f.bytes[at + (f.jet3 ? 2 : 4)] = 'Q';
+     },
+     "failure 6 file.mdb", "failure 6 file.mdb"},
+    {"a page of the catalog's map belongs to another table",
+     [](Framing& f) { f.Put(f.DataPage(2) + 4, 3, 4); }, "failure 6 file.mdb", "failure 6 file.mdb"},
+};
+
+TEST(Runner, PagesBothReadersReadAlikeOrTheDamageIsNamed) {
+  for (const bool jet3 : {false, true}) {
+    for (const FramingCase& c : kFramingCases) {
+      Framing f{jet3, jet3 ? 2048U : 4096U, ReadBytes(FixturePath(jet3 ? "lookup_jet3" : "lookup"))};
+      c.spoil(f);
+      std::vector<MemoryTable> tables = Tables();
+      tables[0].page = 3;
+      tables[1].page = 5;
+      MemoryRows rows(f.bytes, tables);
+      const auto outcomes = RunStatements(rows, "file.mdb", {{"segmoborud", {}}, {"Segment", {}}});
+      const std::string where = std::string(c.what) + (jet3 ? " (Jet 3)" : " (Jet 4)");
+      EXPECT_EQ(Seen(outcomes[0]), c.segmoborud) << where;
+      EXPECT_EQ(Seen(outcomes[1]), c.segment) << where;
+    }
   }
 }
 
