@@ -86,10 +86,11 @@ std::optional<std::string> FileFraming::Definition(std::uint32_t first) {
   return whole;
 }
 
-// The row a page-and-row pointer names (the row in its low byte). A strict
-// one (a long value's) must be a live row whose offset has no flags: the
-// readers mask the flags of a row's offset, not of a long value's.
-std::optional<std::string> FileFraming::Row(std::uint32_t pointer, bool strict) {
+// The row a page-and-row pointer names (the row in its low byte). libmdb
+// masks the flags of the offsets it starts and ends at; the browser's
+// reader takes a long value's start as it stands, and a usage map's start
+// and end both.
+std::optional<std::string> FileFraming::Row(std::uint32_t pointer, PointerRead pointer_read) {
   std::optional<std::string> page = Page(pointer >> 8, kDataPage);
   if (!page) return std::nullopt;
   const LayoutOf& layout = jet3_ ? kJet3 : kJet4;
@@ -97,9 +98,11 @@ std::optional<std::string> FileFraming::Row(std::uint32_t pointer, bool strict) 
   const std::size_t count_at = layout.row_count;
   if (row >= Little(*page, count_at, 2) || count_at + 2 + 2 * row + 2 > size_) return std::nullopt;
   const std::uint32_t entry = Little(*page, count_at + 2 + 2 * row, 2);
-  if (strict && (entry & 0xE000) != 0) return std::nullopt;
+  const std::uint32_t before = row == 0 ? static_cast<std::uint32_t>(size_) : Little(*page, count_at + 2 * row, 2);
+  if (pointer_read != PointerRead::Masked && (entry & 0xE000) != 0) return std::nullopt;
+  if (pointer_read == PointerRead::Unmasked && (before & 0xE000) != 0) return std::nullopt;
   const std::size_t start = entry & 0x1FFF;
-  const std::size_t end = row == 0 ? size_ : Little(*page, count_at + 2 * row, 2) & 0x1FFF;
+  const std::size_t end = before & 0x1FFF;
   if (start >= end || end > size_ || start < count_at + 2 + 2 * static_cast<std::size_t>(Little(*page, count_at, 2)))
     return std::nullopt;
   return page->substr(start, end - start);
@@ -109,7 +112,7 @@ bool FileFraming::TableWithin(std::uint32_t first) {
   const std::optional<std::string> definition = Definition(first);
   if (!definition) return false;
   const LayoutOf& layout = jet3_ ? kJet3 : kJet4;
-  const std::optional<std::string> map = Row(Little(*definition, layout.usage_map, 4), false);
+  const std::optional<std::string> map = Row(Little(*definition, layout.usage_map, 4), PointerRead::Unmasked);
   if (!map || map->empty()) return false;
   if ((*map)[0] == 0) {  // a start page and a bitmap
     if (map->size() < 5) return false;
@@ -145,7 +148,7 @@ bool FileFraming::RowsFramed(std::uint32_t first) {
   if (!shape) return false;
   // libmdb reads the map of free space too, and gives up the table without it.
   const LayoutOf& layout = jet3_ ? kJet3 : kJet4;
-  if (!Row(Little(*definition, layout.free_map, 4), false)) return false;
+  if (!Row(Little(*definition, layout.free_map, 4), PointerRead::Masked)) return false;
   const std::optional<std::vector<std::uint64_t>> pages = MappedPages(*definition);
   if (!pages) return false;
   for (const std::uint64_t number : *pages) {
@@ -160,7 +163,7 @@ bool FileFraming::RowsFramed(std::uint32_t first) {
 
 std::optional<std::vector<std::uint64_t>> FileFraming::MappedPages(const std::string& definition) {
   const LayoutOf& layout = jet3_ ? kJet3 : kJet4;
-  const std::optional<std::string> map = Row(Little(definition, layout.usage_map, 4), false);
+  const std::optional<std::string> map = Row(Little(definition, layout.usage_map, 4), PointerRead::Unmasked);
   if (!map || map->empty()) return std::nullopt;
   std::vector<std::uint64_t> pages;
   const auto add = [&](const std::string& bitmap, std::size_t from, std::uint64_t first_page) {
@@ -356,14 +359,14 @@ bool FileFraming::LongValueFramed(std::string_view value) {
   std::uint32_t pointer = Little(value, 4, 4);
   if ((pointer & 0xFF) > kMostRowsOfPage) return false;
   if (kind == 0x40) {
-    const std::optional<std::string> row = Row(pointer, true);
+    const std::optional<std::string> row = Row(pointer, PointerRead::StartUnmasked);
     return row && row->size() >= length;
   }
   if (kind != 0) return false;
   std::size_t read = 0;
   for (std::uint64_t hops = 0; pointer != 0; ++hops) {
     if (hops >= count_) return false;  // a chain that runs in a circle
-    const std::optional<std::string> row = Row(pointer, true);
+    const std::optional<std::string> row = Row(pointer, PointerRead::StartUnmasked);
     if (!row || row->size() <= 4) return false;
     read += row->size() - 4;
     if (read > length) return false;

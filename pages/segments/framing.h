@@ -60,7 +60,10 @@ class FileFraming {
 
   std::optional<std::string> Page(std::uint64_t number, std::uint8_t type);
   std::optional<std::string> Definition(std::uint32_t first);
-  std::optional<std::string> Row(std::uint32_t pointer, bool strict);
+  // How a reader takes the offsets of a row a pointer names: without their
+  // flags, the row's start as it stands, or its start and end as they stand.
+  enum class PointerRead : std::uint8_t { Masked, StartUnmasked, Unmasked };
+  std::optional<std::string> Row(std::uint32_t pointer, PointerRead pointer_read);
   std::optional<std::vector<std::uint64_t>> MappedPages(const std::string& definition);
   std::optional<Shape> ShapeOf(const std::string& definition) const;
   bool PageRowsFramed(const std::string& page, const Shape& shape);

@@ -310,6 +310,13 @@ const FramingCase kFramingCases[] = {
        f.Put(entry, f.Int(entry, 2) | 0x8000, 2);
      },
      "row 12 first 12", "row 1 <null> step null"},
+    {"the offset of the row that holds a table's usage map carries a flag",
+     [](Framing& f) {
+       const std::uint32_t map = f.Int(5 * f.page_size + (f.jet3 ? 35 : 55), 4);
+       const std::size_t entry = (map >> 8) * f.page_size + f.RowCountAt() + 2 + 2 * (map & 0xFF);
+       f.Put(entry, f.Int(entry, 2) | 0x4000, 2);
+     },
+     "row 12 first 12", "failure 6 file.mdb"},
     {"a catalog column libmdb binds is renamed",
      [](Framing& f) {
        const std::string name = f.jet3 ? std::string("LvProp") : std::string("L\0v\0P\0r\0o\0p\0", 12);
