@@ -283,7 +283,7 @@ bool FileFraming::RowFramed(std::string_view row, const Shape& shape) {
   }
 
   std::vector<std::size_t> offsets;  // of the variable-length values, and of their end
-  std::size_t values_end = mask_at;   // where the values end and the trailer begins
+  std::size_t values_end = mask_at;  // where the values end and the trailer begins
   std::size_t row_variable = 0;
   if (shape.variable > 0) {
     if (jet3_) {
