@@ -71,6 +71,8 @@ inline constexpr int kSearchListHeight = 300;
 // must be given: it cannot look into the folder it was opened from.
 inline constexpr std::string_view kChooseDatabase = "Выбрать файл базы…";
 inline constexpr std::string_view kChosenDatabase = "Запрос читает файл ";
+// Before the line above when the last choice gave the page no file.
+inline constexpr std::string_view kNoFileChosen = "Выбор файла ничего не дал. ";
 inline constexpr std::string_view kSampleDatabase =
     "Пока файл не выбран, отвечает образец базы данных, а не справочная база";
 

@@ -860,10 +860,23 @@
     label.setAttribute('for', 'DatabaseFile');
     const state = element('div', { class: 'database-state', id: 'DatabaseState', role: 'status' });
     input.setAttribute('aria-label', layout.web.chooseDatabase);
+    // `cameToNothing`: the last choice gave the page no file (the operator
+    // cancelled, or the browser could not hand the file over); the file read
+    // before stays, and the line says both.
+    let cameToNothing = false;
     const show = () => {
       const chosen = database.handle || database.file;
-      state.textContent = chosen ? layout.web.chosenDatabase + chosen.name : layout.web.sampleDatabase;
+      state.textContent = (cameToNothing ? layout.web.noFileChosen : '') +
+        (chosen ? layout.web.chosenDatabase + chosen.name : layout.web.sampleDatabase);
       state.classList.toggle('sample', !chosen);
+    };
+    // Every choice the page has taken, a file or nothing, is counted on the
+    // status line once it shows the outcome: what waits for a choice waits for that.
+    let choices = 0;
+    const chosenOutcome = (file) => {
+      cameToNothing = !file;
+      show();
+      state.dataset.choices = String(++choices);
     };
     // A long first reading of a file shows how far it is, then the file's name again.
     database.showProgress = (percent) => {
@@ -871,15 +884,18 @@
       else state.textContent = `${readingDatabase} ${percent} %`;
     };
     input.addEventListener('change', () => {
-      if (input.files && input.files.length) {
-        database.file = input.files[0];
+      const file = input.files && input.files.length ? input.files[0] : null;
+      if (file) {
+        database.file = file;
         database.handle = null;
         readAhead();
       }
       // Emptied, the input takes the same file again, read afresh after it changed on disk.
       input.value = '';
-      show();
+      chosenOutcome(file);
     });
+    // The chooser closed with no file: cancelled, or a file the browser did not hand over.
+    input.addEventListener('cancel', () => chosenOutcome(null));
     // Where the browser can pick a file to read again later, the chooser
     // does so; elsewhere it is the plain file input.
     if (window.showOpenFilePicker) {
@@ -894,14 +910,17 @@
           });
         } catch (e) {
           // The operator cancelled; a test driver that intercepts the picker gets the plain chooser.
-          if (e && e.name === 'AbortError' && !/intercept/i.test(e.message)) return;
+          if (e && e.name === 'AbortError' && !/intercept/i.test(e.message)) {
+            chosenOutcome(null);
+            return;
+          }
           input.click();
           return;
         }
         database.handle = handle;
         database.file = null;
         remembered.keep(handle);
-        show();
+        chosenOutcome(handle);
         readAhead();
       });
       remembered.load().then((handle) => {
@@ -912,6 +931,7 @@
       });
     }
     show();
+    state.dataset.choices = '0';
     chooser.append(input, label, state);
     sheet.append(chooser);
   }

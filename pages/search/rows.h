@@ -16,6 +16,8 @@
 #include <utility>
 #include <vector>
 
+#include "pages/segments/database.h"
+
 namespace ostrolen {
 
 // A table the search reads: its key columns and the columns whose texts it
@@ -48,7 +50,7 @@ using RowLister = std::function<RowListing(const std::string& file)>;
 // Lists them with the row program (beside this program, or under
 // ../libexec/ostrolen, or $OSTROLEN_MDB_ROWS), which gets `time_limit`.
 RowListing ListRowsWithProgram(const std::string& file,
-                               std::chrono::milliseconds time_limit = std::chrono::seconds(10));
+                               std::chrono::milliseconds time_limit = ReaderTimeLimit(std::chrono::seconds(10)));
 
 // The row program's request and answer. The answer is one record a line,
 // fields TAB separated and escaped as the command line's records are:

@@ -1,5 +1,8 @@
 #include "pages/segments/database.h"
 
+#include <cstdlib>
+#include <cstring>
+
 #include "pages/segments/like.h"
 #include "pages/segments/program.h"
 
@@ -48,6 +51,17 @@ std::string FailureMessage(ReadFailure failure, std::string_view file, std::stri
 }
 
 std::string FindReader() { return FindProgram(kReaderName, "OSTROLEN_MDB_READER"); }
+
+std::chrono::milliseconds ReaderTimeLimit(std::chrono::milliseconds fallback) {
+  const char* text = std::getenv("OSTROLEN_READER_TIME_LIMIT_MS");
+  if (text == nullptr || *text == '\0' || std::strlen(text) > 9) return fallback;
+  long long ms = 0;
+  for (const char* c = text; *c != '\0'; ++c) {
+    if (*c < '0' || *c > '9') return fallback;
+    ms = ms * 10 + (*c - '0');
+  }
+  return ms > 0 ? std::chrono::milliseconds(ms) : fallback;
+}
 
 Connection::Connection(std::string file, std::chrono::milliseconds time_limit)
     : file_(std::move(file)), time_limit_(time_limit) {}

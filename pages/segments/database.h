@@ -33,12 +33,17 @@ std::string FailureMessage(ReadFailure failure, std::string_view file, std::stri
 // this program, else the installed one. Empty when none is there.
 std::string FindReader();
 
+// How long the reader program may take: $OSTROLEN_READER_TIME_LIMIT_MS when
+// it is a whole number of milliseconds from 1 on (for a very slow machine, or
+// to wait for a test without a clock), else `fallback`.
+std::chrono::milliseconds ReaderTimeLimit(std::chrono::milliseconds fallback = std::chrono::seconds(5));
+
 class Connection {
  public:
   // `file` as the reader opens it: a bare name is looked for in the
   // current directory at every run.
   explicit Connection(std::string file = std::string(kDatabaseFile),
-                      std::chrono::milliseconds time_limit = std::chrono::seconds(5));
+                      std::chrono::milliseconds time_limit = ReaderTimeLimit());
 
   // Runs `statements` on the file as it is now, in one run of the reader,
   // and gives one outcome per statement. When the reader crashes or runs

@@ -18,6 +18,7 @@
 #include <functional>
 #include <memory>
 
+#include "tests/app/hang.h"
 #include "app/about.h"
 #include "app/line_explain.h"
 #include "app/page_builder.h"
@@ -104,7 +105,7 @@ class AccessibilityTest : public QObject {
   // Offscreen, nothing gives the window back its activation when a modal box closes.
   void Reactivate() {
     QApplication::setActiveWindow(form_.get());
-    QVERIFY(QTest::qWaitForWindowActive(form_.get()));
+    QVERIFY(QTest::qWaitForWindowActive(form_.get(), kHangMs));
   }
 
   // The page's first word, written straight into its boxes.
@@ -148,7 +149,7 @@ class AccessibilityTest : public QObject {
     form_ = std::make_unique<TForm1>();
     form_->show();
     QApplication::setActiveWindow(form_.get());
-    QVERIFY(QTest::qWaitForWindowActive(form_.get()));
+    QVERIFY(QTest::qWaitForWindowActive(form_.get(), kHangMs));
   }
   void cleanup() { form_.reset(); }
 

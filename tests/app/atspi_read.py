@@ -16,7 +16,12 @@ def check(ok, what):
         print("FAIL", what)
 
 
-def application(name, wait=30):
+# The window is awaited for what it shows on the bus, never for a time: this
+# only ends a wait that never comes, however slow the machine.
+HANG_SECONDS = 120
+
+
+def application(name, wait=HANG_SECONDS):
     end = time.time() + wait
     while time.time() < end:
         for app in pyatspi.Registry.getDesktop(0):
@@ -38,7 +43,7 @@ def selected(node):
     return node.getState().contains(pyatspi.STATE_SELECTED)
 
 
-def until(condition, wait=10):
+def until(condition, wait=HANG_SECONDS):
     end = time.time() + wait
     while time.time() < end:
         if condition():
@@ -49,7 +54,7 @@ def until(condition, wait=10):
 
 app = application(sys.argv[1])
 if app is None:
-    print("FAIL the window never reached the accessibility bus")
+    print(f"FAIL the window did not reach the accessibility bus in {HANG_SECONDS} s")
     sys.exit(1)
 everything = list(nodes(app))
 tab_lists = [n for n in everything if n.getRole() == pyatspi.ROLE_PAGE_TAB_LIST]
@@ -81,15 +86,15 @@ if sko is not None:
         action = button.queryAction()
         action.doAction(0)
         result = lists[0]
-        check(until(lambda: result.childCount > 5), "the press fills the list")
+        check(until(lambda: result.childCount > 5), f"the press fills the list (it has {result.childCount} lines)")
         lines = [result[i] for i in range(result.childCount)]
         described = [line for line in lines if line.description.startswith("Слово 0, бит")]
         check(len(described) > 5, "lines described by their bits")
         # A list is a table of one column to the bus: a row chosen through it.
         result.queryTable().addRowSelection(1)
-        check(until(lambda: selected(result[1])), "the chosen line is selected")
+        check(until(lambda: selected(result[1])), f"the chosen line is selected (selected: {[i for i in range(result.childCount) if selected(result[i])]})")
         lit = lambda: [b.name for b in boxes if b.description.startswith("Биты выбранной строки: ")]
-        check(until(lambda: len(lit()) > 0), "the boxes of the chosen line are described as lit")
+        check(until(lambda: len(lit()) > 0), f"the boxes of the chosen line are described as lit ({[b.description for b in boxes]})")
         print("line:", result[1].name, "|", result[1].description, "| lit:", lit())
 
 print(f"atspi_read: {len(failures)} failed")

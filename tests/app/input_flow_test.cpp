@@ -12,6 +12,7 @@
 #include <QTimer>
 #include <QToolButton>
 
+#include "tests/app/hang.h"
 #include "app/input_flow.h"
 #include "app/page_builder.h"
 #include "app/veltra.h"
@@ -96,7 +97,7 @@ class InputFlowTest : public QObject {
     form_->window().SetMessageHook([](WidgetWindow::MessageKind, const QString&) {});
     form_->show();
     QApplication::setActiveWindow(form_.get());
-    QVERIFY(QTest::qWaitForWindowActive(form_.get()));
+    QVERIFY(QTest::qWaitForWindowActive(form_.get(), kHangMs));
   }
 
   void cleanup() { form_.reset(); }

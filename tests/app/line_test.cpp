@@ -15,6 +15,7 @@
 #include <QToolButton>
 #include <memory>
 
+#include "tests/app/hang.h"
 #include "app/line_editing.h"
 #include "app/line_explain.h"
 #include "app/page_builder.h"
@@ -304,7 +305,7 @@ class LineTest : public QObject {
     QTest::keyClick(list, Qt::Key_Return);
     QCOMPARE(Texts(boxes), QStringList({"2", "6", "1", "A", "6"}));
     QApplication::setActiveWindow(form_.get());
-    QVERIFY(QTest::qWaitForWindowActive(form_.get()));
+    QVERIFY(QTest::qWaitForWindowActive(form_.get(), kHangMs));
     auto* button = form_->findChild<QToolButton*>(QStringLiteral("SpeedButton14"));
     button->setFocus();
     QTest::keyClick(button, Qt::Key_Z, Qt::ControlModifier);

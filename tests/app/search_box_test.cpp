@@ -12,6 +12,7 @@
 #include <QTest>
 #include <memory>
 
+#include "tests/app/hang.h"
 #include "app/line_explain.h"
 #include "app/page_builder.h"
 #include "app/search_box.h"
@@ -125,7 +126,7 @@ class SearchBoxTest : public QObject {
         [this](ostrolen::WidgetWindow::MessageKind, const QString& text) { messages_ << text; });
     messages_.clear();
     form_->show();
-    QVERIFY(QTest::qWaitForWindowExposed(form_.get()));
+    QVERIFY(QTest::qWaitForWindowExposed(form_.get(), kHangMs));
     Search()->SetDatabase(missing_.toStdString());
     problem_ = true;
   }
@@ -293,7 +294,7 @@ class SearchBoxTest : public QObject {
   void ChoosingARowAsksForItsSegment() {
     const QString sample = QStringLiteral(OSTROLEN_SAMPLE_DIR "/dbveltra.mdb");
     Search()->SetDatabase(sample.toStdString());
-    const ostrolen::RowListing listing = ostrolen::ListRowsWithProgram(sample.toStdString());
+    const ostrolen::RowListing listing = ostrolen::ListRowsWithProgram(sample.toStdString(), std::chrono::seconds(120));
     QVERIFY(listing.problem.empty());
     const std::vector<ostrolen::SearchEntry> rows = ostrolen::RowEntries(listing);
     QVERIFY(rows.size() > 3);

@@ -16,6 +16,7 @@
 #include <QToolButton>
 #include <memory>
 
+#include "tests/app/hang.h"
 #include "app/page_builder.h"
 #include "app/session_view.h"
 #include "app/veltra.h"
@@ -106,7 +107,7 @@ class SessionViewTest : public QObject {
     form_->window().SetMessageHook(
         [this](ostrolen::WidgetWindow::MessageKind, const QString& text) { messages_ << text; });
     form_->show();
-    QVERIFY(QTest::qWaitForWindowExposed(form_.get()));
+    QVERIFY(QTest::qWaitForWindowExposed(form_.get(), kHangMs));
   }
   void cleanup() { form_.reset(); }
 
@@ -208,7 +209,7 @@ class SessionViewTest : public QObject {
     QVERIFY(choose->isEnabled());
     QVERIFY(!compare->isEnabled());
     choose->click();
-    QTRY_VERIFY(View()->historyView() == nullptr);
+    QTRY_VERIFY_WITH_TIMEOUT(View()->historyView() == nullptr, kHangMs);
     QVERIFY(List(ostrolen::SkoPage())->isVisible());
     QCOMPARE(OwnLines(List(ostrolen::SkoPage())), AloneLines("sko", {"271A6"}));
     QCOMPARE(View()->session().history().size(), 4U);
@@ -227,7 +228,7 @@ class SessionViewTest : public QObject {
     entries->item(3)->setSelected(true);  // uvp 0075 003F
     QVERIFY(compare->isEnabled());
     compare->click();
-    QTRY_VERIFY(View()->historyView() == nullptr);
+    QTRY_VERIFY_WITH_TIMEOUT(View()->historyView() == nullptr, kHangMs);
     QListWidget* list = List(ostrolen::UvpPage());
     QVERIFY(list->isVisible());
     QCOMPARE(OwnLines(list), AloneLines("uvp", {"0035", "003F"}));

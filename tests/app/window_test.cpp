@@ -12,6 +12,7 @@
 #include <QTimer>
 #include <QToolButton>
 
+#include "tests/app/hang.h"
 #include "app/about.h"
 #include "app/page_builder.h"
 #include "app/veltra.h"
@@ -236,11 +237,11 @@ class WindowTest : public QObject {
     QVERIFY(mask->isVisible());
     QCOMPARE(mask->text(), QStringLiteral("5"));
     // The rest are made while the window waits.
-    QTRY_VERIFY(form.findChild<QLineEdit*>(QStringLiteral("Edit288")) != nullptr);
-    QTRY_VERIFY(form.findChild<QListWidget*>(QStringLiteral("ListBox11")) != nullptr);
+    QTRY_VERIFY_WITH_TIMEOUT(form.findChild<QLineEdit*>(QStringLiteral("Edit288")) != nullptr, kHangMs);
+    QTRY_VERIFY_WITH_TIMEOUT(form.findChild<QListWidget*>(QStringLiteral("ListBox11")) != nullptr, kHangMs);
     int boxes = 0;
     for (const ostrolen::PageLayout* page : ostrolen::AllPages()) boxes += static_cast<int>(page->boxes.size());
-    QTRY_COMPARE(static_cast<int>(form.findChildren<QLineEdit*>(QRegularExpression("^Edit[0-9]+$")).size()), boxes);
+    QTRY_COMPARE_WITH_TIMEOUT(static_cast<int>(form.findChildren<QLineEdit*>(QRegularExpression("^Edit[0-9]+$")).size()), boxes, kHangMs);
   }
 
   void ExitClosesAtOnce() {

@@ -74,6 +74,7 @@ TEST(ShellTexts, EachStandsInOneSourceFileOnly) {
                                           std::string(shell::kChooseDatabase),
                                           std::string(shell::kChosenDatabase),
                                           std::string(shell::kSampleDatabase),
+                                          std::string(shell::kNoFileChosen),
                                           std::string(shell::kSearchPrompt),
                                           std::string(shell::kSearchNone),
                                           "\"" + std::string(shell::kFormMenu) + "\"",

@@ -10,7 +10,7 @@ set +e
 work=$(mktemp -d)
 holder=
 cleanup() {
-  [ -n "$holder" ] && kill "$holder" 2>/dev/null
+  [ -n "$holder" ] && release_lock
   rm -rf "$work"
 }
 trap cleanup EXIT
@@ -41,12 +41,19 @@ check() {  # check WHAT COMMAND...
   if "$@"; then echo "ok: $what"; else echo "FAIL: $what"; failures=$((failures + 1)); fi
 }
 
-# Holds the lock for `seconds` in the background, from the moment this returns.
+# Holds the lock for `seconds` in the background, from the moment this returns
+# ($work/held names the process that holds it, which release_lock ends; its
+# output goes nowhere, so that no one waits for it to close).
 hold_lock() {
   rm -f "$work/held"
-  flock "$lock" sh -c "touch '$work/held'; sleep $1" &
+  flock "$lock" sh -c "echo \$\$ >'$work/held.new' && mv '$work/held.new' '$work/held' && exec sleep $1" >/dev/null 2>&1 &
   holder=$!
-  while [ ! -f "$work/held" ]; do sleep 0.1; done
+  while [ ! -s "$work/held" ]; do sleep 0.1; done
+}
+release_lock() {
+  kill "$(cat "$work/held")" 2>/dev/null
+  wait "$holder" 2>/dev/null
+  holder=
 }
 
 install() {  # install LIMIT: ensure_packages in a subshell; its status, its messages in $work/err
@@ -87,9 +94,7 @@ check "lock past the limit: fails" [ $status -ne 0 ]
 check "lock past the limit: gives up soon after the limit (${took} s)" [ "$took" -ge 3 -a "$took" -le 15 ]
 check "lock past the limit: nothing ran" [ ! -f "$work/ran" ]
 check "lock past the limit: says why" grep -qF "Gave up after 3 s: another package manager still holds $lock." "$work/err"
-kill "$holder"
-wait "$holder" 2>/dev/null
-holder=
+release_lock
 
 # Any other failure of apt-get stops at once with apt-get's own message.
 touch "$work/broken"

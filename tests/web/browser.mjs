@@ -21,10 +21,76 @@ export function titleOf(file) {
 }
 export const pageTitle = titleOf(pageFile);
 
+// The environment of every program the browser tests start: the caller's,
+// in C.UTF-8 (which every Debian system has) whatever locale it named or
+// none. With no locale Chromium does not hand a chosen file whose name is
+// not ASCII to the page at all.
+export function utf8Environment(environment = process.env) {
+  const out = {};
+  for (const [name, value] of Object.entries(environment)) {
+    if (name !== 'LANG' && name !== 'LANGUAGE' && !name.startsWith('LC_')) out[name] = value;
+  }
+  return { ...out, LANG: 'C.UTF-8', LC_ALL: 'C.UTF-8' };
+}
+
+// The locale the caller gave (the variables that name one), before it is
+// set: every program these tests start (Chromium, ostrolen-cli, the reader
+// program, mdbtools) inherits C.UTF-8 instead.
+export const callerLocale = Object.fromEntries(
+  Object.entries(process.env).filter(([name]) => name === 'LANG' || name === 'LANGUAGE' || name.startsWith('LC_')));
+{
+  const utf8 = utf8Environment();
+  for (const name of Object.keys(process.env)) if (!(name in utf8)) delete process.env[name];
+  Object.assign(process.env, utf8);
+}
+
+// How long a wait may go on before it counts as a hang. Nothing is waited
+// for by the clock: every wait is for what the page signals, and this only
+// ends one that never comes, naming what was awaited and what the page showed.
+export const hangSeconds = 120;
+
+// What the page shows, for the message of a wait that ran out.
+export async function pageShows(page) {
+  try {
+    return await page.evaluate(() => JSON.stringify({
+      ready: document.documentElement.dataset.ready ?? null,
+      busy: window.ostrolen && window.ostrolen.busy ? window.ostrolen.busy() : null,
+      database: document.getElementById('DatabaseState')?.textContent ?? null,
+      choices: document.getElementById('DatabaseState')?.dataset.choices ?? null,
+      dialog: document.querySelector('dialog[open]')?.textContent ?? null,
+      address: location.hash,
+    }));
+  } catch (error) {
+    return `nothing that could be read (${String(error).split('\n')[0]})`;
+  }
+}
+
+// The page's waits, each ended only by a hang, with a message that names it.
+function guard(page) {
+  if (page.guarded) return page;
+  page.guarded = true;
+  page.setDefaultTimeout(hangSeconds * 1000);
+  for (const name of ['waitForFunction', 'waitForSelector', 'waitForEvent']) {
+    const original = page[name].bind(page);
+    page[name] = async (...args) => {
+      try {
+        return await original(...args);
+      } catch (error) {
+        if (error.name !== 'TimeoutError') throw error;
+        const what = String(args[0]).replace(/\s+/g, ' ').slice(0, 300);
+        const argument = typeof args[0] === 'function' && args[1] !== undefined ? ` with ${JSON.stringify(args[1])}` : '';
+        throw new Error(`${name}: no sign of ${what}${argument} in ${hangSeconds} s; the page showed ${await pageShows(page)}`);
+      }
+    };
+  }
+  return page;
+}
+
 export async function launch() {
   const profile = mkdtempSync(join(tmpdir(), 'ostrolen-chromium-'));
   const context = await chromium.launchPersistentContext(profile, {
     executablePath: process.env.OSTROLEN_CHROMIUM || '/usr/bin/chromium',
+    env: process.env,
     headless: true,
     args: [
       '--headless', '--no-sandbox', '--disable-gpu', '--disable-quic', '--no-first-run',
@@ -32,6 +98,9 @@ export async function launch() {
     ],
     viewport: { width: 840, height: 600 },
   });
+  context.setDefaultTimeout(hangSeconds * 1000);
+  context.on('page', guard);
+  for (const page of context.pages()) guard(page);
   const close = async () => {
     await context.close();
     rmSync(profile, { recursive: true, force: true });
@@ -41,11 +110,24 @@ export async function launch() {
 
 // A fresh page with the file opened and ready for typing.
 export async function openPage(context, url = pageUrl) {
-  const page = await context.newPage();
+  const page = guard(await context.newPage());
   const errors = [];
   page.on('pageerror', (error) => errors.push(String(error)));
   await page.goto(url);
-  await page.waitForSelector('html[data-ready="true"]', { timeout: 20000 });
+  await page.waitForSelector('html[data-ready="true"]');
   page.errors = errors;
   return page;
+}
+
+// Chooses `file` (or, with [], nothing: the chooser cancelled) through the
+// chooser beside "Запрос", as the operator does, and waits until the page has
+// taken the choice: its status line counts each one. Gives the line's text.
+export async function chooseFile(page, file) {
+  const state = '#DatabaseState';
+  const before = Number(await page.$eval(state, (s) => s.dataset.choices));
+  const [chooser] = await Promise.all([page.waitForEvent('filechooser'), page.click('.database .choose')]);
+  await chooser.setFiles(file);
+  await page.waitForFunction(
+    ([selector, count]) => Number(document.querySelector(selector).dataset.choices) > count, [state, before]);
+  return page.$eval(state, (s) => s.textContent);
 }

@@ -5,7 +5,7 @@
 //
 //   node tests/web/differential.mjs [SESSIONS] [SEED]
 import { launch, openPage, pageTitle } from './browser.mjs';
-import { difference, runCli, runInPage } from './drive.mjs';
+import { difference, runCli, runCliSessions, runInPage } from './drive.mjs';
 
 const count = Number(process.argv[2] || process.env.OSTROLEN_WEB_SESSIONS || 2000);
 const seed = Number(process.argv[3] || process.env.OSTROLEN_WEB_SEED || 20261208);
@@ -83,22 +83,23 @@ try {
   }
   if (count >= 200 && buttonsSeen.size !== presses.length) throw new Error(`only ${buttonsSeen.size} of ${presses.length} buttons pressed`);
 
-  // The page runs its sessions in batches while ostrolen-cli runs them two at a time.
+  // The page runs its sessions in batches while ostrolen-cli's runs go on,
+  // many in one process; every 50th session is also run by ostrolen-cli
+  // itself, a process of its own, which must give the same.
   const started = Date.now();
   const inPage = (async () => {
     const results = [];
     for (let i = 0; i < sessions.length; i += 200) results.push(...(await runInPage(page, sessions.slice(i, i + 200))));
     return results;
   })();
-  const byCli = new Array(sessions.length);
-  let nextSession = 0;
-  await Promise.all(
-    [0, 1].map(async () => {
-      while (nextSession < sessions.length) {
-        const i = nextSession++;
-        byCli[i] = await runCli(sessions[i]);
-      }
-    }));
+  const byCli = await runCliSessions(sessions);
+  for (let i = 0; i < sessions.length; i += 50) {
+    const alone = await runCli(sessions[i]);
+    if (JSON.stringify(alone) !== JSON.stringify(byCli[i])) {
+      console.error(`session ${i}: ostrolen-cli alone gives ${JSON.stringify(alone)}, among many ${JSON.stringify(byCli[i])}`);
+      failed += 1;
+    }
+  }
   const pageResults = await inPage;
   let messages = 0;
   let lines = 0;

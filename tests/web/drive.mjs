@@ -2,7 +2,7 @@
 // buttons, answering each message box with OK), and the same sessions run
 // by ostrolen-cli, both written down as the command-line runner's records.
 import { execFile } from 'node:child_process';
-import { join } from 'node:path';
+import { dirname, join } from 'node:path';
 import { root } from './browser.mjs';
 
 export const cli = process.env.OSTROLEN_CLI || join(root, 'build/test/bin/ostrolen-cli');
@@ -22,24 +22,76 @@ const unescape = (text) =>
   text.replace(/\\(x[0-9A-F]{2}|u[0-9A-F]{4}|.)/g, (_, c) =>
     c.length > 1 ? String.fromCharCode(parseInt(c.slice(1), 16)) : ({ '\\': '\\', t: '\t', n: '\n', r: '\r' })[c] ?? `\\${c}`);
 
+// The presses of ostrolen-cli's records, one object a press.
+function pressesOf(stdout) {
+  const presses = [];
+  for (const record of stdout.split('\n')) {
+    if (record === '') continue;
+    const [kind, ...fields] = record.split('\t');
+    if (kind === 'press') presses.push({ button: fields[0], messages: [], boxes: [], lines: [] });
+    else if (kind === 'report' || kind === 'error') presses.at(-1).messages.push([kind, unescape(fields[0])]);
+    else if (kind === 'box') presses.at(-1).boxes.push([fields[0], unescape(fields[1])]);
+    else if (kind === 'line') presses.at(-1).lines.push(unescape(fields[0]));
+    else throw new Error(`unknown record ${record}`);
+  }
+  return presses;
+}
+
 // ostrolen-cli's records of a session, one object a press.
 export function runCli(session, options = {}) {
   return new Promise((resolve, reject) => {
     execFile(cli, cliArguments(session), { encoding: 'utf8', maxBuffer: 1 << 24, ...options }, (error, stdout, stderr) => {
       if (error) return reject(new Error(`ostrolen-cli ${error.code}: ${stderr}`));
-      const presses = [];
-      for (const record of stdout.split('\n')) {
-        if (record === '') continue;
-        const [kind, ...fields] = record.split('\t');
-        if (kind === 'press') presses.push({ button: fields[0], messages: [], boxes: [], lines: [] });
-        else if (kind === 'report' || kind === 'error') presses.at(-1).messages.push([kind, unescape(fields[0])]);
-        else if (kind === 'box') presses.at(-1).boxes.push([fields[0], unescape(fields[1])]);
-        else if (kind === 'line') presses.at(-1).lines.push(unescape(fields[0]));
-        else return reject(new Error(`unknown record ${record}`));
+      try {
+        resolve(pressesOf(stdout));
+      } catch (e) {
+        reject(e);
       }
-      resolve(presses);
     });
   });
+}
+
+// The same for many sessions, run by ostrolen-cli-batch (ostrolen-cli's own
+// runs, many in one process) in `workers` processes side by side.
+export const cliBatch = process.env.OSTROLEN_CLI_BATCH || join(dirname(cli), 'ostrolen-cli-batch');
+export async function runCliSessions(sessions, workers = 2) {
+  const results = new Array(sessions.length);
+  const share = Math.ceil(sessions.length / workers);
+  await Promise.all([...Array(workers).keys()].map((w) => {
+    const first = w * share;
+    const mine = sessions.slice(first, first + share);
+    if (mine.length === 0) return null;
+    const input = [];
+    for (const session of mine) {
+      const args = cliArguments(session).map((a) => Buffer.from(a, 'utf8'));
+      input.push(Buffer.from(`${args.length}\n`));
+      for (const a of args) input.push(Buffer.from(`${a.length}:`), a);
+    }
+    return new Promise((resolve, reject) => {
+      const child = execFile(cliBatch, [], { encoding: 'buffer', maxBuffer: 1 << 30 }, (error, stdout, stderr) => {
+        if (error) return reject(new Error(`ostrolen-cli-batch ${error.code}: ${stderr}`));
+        let at = 0;
+        for (let i = 0; i < mine.length; ++i) {
+          const end = stdout.indexOf(10, at);
+          const [kind, status, out, err] = stdout.subarray(at, end).toString('latin1').split('\t');
+          if (kind !== 'run') return reject(new Error(`ostrolen-cli-batch: no run ${first + i}`));
+          at = end + 1;
+          const text = stdout.subarray(at, at + Number(out)).toString('utf8');
+          const errors = stdout.subarray(at + Number(out), at + Number(out) + Number(err)).toString('utf8');
+          at += Number(out) + Number(err);
+          if (status !== '0') return reject(new Error(`ostrolen-cli ${status}: ${errors}`));
+          try {
+            results[first + i] = pressesOf(text);
+          } catch (e) {
+            return reject(e);
+          }
+        }
+        resolve();
+      });
+      child.stdin.end(Buffer.concat(input));
+    });
+  }));
+  return results;
 }
 
 // Runs sessions in the page, each from the window's starting state, and

@@ -14,7 +14,7 @@ import { execFileSync } from 'node:child_process';
 import { existsSync, mkdtempSync, readFileSync, readdirSync, rmSync, writeFileSync } from 'node:fs';
 import { tmpdir } from 'node:os';
 import { dirname, join } from 'node:path';
-import { launch, openPage, root } from './browser.mjs';
+import { chooseFile, launch, openPage, root } from './browser.mjs';
 import { check, finish } from './check.mjs';
 import { makeFormatFiles } from './access_files.mjs';
 import { cli } from './drive.mjs';
@@ -182,8 +182,8 @@ const { context, close } = await launch();
 try {
   const page = await openPage(context);
   for (const file of files) {
-    const [chooser] = await Promise.all([page.waitForEvent('filechooser'), page.click('.database .choose')]);
-    await chooser.setFiles(file);
+    const shown = await chooseFile(page, file);
+    if (!shown.endsWith(file.split('/').pop())) throw new Error(`chose ${file}, and the page says "${shown}"`);
     const tables = tablesOf(file);
     const statements = [];
     for (const table of tables) {

@@ -55,7 +55,7 @@ try {
   // Typing lists what the command line finds, best first, at most 100;
   // the built-in sample's rows come after the tables', as the command line
   // lists the sample's in its folder.
-  await page.waitForFunction(() => window.ostrolen.search.find('учебная').lines.length > 0, null, { timeout: 20000 });
+  await page.waitForFunction(() => window.ostrolen.search.find('учебная').lines.length > 0);
   for (const text of ['бв 01-60', 'напоминание', 'БB 01-60 yBП', 'а', 'декадый']) {
     await typeSearch(text);
     const expected = (await found(text)).slice(0, 100).map((f) => f[3]);

@@ -5,7 +5,7 @@
 import { copyFileSync, mkdtempSync, readFileSync, readdirSync, rmSync, writeFileSync } from 'node:fs';
 import { tmpdir } from 'node:os';
 import { join } from 'node:path';
-import { launch, openPage, pageTitle, root } from './browser.mjs';
+import { chooseFile, launch, openPage, pageTitle, root } from './browser.mjs';
 import { check, equal, finish } from './check.mjs';
 import { makeFormatFiles } from './access_files.mjs';
 import { difference, runCli, runInPage } from './drive.mjs';
@@ -51,10 +51,9 @@ async function compare(page, file, pairs, what) {
 
 // Chooses `file` as the operator does: the chooser beside "Запрос", then the file.
 async function choose(page, file) {
-  const [chooser] = await Promise.all([page.waitForEvent('filechooser'), page.click('.database .choose')]);
-  await chooser.setFiles(file);
+  const shown = await chooseFile(page, file);
   chosenName = file.split('/').pop();
-  await page.waitForFunction((name) => document.getElementById('DatabaseState').textContent.endsWith(name), chosenName);
+  if (shown !== `Запрос читает файл ${chosenName}`) throw new Error(`chose ${file}, and the page says "${shown}"`);
 }
 
 const state = (page) => page.evaluate(() => document.getElementById('DatabaseState').textContent);

@@ -5,7 +5,7 @@
 // and a page opened decoded from it.
 import { execFile } from 'node:child_process';
 import { readFileSync } from 'node:fs';
-import { launch, openPage, pageUrl } from './browser.mjs';
+import { hangSeconds, launch, openPage, pageUrl } from './browser.mjs';
 import { check, equal, finish } from './check.mjs';
 import { cli } from './drive.mjs';
 
@@ -136,11 +136,12 @@ try {
   check(compared.visible, 'compare: the page is in front');
   equal(recordsOf(compared), await compare('uvp', ['0075', '003F'], ['0035', '003F']), 'compare: the marks of two entries');
 
-  const downloads = [];
-  page.on('download', (d) => downloads.push(d));
+  // Both reports are downloads: the two events, in either order.
+  const saved = [];
+  const bothSaved = new Promise((resolve) => page.on('download', (d) => saved.push(d) === 2 && resolve()));
   await page.keyboard.press('Control+s');
-  await page.waitForFunction(() => true);
-  for (let i = 0; i < 50 && downloads.length < 2; ++i) await page.waitForTimeout(100);
+  await Promise.race([bothSaved, new Promise((resolve) => setTimeout(resolve, hangSeconds * 1000).unref())]);
+  const downloads = [...saved];
   equal(downloads.map((d) => d.suggestedFilename()).sort(), ['ostrolen-history.html', 'ostrolen-history.txt'], 'save: two files');
   for (const download of downloads) {
     const text = readFileSync(await download.path(), 'utf8');

@@ -153,7 +153,7 @@ TEST_F(RowFolder, EveryRowOfTheTestDatabasesInEachFormat) {
     const std::string bytes = ReadBytes(FixturePath(c.fixture));
     ASSERT_FALSE(bytes.empty()) << c.fixture << " was not built";
     WriteBytes(File(), c.ace ? AceFile(bytes) : bytes);
-    const RowListing listing = ListRowsWithProgram(File());
+    const RowListing listing = ListRowsWithProgram(File(), std::chrono::seconds(120));
     const std::vector<DescribedRow> expected = DescribedRows(c.described);
     EXPECT_EQ(listing.problem, "") << c.fixture;
     EXPECT_EQ(Listed(listing), expected) << c.fixture << (c.ace ? " as ACE" : "");
@@ -164,7 +164,7 @@ TEST_F(RowFolder, EveryRowOfTheTestDatabasesInEachFormat) {
 
 TEST_F(RowFolder, RowsAreFoundByTheirTexts) {
   WriteBytes(File(), ReadBytes(FixturePath("lookup")));
-  const std::vector<SearchEntry> rows = RowEntries(ListRowsWithProgram(File()));
+  const std::vector<SearchEntry> rows = RowEntries(ListRowsWithProgram(File(), std::chrono::seconds(120)));
   struct Case {
     std::string typed;
     std::string where;
@@ -186,7 +186,7 @@ TEST_F(RowFolder, RowsAreFoundByTheirTexts) {
 
 TEST_F(RowFolder, AMissingColumnLeavesTheOtherTexts) {
   WriteBytes(File(), ReadBytes(FixturePath("missing_columns")));
-  const RowListing listing = ListRowsWithProgram(File());
+  const RowListing listing = ListRowsWithProgram(File(), std::chrono::seconds(120));
   EXPECT_NE(listing.problem.find("нет столбца «prim»"), std::string::npos) << listing.problem;
   bool program = false;
   for (const SegmentRow& row : listing.rows) {
@@ -213,7 +213,7 @@ TEST_F(RowFolder, ADamagedOrForeignFileSaysWhyInOneLine) {
   };
   for (const Case& c : cases) {
     WriteBytes(File(), c.bytes);
-    const RowListing listing = ListRowsWithProgram(File());
+    const RowListing listing = ListRowsWithProgram(File(), std::chrono::seconds(120));
     // Whatever the damage, the answer is a line, never a crash of the caller.
     EXPECT_FALSE(listing.problem.empty()) << c.what;
     EXPECT_EQ(listing.problem.find('\n'), std::string::npos) << c.what;

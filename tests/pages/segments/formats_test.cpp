@@ -351,7 +351,7 @@ TEST_F(FormatsTest, AJet3FileThatNamesNoCodePage) {
   ASSERT_EQ(ReadAccessHeader(bytes)->code_page, 0);
   ASSERT_EQ(ReadAccessHeader(bytes)->sort_order, 0x0419u);  // Cyrillic
   WriteBytes(Database(), bytes);
-  Connection connection(Database().string());
+  Connection connection(Database().string(), kNoHang);
   std::vector<StatementOutcome> outcomes = connection.Run({{"Сегменты", {{"Сегмент", "12"}}}});
   ASSERT_EQ(outcomes[0].failure, ReadFailure::None) << outcomes[0].name;
   ASSERT_TRUE(outcomes[0].result.has_row);
@@ -419,7 +419,7 @@ TEST_F(FormatsTest, TheEnvironmentDoesNotChooseTheCharacterSet) {
     Variables& operator=(const Variables&) = delete;
   } const variables;  // for this test only, even when it fails
   for (const char* fixture : {"cyrillic_names", "cyrillic_names_jet3"}) {
-    Connection connection(FixturePath(fixture));
+    Connection connection(FixturePath(fixture), kNoHang);
     const std::vector<StatementOutcome> outcomes = connection.Run({{"сегменты", {{"оборудование", "Линии%"}}}});
     ASSERT_EQ(outcomes.size(), 1u);
     ASSERT_EQ(outcomes[0].failure, ReadFailure::None) << fixture << ": " << outcomes[0].name;

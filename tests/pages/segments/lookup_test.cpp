@@ -288,7 +288,7 @@ class FakeReaderTest : public DatabaseFolder {
   }
   // The lookup's lines and error with the reader at `reader`.
   std::pair<Lines, std::string> Lookup(const std::string& reader, std::string_view segment, std::string_view step,
-                                       std::chrono::milliseconds limit = std::chrono::seconds(5)) {
+                                       std::chrono::milliseconds limit = kNoHang) {
     ::setenv("OSTROLEN_MDB_READER", reader.c_str(), 1);
     Connection connection(std::string(kDatabaseFile), limit);
     Lines lines;
@@ -309,7 +309,7 @@ TEST_F(FakeReaderTest, ACrashIsAnErrorAndTheAnswersBeforeItStand) {
   const std::string real = RealReader();
   ASSERT_FALSE(real.empty());
   // How long the answer to the equipment statement is.
-  Connection probe;
+  Connection probe(std::string(kDatabaseFile), kNoHang);
   const std::vector<StatementOutcome> outcomes = probe.Run(LookupStatements("12", "1"));
   ASSERT_EQ(outcomes.size(), 2u);
   const std::size_t first = EncodeOutcome(outcomes[0]).size();
@@ -335,6 +335,39 @@ TEST_F(FakeReaderTest, AHangIsCutShort) {
   EXPECT_EQ(Lookup(hangs, "3D", "7", std::chrono::milliseconds(300)),
             std::make_pair(Lines{}, std::string("Чтение базы данных «dbveltra.mdb» не завершилось вовремя и "
                                                 "прервано: файл, видимо, повреждён")));
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(3));
+}
+
+// $OSTROLEN_READER_TIME_LIMIT_MS sets the reader's limit where nothing else
+// does: a whole number of milliseconds from 1 on, anything else the default.
+TEST_F(FakeReaderTest, TheTimeLimitFromTheEnvironment) {
+  const std::vector<std::pair<const char*, long long>> cases = {
+      {nullptr, 5000}, {"", 5000},      {"0", 5000},     {"-5", 5000},    {"12x", 5000},         {" 300", 5000},
+      {"1", 1},        {"300", 300},    {"120000", 120000}, {"999999999", 999999999}, {"1000000000", 5000}};
+  for (const auto& [text, ms] : cases) {
+    if (text != nullptr) ::setenv("OSTROLEN_READER_TIME_LIMIT_MS", text, 1);
+    else ::unsetenv("OSTROLEN_READER_TIME_LIMIT_MS");
+    EXPECT_EQ(ReaderTimeLimit().count(), ms) << (text ? text : "unset");
+  }
+  ::setenv("OSTROLEN_READER_TIME_LIMIT_MS", "abc", 1);
+  EXPECT_EQ(ReaderTimeLimit(std::chrono::seconds(10)).count(), 10000);
+
+  // A reader that hangs is cut short after the limit the variable gives.
+  Place("lookup");
+  ::setenv("OSTROLEN_READER_TIME_LIMIT_MS", "300", 1);
+  ::setenv("OSTROLEN_MDB_READER", Script("hangs", "exec sleep 30").c_str(), 1);
+  const auto start = std::chrono::steady_clock::now();
+  Connection connection;
+  Lines lines;
+  std::string error;
+  try {
+    SegmentLookup(connection, "3D", "7", [&](std::string_view line) { lines.emplace_back(line); });
+  } catch (const DatabaseError& e) {
+    error = e.what();
+  }
+  ::unsetenv("OSTROLEN_MDB_READER");
+  ::unsetenv("OSTROLEN_READER_TIME_LIMIT_MS");
+  EXPECT_EQ(error, "Чтение базы данных «dbveltra.mdb» не завершилось вовремя и прервано: файл, видимо, повреждён");
   EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(3));
 }
 

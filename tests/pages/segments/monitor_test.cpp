@@ -59,7 +59,7 @@ class MonitorTest : public DatabaseFolder {
 TEST_F(MonitorTest, TheFirstRowAgreesWithMdbExport) {
   const std::vector<std::vector<std::string>> exported = Export(monitor_, "Monitor_Authenticate");
   if (exported.size() < 2) GTEST_SKIP() << "mdb-export is not installed";
-  Connection connection(monitor_);
+  Connection connection(monitor_, kNoHang);
   const std::vector<StatementOutcome> outcomes = connection.Run({{"monitor_authenticate", {}}});
   ASSERT_EQ(outcomes.size(), 1u);
   ASSERT_EQ(outcomes[0].failure, ReadFailure::None);
@@ -85,7 +85,7 @@ TEST_F(MonitorTest, ConditionsOnEveryKindOfColumn) {
       {{"EMAIL_ADDRESS", "NOBODY@%"}, true}, {{"Comment", "%monitor example%"}, true},
       {{"LastVisit", "17.06.2000%"}, true},
   };
-  Connection connection(monitor_);
+  Connection connection(monitor_, kNoHang);
   for (const Probe& probe : probes) {
     const std::vector<StatementOutcome> outcomes = connection.Run({{"Monitor_Authenticate", {probe.condition}}});
     ASSERT_EQ(outcomes.size(), 1u);
@@ -114,7 +114,7 @@ TEST(FixtureTables, FirstRowsAgreeWithMdbExport) {
   for (const auto& [fixture, table] : tables) {
     const std::vector<std::vector<std::string>> exported = Export(FixturePath(fixture), table);
     if (exported.size() < 2) GTEST_SKIP() << "mdb-export is not installed";
-    Connection connection(FixturePath(fixture));
+    Connection connection(FixturePath(fixture), kNoHang);
     const std::vector<StatementOutcome> outcomes = connection.Run({{table, {}}});
     ASSERT_EQ(outcomes[0].failure, ReadFailure::None) << table;
     EXPECT_EQ(outcomes[0].result.columns, exported[0]);

@@ -84,7 +84,7 @@ TEST_F(DamagedFileTest, EveryOneGivesLinesAndAnErrorOrAWholeResult) {
   const std::vector<std::tuple<const char*, const char*, std::size_t>> lookups = {
       {"12", "1", 11}, {"3D", "7", 40}, {"3C", "5", 21}};
   int errors = 0, whole = 0;
-  Connection connection(std::string(kDatabaseFile), std::chrono::seconds(5));
+  Connection connection(std::string(kDatabaseFile), kNoHang);
   for (std::size_t i = 0; i < variants.size(); ++i) {
     WriteBytes(Database(), variants[i].bytes);
     const auto& [segment, step, full] = lookups[i % lookups.size()];
@@ -113,7 +113,7 @@ TEST_F(DamagedFileTest, AFileOfNearlyTwoGigabytesIsRead) {
   std::filesystem::resize_file(Database(), kSize, failed);
   if (failed || std::filesystem::file_size(Database()) != kSize) GTEST_SKIP() << "no room for a sparse file here";
   std::vector<std::string> lines;
-  Connection connection(std::string(kDatabaseFile), std::chrono::seconds(5));
+  Connection connection(std::string(kDatabaseFile), kNoHang);
   EXPECT_NO_THROW(SegmentLookup(connection, "12", "1", [&](std::string_view line) { lines.emplace_back(line); }));
   ASSERT_EQ(lines.size(), 11U);
   EXPECT_EQ(lines[1], "Блок групповой БГ 2");

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -13,6 +14,11 @@
 #include <string_view>
 
 namespace ostrolen::testing {
+
+// The reader program's time limit where a test does not try that limit: a
+// lookup is awaited until it answers, however slow or loaded the machine;
+// this only ends one that hangs.
+inline constexpr std::chrono::seconds kNoHang{120};
 
 inline std::string FixturePath(std::string_view name) {
   return std::string(OSTROLEN_SEGMENT_FIXTURES) + "/" + std::string(name) + ".mdb";
