@@ -2,10 +2,23 @@
 // buttons, answering each message box with OK), and the same sessions run
 // by ostrolen-cli, both written down as the command-line runner's records.
 import { execFile } from 'node:child_process';
+import { existsSync } from 'node:fs';
 import { dirname, join } from 'node:path';
 import { root } from './browser.mjs';
 
 export const cli = process.env.OSTROLEN_CLI || join(root, 'build/test/bin/ostrolen-cli');
+
+// The reader programs: the test build's (sanitized, as ostrolen-cli finds it
+// beside itself), and the optimised one that scripts/web builds beside the
+// sample, a twentieth of the time a lookup. The long sweeps take the
+// desktop's answers from the optimised one and hold a share of them to the
+// sanitized one's, which must give the same bytes.
+export const sanitizedReader = process.env.OSTROLEN_MDB_READER || join(dirname(cli), 'ostrolen-mdb-reader');
+const sample = process.env.OSTROLEN_WEB_SAMPLE || join(root, 'build/web/native/sample/dbveltra.mdb');
+const nativeReader = join(dirname(dirname(sample)), 'bin', 'ostrolen-mdb-reader');
+export const optimisedReader = existsSync(nativeReader) ? nativeReader : sanitizedReader;
+// runCli's options for a run whose lookups use `reader`.
+export const withReader = (reader, options = {}) => ({ ...options, env: { ...process.env, OSTROLEN_MDB_READER: reader } });
 
 // A session: [{button, settings: [[box, text], ...]}, ...], as one run of
 // `ostrolen-cli press ...` takes it.
