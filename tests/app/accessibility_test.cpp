@@ -18,7 +18,6 @@
 #include <functional>
 #include <memory>
 
-#include "tests/app/hang.h"
 #include "app/about.h"
 #include "app/line_explain.h"
 #include "app/page_builder.h"
@@ -26,6 +25,7 @@
 #include "core/shell.h"
 #include "pages/interaction.h"
 #include "pages/pages.h"
+#include "tests/app/hang.h"
 
 namespace {
 

@@ -12,12 +12,12 @@
 #include <QTimer>
 #include <QToolButton>
 
-#include "tests/app/hang.h"
 #include "app/input_flow.h"
 #include "app/page_builder.h"
 #include "app/veltra.h"
 #include "app/widget_window.h"
 #include "pages/pages.h"
+#include "tests/app/hang.h"
 
 using ostrolen::WidgetWindow;
 

@@ -15,12 +15,12 @@
 #include <QToolButton>
 #include <memory>
 
-#include "tests/app/hang.h"
 #include "app/line_editing.h"
 #include "app/line_explain.h"
 #include "app/page_builder.h"
 #include "app/veltra.h"
 #include "pages/pages.h"
+#include "tests/app/hang.h"
 
 namespace {
 

@@ -12,7 +12,6 @@
 #include <QTest>
 #include <memory>
 
-#include "tests/app/hang.h"
 #include "app/line_explain.h"
 #include "app/page_builder.h"
 #include "app/search_box.h"
@@ -21,6 +20,7 @@
 #include "pages/pages.h"
 #include "pages/search/choose.h"
 #include "pages/segments/database.h"
+#include "tests/app/hang.h"
 
 namespace {
 

@@ -16,13 +16,13 @@
 #include <QToolButton>
 #include <memory>
 
-#include "tests/app/hang.h"
 #include "app/page_builder.h"
 #include "app/session_view.h"
 #include "app/veltra.h"
 #include "core/shell.h"
 #include "pages/model_window.h"
 #include "pages/pages.h"
+#include "tests/app/hang.h"
 
 namespace {
 

@@ -12,12 +12,12 @@
 #include <QTimer>
 #include <QToolButton>
 
-#include "tests/app/hang.h"
 #include "app/about.h"
 #include "app/page_builder.h"
 #include "app/veltra.h"
 #include "app/widget_window.h"
 #include "pages/pages.h"
+#include "tests/app/hang.h"
 
 using ostrolen::WidgetWindow;
 
@@ -241,7 +241,8 @@ class WindowTest : public QObject {
     QTRY_VERIFY_WITH_TIMEOUT(form.findChild<QListWidget*>(QStringLiteral("ListBox11")) != nullptr, kHangMs);
     int boxes = 0;
     for (const ostrolen::PageLayout* page : ostrolen::AllPages()) boxes += static_cast<int>(page->boxes.size());
-    QTRY_COMPARE_WITH_TIMEOUT(static_cast<int>(form.findChildren<QLineEdit*>(QRegularExpression("^Edit[0-9]+$")).size()), boxes, kHangMs);
+    QTRY_COMPARE_WITH_TIMEOUT(
+        static_cast<int>(form.findChildren<QLineEdit*>(QRegularExpression("^Edit[0-9]+$")).size()), boxes, kHangMs);
   }
 
   void ExitClosesAtOnce() {

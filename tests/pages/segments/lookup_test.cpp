@@ -342,8 +342,9 @@ TEST_F(FakeReaderTest, AHangIsCutShort) {
 // does: a whole number of milliseconds from 1 on, anything else the default.
 TEST_F(FakeReaderTest, TheTimeLimitFromTheEnvironment) {
   const std::vector<std::pair<const char*, long long>> cases = {
-      {nullptr, 5000}, {"", 5000},      {"0", 5000},     {"-5", 5000},    {"12x", 5000},         {" 300", 5000},
-      {"1", 1},        {"300", 300},    {"120000", 120000}, {"999999999", 999999999}, {"1000000000", 5000}};
+      {nullptr, 5000},     {"", 5000}, {"0", 5000},  {"-5", 5000},       {"12x", 5000},
+      {" 300", 5000},      {"1", 1},   {"300", 300}, {"120000", 120000}, {"999999999", 999999999},
+      {"1000000000", 5000}};
   for (const auto& [text, ms] : cases) {
     if (text != nullptr) ::setenv("OSTROLEN_READER_TIME_LIMIT_MS", text, 1);
     else ::unsetenv("OSTROLEN_READER_TIME_LIMIT_MS");
