@@ -6,19 +6,17 @@
 //
 //   node tests/web/big_database.mjs [ROWS]
 import { execFileSync } from 'node:child_process';
-import { existsSync, mkdtempSync, rmSync, statSync, writeFileSync } from 'node:fs';
+import { mkdtempSync, rmSync, statSync, writeFileSync } from 'node:fs';
 import { tmpdir } from 'node:os';
-import { dirname, join } from 'node:path';
-import { launch, openPage, pageTitle, root } from './browser.mjs';
+import { join } from 'node:path';
+import { launch, openPage, pageTitle } from './browser.mjs';
 import { check, finish } from './check.mjs';
-import { cli, difference, runCli, runInPage } from './drive.mjs';
+import { difference, optimised, runCli, runInPage } from './drive.mjs';
 
 const rows = Number(process.argv[2] || 400000);
 // The file is only the test's input: made by the optimised ostrolen-mkdb that
 // scripts/web builds for the sample where it is there, else the test build's.
-const sample = process.env.OSTROLEN_WEB_SAMPLE || join(root, 'build/web/native/sample/dbveltra.mdb');
-const optimised = join(dirname(dirname(sample)), 'bin', 'ostrolen-mkdb');
-const mkdb = process.env.OSTROLEN_MKDB || (existsSync(optimised) ? optimised : join(dirname(cli), 'ostrolen-mkdb'));
+const mkdb = process.env.OSTROLEN_MKDB || optimised('ostrolen-mkdb');
 const work = mkdtempSync(join(tmpdir(), 'ostrolen-big-'));
 const ms = (v) => `${v.toFixed(0)} ms`;
 

@@ -15,8 +15,12 @@ export const cli = process.env.OSTROLEN_CLI || join(root, 'build/test/bin/ostrol
 // sanitized one's, which must give the same bytes.
 export const sanitizedReader = process.env.OSTROLEN_MDB_READER || join(dirname(cli), 'ostrolen-mdb-reader');
 const sample = process.env.OSTROLEN_WEB_SAMPLE || join(root, 'build/web/native/sample/dbveltra.mdb');
-const nativeReader = join(dirname(dirname(sample)), 'bin', 'ostrolen-mdb-reader');
-export const optimisedReader = existsSync(nativeReader) ? nativeReader : sanitizedReader;
+// The optimised build of program `name` (beside the sample), else the test build's.
+export function optimised(name) {
+  const native = join(dirname(dirname(sample)), 'bin', name);
+  return existsSync(native) ? native : join(dirname(cli), name);
+}
+export const optimisedReader = optimised('ostrolen-mdb-reader');
 // runCli's options for a run whose lookups use `reader`.
 export const withReader = (reader, options = {}) => ({ ...options, env: { ...process.env, OSTROLEN_MDB_READER: reader } });
 
