@@ -14,7 +14,7 @@
 #include "app/line_explain.h"
 #include "app/widget_window.h"
 #include "core/shell.h"
-#include "pages/segments/database.h"
+#include "reader/database.h"
 
 namespace ostrolen {
 namespace {

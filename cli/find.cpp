@@ -9,7 +9,7 @@
 #include "cli/cli.h"
 #include "core/utf8.h"
 #include "pages/search/search.h"
-#include "pages/segments/database.h"
+#include "reader/database.h"
 
 namespace ostrolen {
 

@@ -24,8 +24,8 @@
 
 #include "core/utf8.h"
 #include "core/window.h"
-#include "pages/segments/database.h"
-#include "pages/segments/query.h"
+#include "reader/database.h"
+#include "reader/query.h"
 #include "pages/segments/segments.h"
 
 namespace ostrolen::fuzz {

@@ -17,11 +17,11 @@
 #include <vector>
 
 #include "core/utf8.h"
-#include "pages/segments/access_file.h"
-#include "pages/segments/like.h"
-#include "pages/segments/query.h"
-#include "pages/segments/runner.h"
-#include "pages/segments/value_text.h"
+#include "reader/access_file.h"
+#include "reader/like.h"
+#include "reader/query.h"
+#include "reader/runner.h"
+#include "reader/value_text.h"
 
 // The file's size, and `size` of its bytes from `offset` copied to `into`
 // (fewer at its end): how many.

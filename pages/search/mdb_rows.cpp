@@ -23,8 +23,8 @@
 #include <vector>
 
 #include "core/utf8.h"
-#include "pages/segments/access_file.h"
-#include "pages/segments/query.h"
+#include "reader/access_file.h"
+#include "reader/query.h"
 
 namespace ostrolen {
 namespace {

@@ -3,8 +3,8 @@
 #include <cstdlib>
 #include <filesystem>
 
-#include "pages/segments/database.h"
-#include "pages/segments/program.h"
+#include "reader/database.h"
+#include "reader/program.h"
 
 namespace ostrolen {
 namespace {

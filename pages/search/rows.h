@@ -16,7 +16,7 @@
 #include <utility>
 #include <vector>
 
-#include "pages/segments/database.h"
+#include "reader/database.h"
 
 namespace ostrolen {
 

@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "core/window.h"
-#include "pages/segments/database.h"
-#include "pages/segments/query.h"
+#include "reader/database.h"
+#include "reader/query.h"
 
 namespace ostrolen {
 

@@ -19,7 +19,7 @@
 #include "core/shell.h"
 #include "pages/pages.h"
 #include "pages/search/choose.h"
-#include "pages/segments/database.h"
+#include "reader/database.h"
 #include "tests/app/hang.h"
 
 namespace {

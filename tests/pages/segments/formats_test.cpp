@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "pages/segments/access_file.h"
+#include "reader/access_file.h"
 #include "pages/segments/segments.h"
 #include "tests/pages/segments/segments_support.h"
 #include "tests/support/press.h"

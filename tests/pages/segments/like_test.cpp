@@ -4,9 +4,9 @@
 #include <string>
 #include <vector>
 
-#include "pages/segments/database.h"
-#include "pages/segments/like.h"
-#include "pages/segments/query.h"
+#include "reader/database.h"
+#include "reader/like.h"
+#include "reader/query.h"
 
 namespace ostrolen {
 namespace {

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "pages/segments/database.h"
+#include "reader/database.h"
 #include "tests/pages/segments/segments_support.h"
 #include "tests/support/press.h"
 #include "tests/support/process.h"

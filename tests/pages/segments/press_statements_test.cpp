@@ -8,8 +8,8 @@
 
 #include "pages/model_window.h"
 #include "pages/pages.h"
-#include "pages/segments/database.h"
-#include "pages/segments/query.h"
+#include "reader/database.h"
+#include "reader/query.h"
 #include "pages/segments/segments.h"
 
 namespace ostrolen {

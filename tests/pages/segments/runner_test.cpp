@@ -2,7 +2,7 @@
 // back (first row, nulls, missing names, damage, bad patterns) whatever
 // library reads the file. The file's bytes are a real test database's, so
 // that its page 0 and catalog pages are a sound Access file's.
-#include "pages/segments/runner.h"
+#include "reader/runner.h"
 
 #include <gtest/gtest.h>
 

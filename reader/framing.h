@@ -14,8 +14,8 @@
 #include <string_view>
 #include <vector>
 
-#include "pages/segments/access_file.h"
-#include "pages/segments/runner.h"
+#include "reader/access_file.h"
+#include "reader/runner.h"
 
 namespace ostrolen {
 

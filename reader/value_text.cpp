@@ -1,4 +1,4 @@
-#include "pages/segments/value_text.h"
+#include "reader/value_text.h"
 
 #include <cmath>
 #include <cstdio>

@@ -1,4 +1,4 @@
-#include "pages/segments/like.h"
+#include "reader/like.h"
 
 #include <cstdint>
 

@@ -11,7 +11,7 @@
 #include <string_view>
 #include <vector>
 
-#include "pages/segments/query.h"
+#include "reader/query.h"
 
 namespace ostrolen {
 

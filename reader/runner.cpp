@@ -1,10 +1,10 @@
-#include "pages/segments/runner.h"
+#include "reader/runner.h"
 
 #include <algorithm>
 #include <utility>
 
-#include "pages/segments/framing.h"
-#include "pages/segments/like.h"
+#include "reader/framing.h"
+#include "reader/like.h"
 
 namespace ostrolen {
 namespace {

@@ -12,8 +12,8 @@
 #include <string>
 #include <vector>
 
-#include "pages/segments/access_file.h"
-#include "pages/segments/query.h"
+#include "reader/access_file.h"
+#include "reader/query.h"
 
 namespace ostrolen {
 

@@ -1,4 +1,4 @@
-#include "pages/segments/program.h"
+#include "reader/program.h"
 
 #include <fcntl.h>
 #include <poll.h>

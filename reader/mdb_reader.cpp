@@ -27,11 +27,11 @@
 #include <string>
 #include <vector>
 
-#include "pages/segments/access_file.h"
-#include "pages/segments/like.h"
-#include "pages/segments/query.h"
-#include "pages/segments/runner.h"
-#include "pages/segments/value_text.h"
+#include "reader/access_file.h"
+#include "reader/like.h"
+#include "reader/query.h"
+#include "reader/runner.h"
+#include "reader/value_text.h"
 
 #if defined(__SANITIZE_ADDRESS__)
 #define OSTROLEN_ASAN 1

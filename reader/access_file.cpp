@@ -1,4 +1,4 @@
-#include "pages/segments/access_file.h"
+#include "reader/access_file.h"
 
 #include <iconv.h>
 

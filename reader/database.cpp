@@ -1,10 +1,10 @@
-#include "pages/segments/database.h"
+#include "reader/database.h"
 
 #include <cstdlib>
 #include <cstring>
 
-#include "pages/segments/like.h"
-#include "pages/segments/program.h"
+#include "reader/like.h"
+#include "reader/program.h"
 
 namespace ostrolen {
 namespace {

@@ -1,4 +1,4 @@
-#include "pages/segments/framing.h"
+#include "reader/framing.h"
 
 #include <algorithm>
 #include <string_view>

@@ -1,4 +1,4 @@
-#include "pages/segments/query.h"
+#include "reader/query.h"
 
 #include "core/code_word.h"
 

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "core/utf8.h"
-#include "pages/segments/query.h"
+#include "reader/query.h"
 
 namespace ostrolen {
 
