@@ -65,9 +65,19 @@ class Connection {
   // when the listing came whole, else why it stopped.
   std::string ListRows(const std::string& request, ReadFailure& failure);
 
+  // The outcomes of `statements`, read beforehand (off the window's
+  // thread): the next Run of exactly these statements gives them without
+  // reading again; any other Run forgets them.
+  void Prefetched(std::vector<Statement> statements, std::vector<StatementOutcome> outcomes) {
+    prefetched_statements_ = std::move(statements);
+    prefetched_ = std::move(outcomes);
+  }
+
   // Ends a Run or ListRows under way from another thread: it gives
-  // Cancelled, and the next one starts a new reader.
+  // Cancelled, and so does every later one until ClearCancel; the next
+  // after that starts a new reader.
   void Cancel() { reader_.Cancel(); }
+  void ClearCancel() { reader_.ClearCancel(); }
 
   // How far a reading is, in whole per cent, or -1 when that is not known;
   // called on the reading's thread. Empty: not told.
@@ -96,6 +106,8 @@ class Connection {
   std::chrono::milliseconds time_limit_;
   KeptProgram reader_{std::string(kReaderName), "OSTROLEN_MDB_READER"};
   Progress progress_;
+  std::vector<Statement> prefetched_statements_;
+  std::vector<StatementOutcome> prefetched_;
 };
 
 // ADOConnection1: made by the first lookup, kept to the end of the program.

@@ -28,6 +28,7 @@
 #include <condition_variable>
 #include <cstdio>
 #include <cstring>
+#include <map>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -431,6 +432,8 @@ class LibmdbRows final : public RowSource {
     // A table without a usage map has no data pages (libmdb would follow a null map).
     has_pages_ = t->usage_map != nullptr && t->map_sz >= 5;
     if (has_pages_) mdb_rewind_table(t);
+    table_ = table;
+    given_ = 0;
     rows_read_ = 0;
     rows_ = t->num_rows;
     return names;
@@ -442,12 +445,11 @@ class LibmdbRows final : public RowSource {
       if (!has_pages_ || !mdb_fetch_row(t)) return RowStep::End;
       Step();
       if (rows_ > 0) g_share = static_cast<int>(std::min<std::uint64_t>(99, 100 * ++rows_read_ / rows_));
-      // mdb_fetch_row has read the row but shows no null flags: crack it again.
-      int row_start = 0;
-      std::size_t row_size = 0;
-      if (mdb_find_row(db_->Handle(), static_cast<int>(t->cur_row) - 1, &row_start, &row_size) != 0) continue;
-      row_start &= 0x1FFF;
-      if (mdb_crack_row(t, row_start, row_size, fields_.data()) < 0) continue;
+      if (!Crack(static_cast<int>(t->cur_row) - 1)) continue;
+      // Where the row is, so that RowAt finds it again.
+      std::vector<Place>& places = places_[table_];
+      if (given_ == places.size()) places.push_back({static_cast<std::uint32_t>(t->cur_phys_pg), t->cur_row - 1});
+      ++given_;
       break;
     }
     values_.assign(fields_.size(), std::nullopt);
@@ -457,6 +459,18 @@ class LibmdbRows final : public RowSource {
       return RowStep::Damaged;
     }
     return RowStep::Row;
+  }
+
+  bool Seekable() const override { return true; }
+
+  bool RowAt(std::size_t index, std::vector<Value>& row) override {
+    const std::vector<Place>& places = places_[table_];
+    if (index >= places.size()) return false;
+    MdbHandle* mdb = db_->Handle();
+    if (mdb_read_pg(mdb, places[index].page) != static_cast<ssize_t>(mdb->fmt->pg_size)) return false;
+    if (!Crack(static_cast<int>(places[index].row))) return false;
+    values_.assign(fields_.size(), std::nullopt);
+    return WholeRow(row);
   }
 
   bool WholeRow(std::vector<Value>& row) override {
@@ -469,6 +483,22 @@ class LibmdbRows final : public RowSource {
   }
 
  private:
+  struct Place {
+    std::uint32_t page = 0;
+    unsigned int row = 0;
+  };
+
+  // Cracks row `row` of the page in the buffer into the fields; false
+  // when it is no row.
+  bool Crack(int row) {
+    // mdb_fetch_row has read the row but shows no null flags: crack it again.
+    int row_start = 0;
+    std::size_t row_size = 0;
+    if (mdb_find_row(db_->Handle(), row, &row_start, &row_size) != 0) return false;
+    row_start &= 0x1FFF;
+    return mdb_crack_row(def_->table, row_start, row_size, fields_.data()) >= 0;
+  }
+
   MdbColumn* Column(std::size_t c) const {
     return static_cast<MdbColumn*>(g_ptr_array_index(def_->table->columns, static_cast<guint>(c)));
   }
@@ -483,6 +513,9 @@ class LibmdbRows final : public RowSource {
   bool catalog_read_ = false;
   std::optional<std::vector<TableEntry>> tables_;
   std::uint64_t rows_read_ = 0, rows_ = 0;
+  std::size_t table_ = 0;  // the one Columns() began
+  std::size_t given_ = 0;  // its rows NextRow gave since
+  std::map<std::size_t, std::vector<Place>> places_;  // of each table's rows, as NextRow met them
   std::vector<MdbCatalogEntry*> entries_;
   std::unique_ptr<TableDef> def_;  // freed before the handle
   std::vector<MdbField> fields_;
@@ -495,6 +528,7 @@ struct Kept {
   std::string path;
   FileBytes bytes;
   std::unique_ptr<LibmdbRows> rows;
+  std::unique_ptr<KeptFile> file;  // what the lookups learnt of it
   std::unique_ptr<MdbHandle, void (*)(MdbHandle*)> listing{nullptr, mdb_close};  // the search's handle
 };
 
@@ -512,11 +546,13 @@ ReadFailure Current(Kept& kept, const std::string& path) {
   if (kept.rows && path == kept.path && ::stat(path.c_str(), &st) == 0 && StampOf(st) == kept.bytes.Version())
     return ReadFailure::None;
   kept.listing.reset();
+  kept.file.reset();
   kept.rows.reset();
   kept.path = path;
   const ReadFailure failure = kept.bytes.Load(path);
   if (failure != ReadFailure::None) return failure;
   kept.rows = std::make_unique<LibmdbRows>(kept.bytes);
+  kept.file = std::make_unique<KeptFile>();
   return ReadFailure::None;
 }
 
@@ -528,8 +564,9 @@ void AnswerStatements(Kept& kept, std::string_view request) {
     for (std::size_t i = 0; i < statements.size(); ++i) Send(frame::kOutcome, EncodeOutcome(Failed(failure, path)));
     return;
   }
-  RunStatements(*kept.rows, path, statements,
-                [](const StatementOutcome& outcome) { Send(frame::kOutcome, EncodeOutcome(outcome)); });
+  RunStatements(
+      *kept.rows, path, statements,
+      [](const StatementOutcome& outcome) { Send(frame::kOutcome, EncodeOutcome(outcome)); }, kept.file.get());
 }
 
 // ---- The search's rows: one record a line (pages/search/rows.h).

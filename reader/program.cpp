@@ -212,7 +212,7 @@ void KeptProgram::Cancel() {
 KeptProgram::Ending KeptProgram::Ask(char kind, std::string_view payload, std::chrono::milliseconds quiet_limit,
                                      const std::function<void(const Frame&)>& frame) {
   const std::lock_guard lock(asking_);
-  cancelled_ = false;
+  if (cancelled_) return Ending::Cancelled;
   const std::string request = EncodeFrame(kind, payload);
   // A program that died since the last request is started again; so is
   // one that dies as the request is sent (it had not read it).
@@ -232,12 +232,14 @@ KeptProgram::Ending KeptProgram::Ask(char kind, std::string_view payload, std::c
     sent = done == request.size();
     if (!sent) Reap(true);
   }
-  if (!sent) return Ending::Crashed;
+  if (!sent) return cancelled_ ? Ending::Cancelled : Ending::Crashed;
 
   const auto ended = [&](Ending ending) {
     Reap(true);
     return cancelled_ ? Ending::Cancelled : ending;
   };
+  // Cancelled before the program was there to be killed.
+  if (cancelled_) return ended(Ending::Cancelled);
   std::string bytes;
   std::size_t at = 0;
   auto heard = std::chrono::steady_clock::now();

@@ -67,8 +67,10 @@ class KeptProgram {
   Ending Ask(char kind, std::string_view payload, std::chrono::milliseconds quiet_limit,
              const std::function<void(const Frame&)>& frame);
 
-  // Ends the request under way, if any, and its program.
+  // Ends the request under way and its program; a request asked later
+  // gives Cancelled at once, until ClearCancel.
   void Cancel();
+  void ClearCancel() { cancelled_ = false; }
   // Ends the program (a new one starts at the next request).
   void End();
 

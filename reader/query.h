@@ -16,12 +16,14 @@ namespace ostrolen {
 struct Condition {
   std::string column;
   std::string pattern;
+  bool operator==(const Condition&) const = default;
 };
 
 // "Select * FROM table WHERE ... AND ...".
 struct Statement {
   std::string table;
   std::vector<Condition> conditions;
+  bool operator==(const Statement&) const = default;
 };
 
 struct Value {
