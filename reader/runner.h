@@ -55,6 +55,14 @@ class RowSource {
   virtual bool WholeRow(std::vector<Value>& row) = 0;
 };
 
+// A calculated column (Access 2010) keeps the value its expression gave,
+// wrapped, and the two readers unwrap it differently or not at all: its
+// value is read as one without text. `values` are those of the columns
+// numbered in `columns`, of a table whose columns `calculated` marks (in
+// column order).
+void WithoutCalculated(std::vector<Value>& values, const std::vector<std::size_t>& columns,
+                       const std::vector<bool>& calculated);
+
 // One outcome per statement, in statement order. Statements on one table
 // share one pass over its rows, taken where the first of them stands, and
 // the pass ends once each has its row. `file` is what a failure of the

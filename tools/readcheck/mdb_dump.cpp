@@ -23,6 +23,7 @@
 
 #include "core/utf8.h"
 #include "reader/access_file.h"
+#include "reader/framing.h"
 #include "reader/libmdb_rows.h"
 #include "reader/query.h"
 #include "reader/runner.h"
@@ -103,6 +104,9 @@ int Run(const std::string& path, std::vector<std::string> tables) {
       continue;
     }
     Record("columns", *columns);
+    FileFraming framing(rows, *header);
+    const std::vector<bool> calculated =
+        framing.CalculatedColumns((*entries)[found].page).value_or(std::vector<bool>{});
     std::vector<std::size_t> all;
     for (std::size_t c = 0; c < columns->size(); ++c) all.push_back(c);
     std::size_t count = 0;
@@ -114,6 +118,7 @@ int Run(const std::string& path, std::vector<std::string> tables) {
         Record("damaged", {});
         break;
       }
+      WithoutCalculated(values, all, calculated);
       std::vector<std::string> fields;
       for (const Value& value : values) fields.push_back(Field(value));
       Record("row", fields);
