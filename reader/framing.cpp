@@ -238,7 +238,8 @@ std::optional<FileFraming::Shape> FileFraming::ShapeOf(const std::string& defini
   for (std::uint32_t c = 0; c < columns; ++c, at += layout.column_entry) {
     Column column;
     column.type = static_cast<std::uint8_t>(definition[at]);
-    if (!KnownType(column.type)) return std::nullopt;
+    // The browser's reader knows no complex column in a Jet 3 file.
+    if (!KnownType(column.type) || (jet3_ && column.type == 18)) return std::nullopt;
     column.number = static_cast<std::uint8_t>(definition[at + layout.number]);
     if (column.number >= shape.most || numbers[column.number]) return std::nullopt;
     numbers[column.number] = true;
