@@ -97,7 +97,8 @@ void RunOnTable(RowSource& source, std::size_t table, const std::vector<Statemen
 void WithoutCalculated(std::vector<Value>& values, const std::vector<std::size_t>& columns,
                        const std::vector<bool>& calculated) {
   for (std::size_t i = 0; i < values.size() && i < columns.size(); ++i) {
-    if (columns[i] < calculated.size() && calculated[columns[i]]) values[i] = Value{Value::Kind::Binary, {}, false};
+    if (columns[i] < calculated.size() && calculated[columns[i]] && values[i].kind != Value::Kind::Null)
+      values[i] = Value{Value::Kind::Binary, {}, false};
   }
 }
 

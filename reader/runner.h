@@ -57,7 +57,7 @@ class RowSource {
 
 // A calculated column (Access 2010) keeps the value its expression gave,
 // wrapped, and the two readers unwrap it differently or not at all: its
-// value is read as one without text. `values` are those of the columns
+// value is read as one without text (a null stays null). `values` are those of the columns
 // numbered in `columns`, of a table whose columns `calculated` marks (in
 // column order).
 void WithoutCalculated(std::vector<Value>& values, const std::vector<std::size_t>& columns,
