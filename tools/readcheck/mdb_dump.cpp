@@ -24,9 +24,14 @@
 #include "core/utf8.h"
 #include "reader/access_file.h"
 #include "reader/framing.h"
-#include "reader/libmdb_rows.h"
 #include "reader/query.h"
 #include "reader/runner.h"
+
+// The reader program's own row source (FileBytes, LibmdbRows), so that the
+// rows come out exactly as the program reads them; its main is not this one.
+#define main ostrolen_mdb_reader_main
+#include "reader/mdb_reader.cpp"  // NOLINT(bugprone-suspicious-include)
+#undef main
 
 namespace ostrolen {
 namespace {
@@ -133,6 +138,7 @@ int Run(const std::string& path, std::vector<std::string> tables) {
 }  // namespace ostrolen
 
 int main(int argc, char** argv) {
+  (void)&ostrolen_mdb_reader_main;
   ::unsetenv("MDBICONV");
   if (argc < 2) {
     std::fputs("usage: ostrolen-mdb-dump FILE [TABLE...]\n", stderr);
