@@ -295,7 +295,8 @@ Value ReadValue(const Database& db, MdbColumn* col, const MdbField& field) {
       value.is_false = v == 0;
       break;
     }
-    case MDB_LONGINT: {
+    case MDB_LONGINT:
+    case MDB_COMPLEX: {  // a complex column: the number that names its rows in a hidden table
       fixed(4);
       const auto v = static_cast<std::int32_t>(static_cast<std::uint32_t>(mdb_get_int32(mdb->pg_buf, start)));
       value.text = std::to_string(v);
@@ -352,7 +353,7 @@ Value ReadValue(const Database& db, MdbColumn* col, const MdbField& field) {
     case MDB_REPID:
       fixed(16);
       value.kind = Value::Kind::Text;
-      value.text = GString(mdb_uuid_to_string(mdb->pg_buf, start));
+      value.text = FormatGuid({reinterpret_cast<const char*>(p), 16});
       break;
     default: value.kind = Value::Kind::Binary; break;
   }

@@ -26,9 +26,11 @@ bool Matches(const Pending& pending, const std::vector<Value>& values) {
 
 // Every statement of `which` on one table in a single pass over its rows in
 // file order; each keeps its first matching row. Only the compared columns
-// are read for every row, and a matching row whole.
+// are read for every row, and a matching row whole. `calculated` says
+// which columns are calculated, in column order.
 void RunOnTable(RowSource& source, std::size_t table, const std::vector<Statement>& statements,
-                const std::vector<std::size_t>& which, std::vector<std::optional<StatementOutcome>>& outcomes) {
+                const std::vector<std::size_t>& which, const std::vector<bool>& calculated,
+                std::vector<std::optional<StatementOutcome>>& outcomes) {
   const std::string& table_name = statements[which.front()].table;
   // A damaged table: the statements not answered yet fail with it.
   const auto damaged = [&] {
@@ -65,6 +67,7 @@ void RunOnTable(RowSource& source, std::size_t table, const std::vector<Statemen
     const RowStep step = source.NextRow(compared, values);
     if (step == RowStep::End) break;
     if (step == RowStep::Damaged || values.size() != compared.size()) return damaged();
+    WithoutCalculated(values, compared, calculated);
     std::optional<QueryResult> whole;  // read once, for every statement the row answers
     for (const Pending& p : pending) {
       if (outcomes[p.index] || !Matches(p, values)) continue;
@@ -72,6 +75,9 @@ void RunOnTable(RowSource& source, std::size_t table, const std::vector<Statemen
         whole = shape;
         whole->has_row = true;
         if (!source.WholeRow(whole->row) || whole->row.size() != shape.columns.size()) return damaged();
+        std::vector<std::size_t> all(shape.columns.size());
+        for (std::size_t c = 0; c < all.size(); ++c) all[c] = c;
+        WithoutCalculated(whole->row, all, calculated);
       }
       StatementOutcome outcome;
       outcome.result = *whole;
@@ -352,6 +358,14 @@ void CheckFile(RowSource& source, const std::string& file, KeptFile::Parts& part
 
 }  // namespace
 
+void WithoutCalculated(std::vector<Value>& values, const std::vector<std::size_t>& columns,
+                       const std::vector<bool>& calculated) {
+  for (std::size_t i = 0; i < values.size() && i < columns.size(); ++i) {
+    if (columns[i] < calculated.size() && calculated[columns[i]] && values[i].kind != Value::Kind::Null)
+      values[i] = Value{Value::Kind::Binary, {}, false};
+  }
+}
+
 std::vector<StatementOutcome> RunStatements(RowSource& source, const std::string& file,
                                             const std::vector<Statement>& statements,
                                             const std::function<void(const StatementOutcome&)>& answered,
@@ -433,7 +447,9 @@ std::vector<StatementOutcome> RunStatements(RowSource& source, const std::string
     } else if (keeping) {
       RunOnKeptTable(source, found, file_parts.kept[found], statements, which, outcomes);
     } else {
-      RunOnTable(source, found, statements, which, outcomes);
+      std::vector<bool> calculated;
+      if ((*tables)[found].page != 0) calculated = pages.CalculatedColumns((*tables)[found].page).value_or(calculated);
+      RunOnTable(source, found, statements, which, calculated, outcomes);
     }
     tell();
   }

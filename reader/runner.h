@@ -85,6 +85,14 @@ class KeptFile {
   std::unique_ptr<Parts> parts_;
 };
 
+// A calculated column (Access 2010) keeps the value its expression gave,
+// wrapped, and the two readers unwrap it differently or not at all: its
+// value is read as one without text (a null stays null). `values` are those of the columns
+// numbered in `columns`, of a table whose columns `calculated` marks (in
+// column order).
+void WithoutCalculated(std::vector<Value>& values, const std::vector<std::size_t>& columns,
+                       const std::vector<bool>& calculated);
+
 // One outcome per statement, in statement order. Statements on one table
 // share one pass over its rows, taken where the first of them stands, and
 // the pass ends once each has its row. `file` is what a failure of the
