@@ -40,6 +40,8 @@ TForm1::TForm1(QWidget* parent, PageBuilding building) : QMainWindow(parent), wi
   idle_->setSingleShot(true);
   idle_->setInterval(0);
   connect(idle_, &QTimer::timeout, this, &TForm1::BuildNextPage);
+  connect(this, &TForm1::readingProgressed, this, &TForm1::ShowReading, Qt::QueuedConnection);
+  connect(this, &TForm1::readingEnded, this, &TForm1::FinishReading, Qt::QueuedConnection);
   setObjectName(QStringLiteral("Form1"));
   ostrolen::DescribeTabBars();
   setWindowTitle(FromUtf8(ostrolen::shell::kWindowCaption));
@@ -163,32 +165,32 @@ void TForm1::ButtonClicked(const QString& name) {
 void TForm1::ReadThenPress(const QString& name, std::vector<ostrolen::Statement> statements) {
   busy_ = true;
   qApp->installEventFilter(this);
+  reading_button_ = name;
+  reading_asked_ = std::move(statements);
+  reading_read_.clear();
   ostrolen::Connection& database = ostrolen::ReferenceDatabase();
   database.ClearCancel();
-  database.SetProgress([this, name](int percent) {
-    QMetaObject::invokeMethod(
-        this, [this, name, percent] { ShowReading(name, percent); }, Qt::QueuedConnection);
-  });
-  reading_ = std::thread([this, name, statements = std::move(statements)]() mutable {
-    std::vector<ostrolen::StatementOutcome> outcomes = ostrolen::ReferenceDatabase().Run(statements);
-    QMetaObject::invokeMethod(
-        this,
-        [this, name, statements = std::move(statements), outcomes = std::move(outcomes)]() mutable {
-          EndReading();
-          // Ended by the operator: no box, the list as it was.
-          for (const ostrolen::StatementOutcome& outcome : outcomes) {
-            if (outcome.failure == ostrolen::ReadFailure::Cancelled) return;
-          }
-          ostrolen::ReferenceDatabase().Prefetched(std::move(statements), std::move(outcomes));
-          session_->Press(name);
-        },
-        Qt::QueuedConnection);
+  database.SetProgress([this](int percent) { emit readingProgressed(percent); });
+  reading_ = std::thread([this] {
+    reading_read_ = ostrolen::ReferenceDatabase().Run(reading_asked_);
+    emit readingEnded();
   });
 }
 
-void TForm1::ShowReading(const QString& name, int percent) {
+void TForm1::FinishReading() {
   if (!busy_) return;
-  auto* button = findChild<QToolButton*>(name);
+  EndReading();
+  // Ended by the operator: no box, the list as it was.
+  for (const ostrolen::StatementOutcome& outcome : reading_read_) {
+    if (outcome.failure == ostrolen::ReadFailure::Cancelled) return;
+  }
+  ostrolen::ReferenceDatabase().Prefetched(std::move(reading_asked_), std::move(reading_read_));
+  session_->Press(reading_button_);
+}
+
+void TForm1::ShowReading(int percent) {
+  if (!busy_) return;
+  auto* button = findChild<QToolButton*>(reading_button_);
   if (button == nullptr || button->parentWidget() == nullptr) return;
   if (progress_ == nullptr || progress_->parentWidget() != button->parentWidget()) {
     delete progress_;

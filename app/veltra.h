@@ -77,6 +77,11 @@ class TForm1 : public QMainWindow {
   void SpeedButton20Click() { ButtonClicked(QStringLiteral("SpeedButton20")); }
   void SpeedButton21Click() { ButtonClicked(QStringLiteral("SpeedButton21")); }
 
+ signals:
+  // From the reading's thread: how far it is, and that it ended.
+  void readingProgressed(int percent);
+  void readingEnded();
+
  private:
   QTabWidget* BuildTabs(const ostrolen::TabNode& node, QWidget* parent);
   void BuildSheet(QWidget* sheet);
@@ -90,7 +95,7 @@ class TForm1 : public QMainWindow {
   // pressed with what was read; the window stays responsive, shows how
   // far a long reading is under the button, and Escape ends it.
   void ReadThenPress(const QString& name, std::vector<ostrolen::Statement> statements);
-  void ShowReading(const QString& name, int percent);
+  void ShowReading(int percent);
   void EndReading();
 
   // The leaf sheets whose widgets are not made yet, with their pages.
@@ -102,7 +107,12 @@ class TForm1 : public QMainWindow {
   ostrolen::SessionView* session_ = nullptr;
   ostrolen::SearchBox* search_ = nullptr;
   QTimer* idle_ = nullptr;  // makes the next page while the window waits
-  std::thread reading_;     // the database reading under way, if any
+  void FinishReading();
+
+  std::thread reading_;  // the database reading under way, if any
   bool busy_ = false;
+  QString reading_button_;                             // the press it reads for
+  std::vector<ostrolen::Statement> reading_asked_;     // set before the reading starts
+  std::vector<ostrolen::StatementOutcome> reading_read_;  // set by the reading, read once it is joined
   QLabel* progress_ = nullptr;  // under the button that reads
 };

@@ -2,7 +2,9 @@
 // npm) into one script: node web/bundle_worker.mjs OUT.js. The reader's
 // crypto for password-protected files is left out, its Jet 3 text
 // decoding is replaced by web/jet3_text.js, its reading of complex
-// columns by web/complex_value.js and of replication ids by web/repid_value.js.
+// columns by web/complex_value.js; its readings of replication ids and of
+// currency values, which change the page's bytes in place, by
+// web/repid_value.js and web/currency_value.js.
 import { build } from 'esbuild';
 import { readFileSync } from 'node:fs';
 import { dirname, join } from 'node:path';
@@ -25,12 +27,12 @@ const complexValue = {
         : undefined);
   },
 };
-const repidValue = {
-  name: 'repid-value',
+const ownValues = {
+  name: 'own-values',
   setup(b) {
-    b.onResolve({ filter: /^\.\/repid\.js$/ }, (args) =>
+    b.onResolve({ filter: /^\.\/(repid|currency)\.js$/ }, (args) =>
       /mdb-reader[\\/]lib[\\/][a-z]+[\\/]data[\\/]index\.js$/.test(args.importer)
-        ? { path: join(here, 'repid_value.js') }
+        ? { path: join(here, `${args.path.slice(2, -3)}_value.js`) }
         : undefined);
   },
 };
@@ -46,7 +48,7 @@ await build({
     'browserify-aes/browser.js': join(here, 'no_crypto.js'),
     'create-hash': join(here, 'no_crypto.js'),
   },
-  plugins: [jet3Text, complexValue, repidValue],
+  plugins: [jet3Text, complexValue, ownValues],
   outfile: process.argv[2],
 });
 // The replaced reading must be the one bundled: a newer Access reader that

@@ -765,6 +765,7 @@ std::string Image(const Database& db, const Format& format) {
       }
     }
     std::vector<std::pair<std::size_t, std::size_t>> targets;
+    targets.reserve(moved.size());
     for (std::string& bytes : moved) targets.push_back(packer.Add(std::move(bytes), kMovedRow));
     plan.pages = packer.Take();
     plan.rows = static_cast<std::uint32_t>(table.rows.size());

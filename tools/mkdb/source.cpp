@@ -203,7 +203,7 @@ Value ParseExtendedDate(std::string_view field, const Column& column, std::size_
   const long long days = era * 146097 + doe - 306;
   char out[64];
   std::snprintf(out, sizeof out, "%019lld:%012lld%s:7", days,
-                static_cast<long long>(hour * 3600 + minute * 60 + second), fraction);
+                static_cast<long long>(hour) * 3600 + static_cast<long long>(minute) * 60 + second, fraction);
   std::u16string bytes(out, out + std::strlen(out));
   bytes.push_back(u'\0');
   return bytes;
@@ -348,12 +348,12 @@ Database ParseDescription(std::string_view text) {
       Row row{number, {}, keyword == "moved"};
       row.values.reserve(table.columns.size());
       std::size_t field = 1;
-      for (std::size_t i = 0; i < table.columns.size(); ++i) {
-        if (table.columns[i].deleted) {
+      for (const Column& column : table.columns) {
+        if (column.deleted) {
           row.values.emplace_back(std::monostate{});
           continue;
         }
-        row.values.push_back(ParseValue(fields[field], table.columns[i], field - 1, number));
+        row.values.push_back(ParseValue(fields[field], column, field - 1, number));
         ++field;
       }
       table.rows.push_back(std::move(row));

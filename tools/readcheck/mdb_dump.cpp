@@ -86,6 +86,7 @@ int Run(const std::string& path, std::vector<std::string> tables) {
   }
   // The reader's verdicts first, through the one statement runner.
   std::vector<Statement> statements;
+  statements.reserve(tables.size());
   for (const std::string& table : tables) statements.push_back({table, {}});
   LibmdbRows verdicts(bytes);
   const std::vector<StatementOutcome> outcomes = RunStatements(verdicts, path, statements);
@@ -125,6 +126,7 @@ int Run(const std::string& path, std::vector<std::string> tables) {
       }
       WithoutCalculated(values, all, calculated);
       std::vector<std::string> fields;
+      fields.reserve(values.size());
       for (const Value& value : values) fields.push_back(Field(value));
       Record("row", fields);
       ++count;
