@@ -215,9 +215,18 @@
   // in the worker once a file is chosen.
   async function listRows() {
     const answer = await readDatabase(call('ostrolen_rows_request'));
-    setSearchRows(new TextDecoder().decode(answer.bytes), chosenName());
+    setSearchRows(answer.bytes, chosenName());
   }
-  const setSearchRows = (text, name) => Module.ccall('ostrolen_search_rows', null, ['string', 'string'], [text, name]);
+  // Rows as the row lister writes them, its UTF-8 bytes or a text, from the
+  // file `name`; a large file's are far more than a call's stack can take.
+  function setSearchRows(rows, name) {
+    const bytes = typeof rows === 'string' ? new TextEncoder().encode(rows) : rows;
+    const pointer = Module._malloc(bytes.length + 1);
+    Module.HEAPU8.set(bytes, pointer);
+    Module.HEAPU8[pointer + bytes.length] = 0;
+    Module.ccall('ostrolen_search_rows', null, ['number', 'string'], [pointer, name]);
+    Module._free(pointer);
+  }
   // The name the press's messages give the file: the chosen one's, or the sample's.
   function chosenName() {
     const chosen = database.handle || database.file;
