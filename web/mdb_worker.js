@@ -32,10 +32,13 @@ function value(type, v) {
 
 const module = OstrolenModule();
 
-// The last file read, and what was read from it: a file read afresh that
-// holds the same bytes gives the same answers, so its tables' reading is
-// kept (the Access reader is slow on large tables).
-let last = { bytes: null, reader: null, kept: new Map() };
+// The last file the page sent, under the stamp it sent it with, what was
+// read from it (the Access reader is slow on large tables) and the answers
+// given on it: the same bytes give the same answers. The page sends the
+// bytes again only when the file changed or was chosen anew; a file sent
+// again that holds the same bytes keeps all of that.
+const fresh = (bytes) => ({ stamp: null, bytes, reader: null, opened: undefined, kept: new Map(), answers: new Map() });
+let last = fresh(null);
 
 function sameBytes(a, b) {
   if (!a || a.length !== b.length) return false;
@@ -144,8 +147,21 @@ let shown = 0;
 onmessage = async ({ data }) => {
   const Module = await module;
   try {
-    const bytes = new Uint8Array(data.buffer);
-    if (!sameBytes(last.bytes, bytes)) last = { bytes, reader: null, kept: new Map(), opened: undefined };
+    if (data.buffer) {
+      const sent = new Uint8Array(data.buffer);
+      if (!sameBytes(last.bytes, sent)) last = fresh(sent);
+      last.stamp = data.stamp;
+    } else if (data.stamp !== last.stamp) {
+      postMessage({ id: data.id, needsFile: true });
+      return;
+    }
+    const bytes = last.bytes;
+    const answered = last.answers.get(data.request);
+    if (answered) {
+      const out = answered.slice();
+      postMessage({ id: data.id, bytes: out.buffer }, [out.buffer]);
+      return;
+    }
     Module.mdb = {
       bytes,
       open() {
@@ -185,6 +201,7 @@ onmessage = async ({ data }) => {
     const size = Module._ostrolen_read_size();
     const out = Module.HEAPU8.slice(answer, answer + size);
     Module.mdb = null;
+    last.answers.set(data.request, out.slice());
     postMessage({ id: data.id, bytes: out.buffer }, [out.buffer]);
   } catch (e) {
     postMessage({ id: data.id, crashed: true, message: String(e) });
