@@ -101,12 +101,16 @@ function fields(what, name, argument) {
 // The rows the search looks through (a request of RowsRequest's, see
 // web/bridge.cpp), written as the row program writes them: one record a
 // line, fields TAB separated, backslash, TAB, line feed and carriage return
-// escaped.
+// escaped. The page asks for them a piece at a time: `from` (table number,
+// row) is where this piece begins, `most` how many rows it lists at most; a
+// piece that stops before the end says where the next begins in a last
+// record of its own, "more TABLE ROW", which the page takes off before it
+// puts the pieces together.
 const escaped = (text) =>
   String(text).replace(/[\\\t\n\r]/g, (c) => ({ '\\': '\\\\', '\t': '\\t', '\n': '\\n', '\r': '\\r' })[c]);
 const sameName = (a, b) => a.toLowerCase() === b.toLowerCase();
 const rowText = (v) => (v === null || v === undefined ? '' : v instanceof Date ? String(v.getTime()) : String(v));
-function listRows(reader, { failures, tables }) {
+function listRows(reader, { failures, tables, from = [0, 0], most = Infinity }) {
   const lines = [];
   const record = (...fields) => lines.push(fields.map(escaped).join('\t'));
   if (!reader) {
@@ -114,8 +118,12 @@ function listRows(reader, { failures, tables }) {
     return lines.join('\n') + '\n';
   }
   const names = reader.getTableNames({ normalTables: true, systemTables: false, linkedTables: false });
-  for (const spec of tables) {
-    record('table', spec.table);
+  let left = most;
+  for (let number = from[0]; number < tables.length; ++number) {
+    const spec = tables[number];
+    const first = number === from[0] ? from[1] : 0;
+    // A table's first piece names it and what it lacks; a later one goes on with its rows.
+    if (first === 0) record('table', spec.table);
     const name = names.find((n) => sameName(n, spec.table));
     if (name === undefined) {
       record('fail', failures.missingTable, spec.table);
@@ -127,12 +135,20 @@ function listRows(reader, { failures, tables }) {
       const wanted = [spec.segment, spec.step, ...spec.texts].map((c) => (c ? columnNames.find((n) => sameName(n, c)) ?? null : ''));
       const missing = wanted.findIndex((c) => c === null);
       if (missing >= 0) {
-        record('fail', failures.missingColumn, [spec.segment, spec.step, ...spec.texts][missing]);
+        if (first === 0) record('fail', failures.missingColumn, [spec.segment, spec.step, ...spec.texts][missing]);
         if (missing === 0) continue;
       }
+      if (left <= 0) {
+        record('more', number, first);
+        return lines.join('\n') + '\n';
+      }
       const read = wanted.filter((c) => c);
-      for (const row of table.getData({ columns: read })) {
-        record('row', ...wanted.map((c) => (c ? rowText(row[c]) : '')));
+      const rows = table.getData({ columns: read, rowOffset: first, rowLimit: left });
+      for (const row of rows) record('row', ...wanted.map((c) => (c ? rowText(row[c]) : '')));
+      left -= rows.length;
+      if (left <= 0) {
+        record('more', number, first + rows.length);
+        return lines.join('\n') + '\n';
       }
     } catch {
       record('fail', failures.damagedTable, spec.table);

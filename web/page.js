@@ -215,12 +215,30 @@
   }
 
   // Answers `request` in the worker (see readOnce), within the time limit;
-  // one reading at a time, in the order they were asked for.
-  let readings = Promise.resolve();
-  function readDatabase(request) {
-    const answer = readings.then(() => readOnce(request));
-    readings = answer.catch(() => {});
-    return answer;
+  // one reading at a time, in the order they were asked for, but that a
+  // lookup goes before the search's listings that have not begun: the
+  // operator's press does not wait for the rows of the search.
+  const waiting = [];
+  let reading = false;
+  function readDatabase(request, listing = false) {
+    return new Promise((resolve, reject) => {
+      const before = listing ? -1 : waiting.findIndex((w) => w.listing);
+      waiting.splice(before < 0 ? waiting.length : before, 0, { request, listing, resolve, reject });
+      readNext();
+    });
+  }
+  async function readNext() {
+    if (reading || !waiting.length) return;
+    reading = true;
+    const next = waiting.shift();
+    try {
+      next.resolve(await readOnce(next.request));
+    } catch (e) {
+      next.reject(e);
+    } finally {
+      reading = false;
+      readNext();
+    }
   }
   // Reads what a lookup with the boxes as they are would read, and forgets the
   // answer: the worker keeps what it read while the file stays the same, so
@@ -231,10 +249,46 @@
     listRows();
   }
   // The rows of the chosen file (or the sample) for the search box, listed
-  // in the worker once a file is chosen.
+  // in the worker once a file is chosen, a piece at a time (see
+  // web/mdb_worker.js): a lookup asked for meanwhile waits for one piece at
+  // most. A listing that a newer choice overtakes is left to that one's; one
+  // whose file changed on the way begins again. A piece that fails (the
+  // worker crashed or ran out of time) fails the whole listing.
+  const listedPiece = 16384;
   async function listRows() {
-    const answer = await readDatabase(call('ostrolen_rows_request'));
-    setSearchRows(answer.bytes, chosenName());
+    const choice = database.choice;
+    const request = JSON.parse(call('ostrolen_rows_request'));
+    let pieces = [];
+    let stamp = null;
+    let from = [0, 0];
+    for (;;) {
+      const answer = await readDatabase(JSON.stringify({ ...request, from, most: listedPiece }), true);
+      if (database.choice !== choice) return;
+      const bytes = answer.bytes;
+      if (bytes.length === 0) {
+        pieces = [];
+        break;
+      }
+      if (stamp !== null && answer.stamp !== stamp) {
+        pieces = [];
+        from = [0, 0];
+        stamp = null;
+        continue;
+      }
+      stamp = answer.stamp;
+      // The last record: "more TABLE ROW" when the listing goes on.
+      const start = bytes.lastIndexOf(10, bytes.length - 2) + 1;
+      const last = new TextDecoder().decode(bytes.subarray(start)).split('\t');
+      if (last[0] !== 'more') {
+        pieces.push(bytes);
+        break;
+      }
+      pieces.push(bytes.subarray(0, start));
+      from = [Number(last[1]), Number(last[2])];
+    }
+    const rows = new Uint8Array(pieces.reduce((n, piece) => n + piece.length, 0));
+    pieces.reduce((at, piece) => (rows.set(piece, at), at + piece.length), 0);
+    setSearchRows(rows, chosenName());
     database.rowsListed();
   }
   // Rows as the row lister writes them, its UTF-8 bytes or a text, from the
