@@ -167,64 +167,79 @@ const press = (page) =>
     return { found, took: performance.now() - t, sinceChoice: performance.now() - window.benchChosenAt };
   }, lastRowLookup.line);
 
+// What `measure` gives on a fresh page of `url`, or the first line of how it failed.
+async function measured(url, measure) {
+  const page = await segmentsPage(url);
+  try {
+    const figures = await measure(page);
+    if (page.errors.length) console.log(`  page errors: ${page.errors}`);
+    return figures;
+  } catch (error) {
+    return { failed: String(error.message || error).split('\n')[0] };
+  } finally {
+    await page.close();
+  }
+}
+
 // The lookup's figures on `database`, each first press in a fresh page.
 async function lookups(url, database) {
   // Typed after choosing: the boxes empty at the choice, the press once the
   // search's listing has begun, as when the operator types the segment and
   // the step after choosing the file.
-  let page = await segmentsPage(url);
-  await page.setInputFiles('#DatabaseFile', database);
-  await page.waitForFunction(() => window.benchWorkerLog.some((e) => e.listing));
-  await setLookup(page, lastRowLookup);
-  const typed = await press(page);
-  if (!typed.found) throw new Error('the press typed after choosing did not find its row');
-  await page.close();
+  const typed = await measured(url, async (page) => {
+    await page.setInputFiles('#DatabaseFile', database);
+    await page.waitForFunction(() => window.benchWorkerLog.some((e) => e.listing));
+    await setLookup(page, lastRowLookup);
+    const pressed = await press(page);
+    if (!pressed.found) throw new Error('the press typed after choosing did not find its row');
+    return pressed;
+  });
 
   // Pressed at once: the boxes filled before the choice, the press right after it.
-  page = await segmentsPage(url);
-  await setLookup(page, lastRowLookup);
-  await page.setInputFiles('#DatabaseFile', database);
-  const first = await press(page);
-  if (!first.found) throw new Error('the first press did not find its row');
-  await page.waitForFunction(() => window.benchListing() !== null);
-  const figures = await page.evaluate(async ({ later, line }) => {
-    const log = window.benchWorkerLog;
-    const sent = (from) => log.slice(from).filter((e) => e.bytes > 0).length;
-    const listing = window.benchListing();
-    const lastPiece = log.filter((e) => e.listing && e.answeredAt !== undefined && e.answeredAt <= listing.at).at(-1);
-    const sentFirst = sent(0);
-    const found = () => [...document.getElementById('ListBox10').children].some((l) => l.textContent === line);
-    let mark = log.length;
-    const times = [];
-    for (let i = 0; i < later; ++i) {
-      const t = performance.now();
-      await window.ostrolen.press('SpeedButton17');
-      times.push(performance.now() - t);
-      if (!found()) throw new Error(`press ${i + 2} did not find its row`);
-    }
-    const sentLater = sent(mark);
-    // Lookups not asked before, whose row is missing: the whole table read.
-    mark = log.length;
-    const fresh = [];
-    for (const step of ['2', '3', '4']) {
-      document.getElementById('Edit330').value = step;
-      const t = performance.now();
-      await window.ostrolen.press('SpeedButton17');
-      fresh.push(performance.now() - t);
-    }
-    return {
-      times,
-      fresh,
-      listing: listing.ended ? null : listing.at - window.benchChosenAt,
-      listingTaken: listing.ended ? null : listing.at - lastPiece.answeredAt,
-      sentFirst,
-      sentLater,
-      sentFresh: sent(mark),
-    };
-  }, { later: laterPresses, line: lastRowLookup.line });
-  if (page.errors.length) console.log(`  page errors: ${page.errors}`);
-  await page.close();
-  return { first: first.sinceChoice, typed: typed.took, typedSinceChoice: typed.sinceChoice, ...figures };
+  const atOnce = await measured(url, async (page) => {
+    await setLookup(page, lastRowLookup);
+    await page.setInputFiles('#DatabaseFile', database);
+    const first = await press(page);
+    if (!first.found) throw new Error('the first press did not find its row');
+    await page.waitForFunction(() => window.benchListing() !== null);
+    const figures = await page.evaluate(async ({ later, line }) => {
+      const log = window.benchWorkerLog;
+      const sent = (from) => log.slice(from).filter((e) => e.bytes > 0).length;
+      const listing = window.benchListing();
+      const lastPiece = log.filter((e) => e.listing && e.answeredAt !== undefined && e.answeredAt <= listing.at).at(-1);
+      const sentFirst = sent(0);
+      const found = () => [...document.getElementById('ListBox10').children].some((l) => l.textContent === line);
+      let mark = log.length;
+      const times = [];
+      for (let i = 0; i < later; ++i) {
+        const t = performance.now();
+        await window.ostrolen.press('SpeedButton17');
+        times.push(performance.now() - t);
+        if (!found()) throw new Error(`press ${i + 2} did not find its row`);
+      }
+      const sentLater = sent(mark);
+      // Lookups not asked before, whose row is missing: the whole table read.
+      mark = log.length;
+      const fresh = [];
+      for (const step of ['2', '3', '4']) {
+        document.getElementById('Edit330').value = step;
+        const t = performance.now();
+        await window.ostrolen.press('SpeedButton17');
+        fresh.push(performance.now() - t);
+      }
+      return {
+        times,
+        fresh,
+        listing: listing.ended ? null : listing.at - window.benchChosenAt,
+        listingTaken: listing.ended ? null : listing.at - lastPiece.answeredAt,
+        sentFirst,
+        sentLater,
+        sentFresh: sent(mark),
+      };
+    }, { later: laterPresses, line: lastRowLookup.line });
+    return { first: first.sinceChoice, ...figures };
+  });
+  return { typed, ...atOnce };
 }
 
 const rowsOf = (file) => Number((/(\d+)\D*$/.exec(basename(file)) || [0, 0])[1]);
@@ -237,8 +252,14 @@ try {
     for (const database of databases) {
       const figures = await lookups(url, database);
       results.push({ name, database, ...figures });
-      console.log(`  ${rowsOf(database)} rows: first press ${ms(figures.first)} pressed at once, ` +
-        `${ms(figures.typed)} typed after choosing (${ms(figures.typedSinceChoice)} from the choice), ` +
+      const { typed } = figures;
+      const typedText = typed.failed ? `typed after choosing it failed: ${typed.failed}` :
+        `${ms(typed.took)} typed after choosing (${ms(typed.sinceChoice)} from the choice)`;
+      if (figures.failed) {
+        console.log(`  ${rowsOf(database)} rows: pressed at once, it failed: ${figures.failed}; ${typedText}`);
+        continue;
+      }
+      console.log(`  ${rowsOf(database)} rows: first press ${ms(figures.first)} pressed at once, ${typedText}, ` +
         `later presses median ${ms(median(figures.times))} (worst ${ms(Math.max(...figures.times))}), ` +
         `a new lookup reading the whole table ${ms(median(figures.fresh))}, first listing ` +
         (figures.listing === null ? 'none (its worker was ended)' : `${ms(figures.listing)} (the search taking the rows ${ms(figures.listingTaken)})`) +
@@ -250,8 +271,13 @@ try {
     console.log('\n| rows | file | page | first press: at once | typed after choosing | later presses (median / worst) | new lookup | first listing | file sent (first / later / new) |');
     console.log('|---:|---:|---|---:|---:|---:|---:|---:|---:|');
     for (const r of results) {
-      console.log(`| ${rowsOf(r.database).toLocaleString('en')} | ${(statSync(r.database).size / 1048576).toFixed(1)} MB | ${r.name} | ` +
-        `${ms(r.first)} | ${ms(r.typed)} | ${ms(median(r.times))} / ${ms(Math.max(...r.times))} | ${ms(median(r.fresh))} | ` +
+      const head = `| ${rowsOf(r.database).toLocaleString('en')} | ${(statSync(r.database).size / 1048576).toFixed(1)} MB | ${r.name} | `;
+      const typed = r.typed.failed ? 'failed' : ms(r.typed.took);
+      if (r.failed) {
+        console.log(`${head}failed | ${typed} | | | | |`);
+        continue;
+      }
+      console.log(`${head}${ms(r.first)} | ${typed} | ${ms(median(r.times))} / ${ms(Math.max(...r.times))} | ${ms(median(r.fresh))} | ` +
         `${r.listing === null ? 'worker ended' : ms(r.listing)} | ${r.sentFirst} / ${r.sentLater} / ${r.sentFresh} |`);
     }
     console.log('(targets on 400,000 rows: first press 4 s, later presses 50 ms)');
