@@ -132,6 +132,7 @@ int main(int argc, char** argv) {
         form.findChild<QLineEdit*>(QString::fromStdString(name))->setText(QString::fromStdString(text));
       }
       form.findChild<QToolButton*>(QString::fromStdString(step.press.button))->click();
+      form.WaitForReading();
       continue;
     }
     if (step.kind == "keep") {

@@ -3,8 +3,14 @@
 #include <algorithm>
 
 #include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QEventLoop>
 #include <QGuiApplication>
+#include <QKeyEvent>
 #include <QKeySequence>
+#include <QLabel>
+#include <QToolButton>
 #include <QScreen>
 #include <QTabWidget>
 #include <QTimer>
@@ -19,6 +25,8 @@
 #include "app/session_view.h"
 #include "core/shell.h"
 #include "pages/pages.h"
+#include "pages/segments/segments.h"
+#include "reader/database.h"
 
 namespace {
 
@@ -75,7 +83,11 @@ TForm1::TForm1(QWidget* parent, PageBuilding building) : QMainWindow(parent), wi
   }
 }
 
-TForm1::~TForm1() = default;
+TForm1::~TForm1() {
+  if (busy_) ostrolen::ReferenceDatabase().Cancel();
+  if (reading_.joinable()) reading_.join();
+  ostrolen::ReferenceDatabase().SetProgress({});
+}
 
 QTabWidget* TForm1::BuildTabs(const ostrolen::TabNode& node, QWidget* parent) {
   auto* tabs = new QTabWidget(parent);
@@ -138,7 +150,87 @@ void TForm1::showEvent(QShowEvent* event) {
   if (!unbuilt_.isEmpty()) idle_->start();
 }
 
-void TForm1::ButtonClicked(const QString& name) { session_->Press(name); }
+void TForm1::ButtonClicked(const QString& name) {
+  std::vector<ostrolen::Statement> statements = ostrolen::PressStatements(window_, name.toStdString());
+  if (statements.empty()) {
+    session_->Press(name);
+    return;
+  }
+  if (busy_) return;  // the reading under way answers first
+  ReadThenPress(name, std::move(statements));
+}
+
+void TForm1::ReadThenPress(const QString& name, std::vector<ostrolen::Statement> statements) {
+  busy_ = true;
+  qApp->installEventFilter(this);
+  ostrolen::Connection& database = ostrolen::ReferenceDatabase();
+  database.ClearCancel();
+  database.SetProgress([this, name](int percent) {
+    QMetaObject::invokeMethod(this, [this, name, percent] { ShowReading(name, percent); }, Qt::QueuedConnection);
+  });
+  reading_ = std::thread([this, name, statements = std::move(statements)]() mutable {
+    std::vector<ostrolen::StatementOutcome> outcomes = ostrolen::ReferenceDatabase().Run(statements);
+    QMetaObject::invokeMethod(
+        this,
+        [this, name, statements = std::move(statements), outcomes = std::move(outcomes)]() mutable {
+          EndReading();
+          // Ended by the operator: no box, the list as it was.
+          for (const ostrolen::StatementOutcome& outcome : outcomes) {
+            if (outcome.failure == ostrolen::ReadFailure::Cancelled) return;
+          }
+          ostrolen::ReferenceDatabase().Prefetched(std::move(statements), std::move(outcomes));
+          session_->Press(name);
+        },
+        Qt::QueuedConnection);
+  });
+}
+
+void TForm1::ShowReading(const QString& name, int percent) {
+  if (!busy_) return;
+  auto* button = findChild<QToolButton*>(name);
+  if (button == nullptr || button->parentWidget() == nullptr) return;
+  if (progress_ == nullptr || progress_->parentWidget() != button->parentWidget()) {
+    delete progress_;
+    progress_ = new QLabel(button->parentWidget());
+    progress_->setObjectName(QStringLiteral("ReadingProgress"));
+  }
+  QString text = FromUtf8(ostrolen::shell::kReadingDatabase);
+  if (percent >= 0) text += QStringLiteral(" %1 %").arg(percent);
+  progress_->setText(text);
+  progress_->adjustSize();
+  progress_->move(button->geometry().left(), button->geometry().bottom() + 4);
+  progress_->show();
+  progress_->raise();
+}
+
+void TForm1::EndReading() {
+  if (reading_.joinable()) reading_.join();
+  ostrolen::ReferenceDatabase().ClearCancel();
+  busy_ = false;
+  qApp->removeEventFilter(this);
+  ostrolen::ReferenceDatabase().SetProgress({});
+  if (progress_ != nullptr) progress_->hide();
+}
+
+void TForm1::WaitForReading() {
+  while (busy_) QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+}
+
+bool TForm1::eventFilter(QObject* watched, QEvent* event) {
+  if (busy_ && event->type() == QEvent::KeyPress && static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape) {
+    ostrolen::ReferenceDatabase().Cancel();
+    return true;
+  }
+  return QMainWindow::eventFilter(watched, event);
+}
+
+void TForm1::closeEvent(QCloseEvent* event) {
+  if (busy_) {
+    ostrolen::ReferenceDatabase().Cancel();
+    EndReading();
+  }
+  QMainWindow::closeEvent(event);
+}
 
 void TForm1::Action1Execute() { close(); }
 

@@ -6,10 +6,14 @@
 #include <QMainWindow>
 #include <QString>
 #include <memory>
+#include <thread>
+#include <vector>
 
 #include "app/widget_window.h"
+#include "reader/query.h"
 
 class QAction;
+class QLabel;
 class QTabWidget;
 class QTimer;
 class TForm2;
@@ -44,6 +48,10 @@ class TForm1 : public QMainWindow {
   // A click on a page button: its name goes to the pages' own registry,
   // which runs the button's handler.
   void ButtonClicked(const QString& name);
+  // Whether a press is still reading the database.
+  bool Reading() const { return busy_; }
+  // Handles events until no press is reading (tests, screenshots).
+  void WaitForReading();
   // The window's handlers by the names of their buttons, for scripts and
   // tests; a click goes to ButtonClicked itself, so a button works whether
   // or not it has a line here.
@@ -75,6 +83,15 @@ class TForm1 : public QMainWindow {
   void BuildPageOf(std::string_view control);
   void BuildNextPage();
   void showEvent(QShowEvent* event) override;
+  void closeEvent(QCloseEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+  // A press that reads the database reads first, off this thread, and is
+  // pressed with what was read; the window stays responsive, shows how
+  // far a long reading is under the button, and Escape ends it.
+  void ReadThenPress(const QString& name, std::vector<ostrolen::Statement> statements);
+  void ShowReading(const QString& name, int percent);
+  void EndReading();
 
   // The leaf sheets whose widgets are not made yet, with their pages.
   QHash<QWidget*, const ostrolen::PageLayout*> unbuilt_;
@@ -85,4 +102,7 @@ class TForm1 : public QMainWindow {
   ostrolen::SessionView* session_ = nullptr;
   ostrolen::SearchBox* search_ = nullptr;
   QTimer* idle_ = nullptr;  // makes the next page while the window waits
+  std::thread reading_;     // the database reading under way, if any
+  bool busy_ = false;
+  QLabel* progress_ = nullptr;  // under the button that reads
 };

@@ -75,6 +75,9 @@ inline constexpr std::string_view kChosenDatabase = "Запрос читает �
 inline constexpr std::string_view kNoFileChosen = "Выбор файла ничего не дал. ";
 inline constexpr std::string_view kSampleDatabase =
     "Пока файл не выбран, отвечает образец базы данных, а не справочная база";
+// Both editions, while a long reading of the database goes on, then how far
+// it is: "Чтение базы данных… 40 %".
+inline constexpr std::string_view kReadingDatabase = "Чтение базы данных…";
 
 inline constexpr int kWindowWidth = 799;
 inline constexpr int kWindowHeight = 538;

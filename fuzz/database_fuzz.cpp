@@ -3,10 +3,11 @@
 //   - first byte even: the rest is a database file. It is put where the
 //     lookup opens it and the real reader (libmdb, in its own process)
 //     answers the lookups of a plain and of a control segment.
-//   - first byte odd: the rest is what a reader writes back. A stand-in
-//     reader replies with exactly those bytes, so the page meets any reply
-//     (cut short, oversized counts, bad kinds); the bytes are also decoded
-//     in process and must survive a round trip.
+//   - first byte odd: the rest is what a reader writes back (frames). A
+//     stand-in reader replies with exactly those bytes, so the page meets
+//     any reply (cut short, oversized counts, bad kinds and frames); the
+//     outcomes in them are also decoded in process and must survive a
+//     round trip.
 // Either way a lookup may end only in lines or in a DatabaseError with a
 // text to show; any other exception, a crash or a hang is a finding.
 #include <sys/stat.h>
@@ -18,15 +19,16 @@
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "core/utf8.h"
 #include "core/window.h"
+#include "pages/segments/segments.h"
 #include "reader/database.h"
 #include "reader/query.h"
-#include "pages/segments/segments.h"
 
 namespace ostrolen::fuzz {
 namespace {
@@ -39,10 +41,10 @@ struct Lookup {
 // scan-point state, and one with wildcards in it.
 constexpr Lookup kLookups[] = {{"12", "1"}, {"3C", "5"}, {"3D", "7"}, {"%", "_"}};
 
-std::string g_database;   // the database file the lookups open
-std::string g_reader;     // the real reader program
-std::string g_stand_in;   // the stand-in reader's script
-std::string g_reply;      // the file the stand-in replies with
+std::string g_database;  // the database file the lookups open
+std::string g_reader;    // the real reader program
+std::string g_stand_in;  // the stand-in reader's script
+std::string g_reply;     // the file the stand-in replies with
 
 [[noreturn]] void Fail(const std::string& what) {
   std::fprintf(stderr, "\n*** database_fuzz: %s\n", what.c_str());
@@ -79,13 +81,14 @@ void RunLookup(Connection& database, const Lookup& lookup, bool real_reader) {
 }
 
 // Whatever decodes must encode and decode back to the same.
-void CheckRoundTrip(std::string_view bytes) {
+void CheckOutcomes(std::string_view bytes) {
   const std::vector<StatementOutcome> outcomes = DecodeOutcomes(bytes, 8);
   std::string again;
   for (const StatementOutcome& outcome : outcomes) {
     again += EncodeOutcome(outcome);
     if (outcome.failure != ReadFailure::None) {
-      Expect(!FailureMessage(outcome.failure, "dbveltra.mdb", "segmoborud", outcome.name).empty(), "a failure with no message");
+      Expect(!FailureMessage(outcome.failure, "dbveltra.mdb", "segmoborud", outcome.name).empty(),
+             "a failure with no message");
     }
     for (const std::string_view column : {"oborud", "isppro", "d", "ts", "missing"}) {
       try {
@@ -100,6 +103,18 @@ void CheckRoundTrip(std::string_view bytes) {
   std::string twice;
   for (const StatementOutcome& outcome : decoded) twice += EncodeOutcome(outcome);
   Expect(decoded.size() == outcomes.size() && twice == again, "re-encoded outcomes decode differently");
+}
+
+void CheckRoundTrip(std::string_view bytes) {
+  CheckOutcomes(bytes);
+  std::size_t at = 0;
+  bool bad = false;
+  while (const std::optional<Frame> f = NextFrame(bytes, at, bad)) {
+    Expect(EncodeFrame(f->kind, f->payload) ==
+               bytes.substr(at - frame::kHeader - f->payload.size(), frame::kHeader + f->payload.size()),
+           "a frame that does not encode back to its bytes");
+    if (f->kind == frame::kOutcome) CheckOutcomes(f->payload);
+  }
 
   std::string file;
   std::vector<Statement> statements;
@@ -139,8 +154,9 @@ int MakeSeeds(const std::string& folder, const std::string& sample) {
     Connection database(sample);
     std::string reply(1, static_cast<char>(mode + 1));
     for (const StatementOutcome& outcome : database.Run(LookupStatements(kLookups[k].segment, kLookups[k].step))) {
-      reply += EncodeOutcome(outcome);
+      reply += EncodeFrame(frame::kOutcome, EncodeOutcome(outcome));
     }
+    reply += EncodeFrame(frame::kEnd, {});
     WriteFile(folder + "/reply-" + std::to_string(k), reply);
   }
   return 0;
@@ -152,7 +168,8 @@ int MakeSeeds(const std::string& folder, const std::string& sample) {
 // With --seeds OUTDIR SAMPLE.mdb, writes the seed corpus instead.
 extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
   ostrolen::fuzz::Setup((*argv)[0]);
-  if (*argc == 4 && std::string_view((*argv)[1]) == "--seeds") std::exit(ostrolen::fuzz::MakeSeeds((*argv)[2], (*argv)[3]));
+  if (*argc == 4 && std::string_view((*argv)[1]) == "--seeds")
+    std::exit(ostrolen::fuzz::MakeSeeds((*argv)[2], (*argv)[3]));
   return 0;
 }
 

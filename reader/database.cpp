@@ -2,15 +2,13 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 
 #include "reader/like.h"
 #include "reader/program.h"
 
 namespace ostrolen {
 namespace {
-
-// Far more than any lookup's rows; a reader that writes more is not well.
-constexpr std::size_t kMostOutput = std::size_t{64} << 20;
 
 std::string Quoted(std::string_view name) { return "«" + std::string(name) + "»"; }
 
@@ -46,8 +44,16 @@ std::string FailureMessage(ReadFailure failure, std::string_view file, std::stri
       return "Чтение базы данных " + f + " завершилось аварийно: файл, видимо, повреждён";
     case ReadFailure::ReaderTimedOut:
       return "Чтение базы данных " + f + " не завершилось вовремя и прервано: файл, видимо, повреждён";
+    case ReadFailure::Cancelled: return {};
   }
   return {};
+}
+
+std::string FromHere(const std::string& file) {
+  if (file.empty() || file.front() == '/') return file;
+  std::error_code error;
+  const std::filesystem::path path = std::filesystem::absolute(file, error);
+  return error ? file : path.string();
 }
 
 std::string FindReader() { return FindProgram(kReaderName, "OSTROLEN_MDB_READER"); }
@@ -66,25 +72,61 @@ std::chrono::milliseconds ReaderTimeLimit(std::chrono::milliseconds fallback) {
 Connection::Connection(std::string file, std::chrono::milliseconds time_limit)
     : file_(std::move(file)), time_limit_(time_limit) {}
 
+ReadFailure Connection::Ask(char kind, std::string_view payload, const std::function<void(const Frame&)>& answer) {
+  const auto heard = [&](const Frame& f) {
+    if (f.kind == frame::kProgress) {
+      if (progress_ && f.payload.size() == 1) {
+        const auto share = static_cast<std::uint8_t>(f.payload[0]);
+        progress_(share < 100 ? share : -1);
+      }
+      return;
+    }
+    answer(f);
+  };
+  switch (reader_.Ask(kind, payload, time_limit_, heard)) {
+    case KeptProgram::Ending::Answered: return ReadFailure::None;
+    case KeptProgram::Ending::NotFound: return ReadFailure::NoReader;
+    case KeptProgram::Ending::NotStarted: return ReadFailure::ReaderNotStarted;
+    case KeptProgram::Ending::Crashed: return ReadFailure::ReaderCrashed;
+    case KeptProgram::Ending::TimedOut: return ReadFailure::ReaderTimedOut;
+    case KeptProgram::Ending::Cancelled: return ReadFailure::Cancelled;
+  }
+  return ReadFailure::ReaderCrashed;
+}
+
 std::vector<StatementOutcome> Connection::Run(const std::vector<Statement>& statements) {
+  if (!prefetched_statements_.empty()) {
+    std::vector<Statement> asked = std::move(prefetched_statements_);
+    std::vector<StatementOutcome> answered = std::move(prefetched_);
+    prefetched_statements_.clear();
+    prefetched_.clear();
+    if (asked == statements && answered.size() == statements.size()) return answered;
+  }
   if (runner_) return runner_(file_, statements);
   std::vector<StatementOutcome> outcomes;
-  const auto rest = [&](ReadFailure failure, std::string_view name) {
-    while (outcomes.size() < statements.size()) outcomes.push_back(Failed(failure, name));
-    return outcomes;
-  };
-  if (reader_.empty()) reader_ = FindReader();
-  if (reader_.empty()) return rest(ReadFailure::NoReader, kReaderName);
+  bool garbled = false;
+  const ReadFailure ending = Ask(frame::kStatements, EncodeRequest(FromHere(file_), statements), [&](const Frame& f) {
+    if (f.kind != frame::kOutcome || garbled) return;
+    std::vector<StatementOutcome> one = DecodeOutcomes(f.payload, 1);
+    if (one.size() == 1 && outcomes.size() < statements.size()) outcomes.push_back(std::move(one.front()));
+    else garbled = true;
+  });
+  // What the reader could not answer carries why.
+  ReadFailure rest = ending;
+  std::string name = file_;
+  if (ending == ReadFailure::None) rest = ReadFailure::ReaderCrashed;  // an answer cut short
+  if (ending == ReadFailure::NoReader) name = std::string(kReaderName);
+  if (ending == ReadFailure::ReaderNotStarted) name = reader_.Program();
+  while (outcomes.size() < statements.size()) outcomes.push_back(Failed(rest, name));
+  return outcomes;
+}
 
-  const ProgramOutput output = RunProgram(reader_, {EncodeRequest(file_, statements)}, time_limit_, kMostOutput);
-  if (!output.started) {
-    const std::string tried = reader_;
-    reader_.clear();  // looked for again next time
-    return rest(ReadFailure::ReaderNotStarted, tried);
-  }
-
-  outcomes = DecodeOutcomes(output.bytes, statements.size());
-  return rest(output.timed_out ? ReadFailure::ReaderTimedOut : ReadFailure::ReaderCrashed, file_);
+std::string Connection::ListRows(const std::string& request, ReadFailure& failure) {
+  std::string text;
+  failure = Ask(frame::kRows, request, [&](const Frame& f) {
+    if (f.kind == frame::kText) text.append(f.payload);
+  });
+  return text;
 }
 
 Connection& ReferenceDatabase() {

@@ -17,10 +17,10 @@ constexpr std::uint8_t kOle = 0x0B;
 constexpr std::uint8_t kMemo = 0x0C;
 
 // Where a table definition keeps the rows that hold its usage map and its
-// map of free space, how many columns the table has (and how many of them
-// have a variable length, just before it), how many real indexes it has
-// and where their entries start; a data page keeps its row count, and the
-// row offsets follow it.
+// map of free space, how many columns the table has (and just before it how
+// many of them have a variable length, and before that how many columns a
+// row can hold), how many real indexes it has and where their entries
+// start; a data page keeps its row count, and the row offsets follow it.
 struct LayoutOf {
   std::size_t usage_map;
   std::size_t free_map;
@@ -29,7 +29,8 @@ struct LayoutOf {
   std::size_t real_indexes;
   std::size_t index_entries;
   std::size_t index_entry;
-  // A column's entry: its size and where it keeps its type's companions.
+  // A column's entry: its size and where it keeps its type's companions
+  // (Jet 4 keeps more flags in the byte after the first ones).
   std::size_t column_entry;
   std::size_t number;
   std::size_t variable;
@@ -40,11 +41,25 @@ struct LayoutOf {
 constexpr LayoutOf kJet3{35, 39, 8, 25, 31, 43, 8, 18, 1, 3, 13, 14, 16};
 constexpr LayoutOf kJet4{55, 59, 12, 45, 51, 63, 12, 25, 5, 7, 15, 21, 23};
 
+// The column types both readers know: Yes/No to memo (1-12), replication
+// id (15), decimal (16), a complex column (18: attachments, multiple
+// values, a memo's history; the table keeps a number that names its rows
+// in a hidden table), large number (19) and extended date/time (20). 13,
+// 14 and 17 the engine keeps for itself.
+bool KnownType(std::uint8_t type) {
+  return (type >= 1 && type <= 12) || type == 15 || type == 16 || (type >= 18 && type <= 20);
+}
+
 std::uint32_t Little(std::string_view bytes, std::size_t at, int size) {
   std::uint32_t v = 0;
   for (int k = size - 1; k >= 0; --k) v = v << 8 | static_cast<std::uint8_t>(bytes[at + static_cast<std::size_t>(k)]);
   return v;
 }
+
+// A Jet 4 column's second flags: a calculated column (Access 2010), which
+// keeps the value its expression gave when the row was written.
+constexpr std::uint8_t kCalculated = 0xC0;
+constexpr std::size_t kCalculatedHead = 20;
 
 // A row offset's flag of a deleted row. The other flag (0x8000, a row
 // moved to another page) both readers pass over: they read the row where
@@ -130,6 +145,16 @@ bool FileFraming::TableWithin(std::uint32_t first) {
   return true;
 }
 
+std::optional<std::vector<bool>> FileFraming::CalculatedColumns(std::uint32_t first) {
+  const std::optional<std::string> definition = Definition(first);
+  if (!definition) return std::nullopt;
+  const std::optional<Shape> shape = ShapeOf(*definition);
+  if (!shape) return std::nullopt;
+  std::vector<bool> calculated;
+  for (const Column& column : shape->columns) calculated.push_back(column.calculated);
+  return calculated;
+}
+
 bool FileFraming::HasColumns(std::uint32_t first, const std::vector<std::string_view>& names) {
   const std::optional<std::string> definition = Definition(first);
   if (!definition) return false;
@@ -200,7 +225,11 @@ std::optional<FileFraming::Shape> FileFraming::ShapeOf(const std::string& defini
   const std::uint32_t columns = Little(definition, layout.column_count, 2);
   Shape shape;
   shape.variable = Little(definition, layout.column_count - 2, 2);
-  if (columns == 0 || shape.variable > columns) return std::nullopt;
+  // A deleted column keeps its number and its slot among the
+  // variable-length values: the rows written before still hold it, and
+  // both counts go on counting it.
+  shape.most = Little(definition, layout.column_count - 4, 2);
+  if (columns == 0 || columns > shape.most || shape.variable > shape.most) return std::nullopt;
   const std::size_t real_indexes = Little(definition, layout.real_indexes, 4);
   std::size_t at = layout.index_entries + real_indexes * layout.index_entry;
   if (real_indexes > 1000 || at + columns * layout.column_entry > definition.size()) return std::nullopt;
@@ -209,11 +238,14 @@ std::optional<FileFraming::Shape> FileFraming::ShapeOf(const std::string& defini
   for (std::uint32_t c = 0; c < columns; ++c, at += layout.column_entry) {
     Column column;
     column.type = static_cast<std::uint8_t>(definition[at]);
-    if (column.type == 0 || column.type == 13 || column.type == 14 || column.type > 19) return std::nullopt;
+    // The browser's reader knows no complex column in a Jet 3 file.
+    if (!KnownType(column.type) || (jet3_ && column.type == 18)) return std::nullopt;
     column.number = static_cast<std::uint8_t>(definition[at + layout.number]);
-    if (numbers[column.number]) return std::nullopt;
+    if (column.number >= shape.most || numbers[column.number]) return std::nullopt;
     numbers[column.number] = true;
     column.fixed = (static_cast<std::uint8_t>(definition[at + layout.flags]) & 0x01) != 0;
+    column.calculated = !jet3_ && (static_cast<std::uint8_t>(definition[at + layout.flags + 1]) & kCalculated) != 0;
+    if (column.calculated && column.fixed) return std::nullopt;
     if (column.fixed) {
       column.fixed_offset = Little(definition, at + layout.fixed_offset, 2);
       column.length = column.type == kBoolean ? 0 : Little(definition, at + layout.length, 2);
@@ -225,7 +257,6 @@ std::optional<FileFraming::Shape> FileFraming::ShapeOf(const std::string& defini
     }
     shape.columns.push_back(column);
   }
-  if (std::find(slots.begin(), slots.end(), false) != slots.end()) return std::nullopt;
   const std::size_t name_size = jet3_ ? 1 : 2;
   for (std::uint32_t c = 0; c < columns; ++c) {
     if (at + name_size > definition.size()) return std::nullopt;
@@ -272,15 +303,12 @@ bool FileFraming::RowFramed(std::string_view row, const Shape& shape) {
   const std::size_t count_size = jet3_ ? 1 : 2;
   if (row.size() < count_size) return false;
   const std::uint32_t held = Little(row, 0, static_cast<int>(count_size));
-  if (held == 0 || held > shape.columns.size()) return false;
+  // A row holds the columns the table had when it was written, deleted
+  // ones too.
+  if (held == 0 || held > shape.most) return false;
   const std::size_t mask = (held + 7) / 8;
   if (row.size() < count_size + mask) return false;
   const std::size_t mask_at = row.size() - mask;
-  // A column beyond the ones the row holds has no bit of its own in the
-  // mask: one reader takes it for null, the other reads a bit past the row.
-  for (const Column& column : shape.columns) {
-    if (column.number >= held) return false;
-  }
 
   std::vector<std::size_t> offsets;  // of the variable-length values, and of their end
   std::size_t values_end = mask_at;  // where the values end and the trailer begins
@@ -331,6 +359,11 @@ bool FileFraming::RowFramed(std::string_view row, const Shape& shape) {
       if (column.variable >= row_variable) continue;
       value = row.substr(offsets[column.variable], offsets[column.variable + 1] - offsets[column.variable]);
     }
+    // A column added after the row was written has no value in it, and
+    // both readers take it for null; a value it would have all the same
+    // comes with a bit of the null mask that lies past the row, which one
+    // reader reads and the other does not.
+    if (column.number / 8 >= mask) return false;
     if (present(column) && !ValueFramed(value, column)) return false;
   }
   return true;
@@ -338,7 +371,15 @@ bool FileFraming::RowFramed(std::string_view row, const Shape& shape) {
 
 // A text of Jet 4 in UTF-16 has an even length unless it is compressed
 // (it starts with FF FE); a long value's head says where its bytes are.
+// A calculated column's value is wrapped: 16 bytes, the length of the
+// value, the value, and 3 bytes more; a long one is kept as a long value
+// (whatever the column's type), the wrapped value inside it.
 bool FileFraming::ValueFramed(std::string_view value, const Column& column) {
+  if (column.calculated && column.type != kMemo && column.type != kOle) {
+    const bool wrapped =
+        value.size() >= kCalculatedHead && Little(value, kCalculatedHead - 4, 4) <= value.size() - kCalculatedHead;
+    return wrapped || LongValueFramed(value);
+  }
   if (column.type == kText && !jet3_) {
     const bool compressed =
         value.size() > 2 && static_cast<std::uint8_t>(value[0]) == 0xFF && static_cast<std::uint8_t>(value[1]) == 0xFE;

@@ -39,6 +39,11 @@ class FileFraming {
   // the rows a long value (a memo, an OLE object) continues in.
   bool RowsFramed(std::uint32_t first);
 
+  // Which of the table's columns are calculated, in the order of their
+  // numbers (the order both readers give them in); nothing when its
+  // definition is not framed.
+  std::optional<std::vector<bool>> CalculatedColumns(std::uint32_t first);
+
   // Whether the table's definition is framed and has columns of exactly
   // these names.
   bool HasColumns(std::uint32_t first, const std::vector<std::string_view>& names);
@@ -47,6 +52,7 @@ class FileFraming {
   struct Column {
     std::uint8_t type = 0;
     bool fixed = false;
+    bool calculated = false;
     std::size_t number = 0;        // its bit in a row's null mask
     std::size_t variable = 0;      // its slot among the variable-length values
     std::size_t fixed_offset = 0;  // where a fixed one starts among the fixed values
@@ -54,7 +60,8 @@ class FileFraming {
     std::string name;  // its ASCII letters; any other stands as DEL
   };
   struct Shape {
-    std::uint32_t variable = 0;   // how many columns have a variable length
+    std::uint32_t most = 0;       // how many columns a row can hold, deleted ones too
+    std::uint32_t variable = 0;   // how many columns have a variable length, deleted ones too
     std::vector<Column> columns;  // in the order of their numbers
   };
 

@@ -86,6 +86,21 @@ bool LikePattern::Accepts(const Token& token, char32_t c) {
   return false;
 }
 
+std::optional<std::u32string> LikePattern::Literal() const {
+  std::u32string chars;
+  for (const Token& token : tokens_) {
+    if (token.kind != Token::Kind::Char) return std::nullopt;
+    chars.push_back(token.ch);
+  }
+  return chars;
+}
+
+std::u32string LikePattern::Folded(std::string_view text) {
+  std::u32string t = DecodeUtf8(text);
+  for (char32_t& c : t) c = FoldCase(c);
+  return t;
+}
+
 bool LikePattern::Matches(std::string_view text) const {
   std::u32string t = DecodeUtf8(text);
   for (char32_t& c : t) c = FoldCase(c);

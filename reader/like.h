@@ -30,6 +30,12 @@ class LikePattern {
 
   bool Matches(std::string_view text) const;
 
+  // A pattern of plain characters only matches exactly the texts whose
+  // Folded() is this; nothing for a pattern with a wildcard or a set.
+  std::optional<std::u32string> Literal() const;
+  // `text` with its letter case folded as LIKE compares it.
+  static std::u32string Folded(std::string_view text);
+
  private:
   struct Token {
     enum class Kind { Char, One, Run, Set } kind = Kind::Char;

@@ -4,6 +4,7 @@
 #include <poll.h>
 #include <signal.h>
 #include <spawn.h>
+#include <sys/socket.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -44,10 +45,10 @@ class Pipe {
   int fds_[2] = {-1, -1};
 };
 
-// Starts the program with its stdout on `out`, stdin and stderr on
-// /dev/null (libmdb talks to stderr about every oddity it meets). 0 when it
-// cannot start.
-pid_t Spawn(const std::string& program, const std::vector<std::string>& args, const Pipe& out) {
+// Starts the program with its stdout on `out` and its stdin on `in` (or
+// /dev/null when `in` is -1), stderr on /dev/null (libmdb talks to stderr
+// about every oddity it meets). 0 when it cannot start.
+pid_t Spawn(const std::string& program, const std::vector<std::string>& args, int out, int in = -1) {
   posix_spawn_file_actions_t actions;
   posix_spawnattr_t attributes;
   if (posix_spawn_file_actions_init(&actions) != 0) return 0;
@@ -55,8 +56,9 @@ pid_t Spawn(const std::string& program, const std::vector<std::string>& args, co
     posix_spawn_file_actions_destroy(&actions);
     return 0;
   }
-  posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
-  posix_spawn_file_actions_adddup2(&actions, out.Write(), STDOUT_FILENO);
+  if (in < 0) posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
+  else posix_spawn_file_actions_adddup2(&actions, in, STDIN_FILENO);
+  posix_spawn_file_actions_adddup2(&actions, out, STDOUT_FILENO);
   posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
   sigset_t none, defaults;
   sigemptyset(&none);
@@ -122,7 +124,7 @@ ProgramOutput RunProgram(const std::string& program, const std::vector<std::stri
   ProgramOutput output;
   Pipe out;
   if (!out.Ok()) return output;
-  const pid_t pid = Spawn(program, args, out);
+  const pid_t pid = Spawn(program, args, out.Write());
   if (pid == 0) return output;
   output.started = true;
   out.CloseWrite();
@@ -153,6 +155,123 @@ ProgramOutput RunProgram(const std::string& program, const std::vector<std::stri
   out.CloseRead();
   Reap(pid, output.timed_out || output.too_much ? std::chrono::steady_clock::now() : deadline);
   return output;
+}
+
+bool KeptProgram::Start() {
+  program_ = FindProgram(name_, variable_);
+  if (program_.empty()) return false;
+  int pair[2];
+  if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, pair) != 0) return false;
+  const pid_t pid = Spawn(program_, {}, pair[1], pair[1]);
+  ::close(pair[1]);
+  if (pid == 0) {
+    ::close(pair[0]);
+    return false;
+  }
+  socket_ = pair[0];
+  pid_ = pid;
+  ++starts_;
+  return true;
+}
+
+bool KeptProgram::Alive() {
+  const pid_t pid = pid_.load();
+  if (pid == 0) return false;
+  int status = 0;
+  pid_t done = 0;
+  do {
+    done = ::waitpid(pid, &status, WNOHANG);
+  } while (done < 0 && errno == EINTR);
+  if (done == 0) return true;
+  pid_ = 0;  // reaped (or not ours any more)
+  Reap(false);
+  return false;
+}
+
+void KeptProgram::Reap(bool kill) {
+  if (socket_ >= 0) ::close(socket_);
+  socket_ = -1;
+  const pid_t pid = pid_.exchange(0);
+  if (pid == 0) return;
+  if (kill) ::kill(pid, SIGKILL);
+  int status = 0;
+  while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+  }
+}
+
+void KeptProgram::End() {
+  const std::lock_guard lock(asking_);
+  Reap(true);
+}
+
+void KeptProgram::Cancel() {
+  cancelled_ = true;
+  if (const pid_t pid = pid_.load(); pid != 0) ::kill(pid, SIGKILL);
+}
+
+KeptProgram::Ending KeptProgram::Ask(char kind, std::string_view payload, std::chrono::milliseconds quiet_limit,
+                                     const std::function<void(const Frame&)>& frame) {
+  const std::lock_guard lock(asking_);
+  if (cancelled_) return Ending::Cancelled;
+  const std::string request = EncodeFrame(kind, payload);
+  // A program that died since the last request is started again; so is
+  // one that dies as the request is sent (it had not read it).
+  bool sent = false;
+  for (int attempt = 0; attempt < 2 && !sent; ++attempt) {
+    if (!Alive()) {
+      Reap(true);
+      if (!Start()) return program_.empty() ? Ending::NotFound : Ending::NotStarted;
+    }
+    std::size_t done = 0;
+    while (done < request.size()) {
+      const ssize_t n = ::send(socket_, request.data() + done, request.size() - done, MSG_NOSIGNAL);
+      if (n < 0 && errno == EINTR) continue;
+      if (n <= 0) break;
+      done += static_cast<std::size_t>(n);
+    }
+    sent = done == request.size();
+    if (!sent) Reap(true);
+  }
+  if (!sent) return cancelled_ ? Ending::Cancelled : Ending::Crashed;
+
+  const auto ended = [&](Ending ending) {
+    Reap(true);
+    return cancelled_ ? Ending::Cancelled : ending;
+  };
+  // Cancelled before the program was there to be killed.
+  if (cancelled_) return ended(Ending::Cancelled);
+  std::string bytes;
+  std::size_t at = 0;
+  auto heard = std::chrono::steady_clock::now();
+  char chunk[1 << 16];
+  for (;;) {
+    const auto left =
+        std::chrono::duration_cast<std::chrono::milliseconds>(heard + quiet_limit - std::chrono::steady_clock::now());
+    if (left.count() <= 0) return ended(Ending::TimedOut);
+    pollfd fd{socket_, POLLIN, 0};
+    const int ready = ::poll(&fd, 1, static_cast<int>(left.count()) + 1);
+    if (ready < 0 && errno == EINTR) continue;
+    if (ready < 0) return ended(Ending::Crashed);
+    if (ready == 0) continue;
+    const ssize_t n = ::recv(socket_, chunk, sizeof chunk, 0);
+    if (n < 0 && (errno == EINTR || errno == EAGAIN)) continue;
+    if (n <= 0) return ended(Ending::Crashed);
+    heard = std::chrono::steady_clock::now();
+    bytes.append(chunk, static_cast<std::size_t>(n));
+    bool bad = false;
+    while (const std::optional<Frame> f = NextFrame(bytes, at, bad)) {
+      if (f->kind == frame::kEnd) {
+        if (at != bytes.size()) return ended(Ending::Crashed);  // it says more than it was asked
+        return Ending::Answered;
+      }
+      if (frame) frame(*f);
+    }
+    if (bad) return ended(Ending::Crashed);
+    if (at > (std::size_t{1} << 20)) {  // keep only the frame under way
+      bytes.erase(0, at);
+      at = 0;
+    }
+  }
 }
 
 }  // namespace ostrolen

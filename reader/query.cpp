@@ -57,7 +57,7 @@ constexpr char kHex[] = "0123456789abcdef";
 
 bool DecodeOne(Reader& in, StatementOutcome& outcome) {
   std::uint8_t failure = 0;
-  if (!in.Byte(failure) || failure > static_cast<std::uint8_t>(ReadFailure::ReaderTimedOut)) return false;
+  if (!in.Byte(failure) || failure > static_cast<std::uint8_t>(ReadFailure::Cancelled)) return false;
   outcome.failure = static_cast<ReadFailure>(failure);
   if (!in.Text(outcome.name)) return false;
   std::size_t columns = 0;
@@ -163,6 +163,30 @@ std::vector<StatementOutcome> DecodeOutcomes(std::string_view bytes, std::size_t
     outcomes.push_back(std::move(outcome));
   }
   return outcomes;
+}
+
+std::string EncodeFrame(char kind, std::string_view payload) {
+  Writer w;
+  w.Byte(static_cast<std::uint8_t>(kind));
+  w.Text(payload);
+  return std::move(w.Bytes());
+}
+
+std::optional<Frame> NextFrame(std::string_view bytes, std::size_t& at, bool& bad) {
+  if (at > bytes.size() || bytes.size() - at < frame::kHeader) return std::nullopt;
+  Reader in(bytes.substr(at));
+  std::uint8_t kind = 0;
+  std::size_t length = 0;
+  in.Byte(kind);
+  in.Count(length);
+  if (length > frame::kMost) {
+    bad = true;
+    return std::nullopt;
+  }
+  if (bytes.size() - at - frame::kHeader < length) return std::nullopt;
+  Frame f{static_cast<char>(kind), bytes.substr(at + frame::kHeader, length)};
+  at += frame::kHeader + length;
+  return f;
 }
 
 }  // namespace ostrolen

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -15,12 +16,14 @@ namespace ostrolen {
 struct Condition {
   std::string column;
   std::string pattern;
+  bool operator==(const Condition&) const = default;
 };
 
 // "Select * FROM table WHERE ... AND ...".
 struct Statement {
   std::string table;
   std::vector<Condition> conditions;
+  bool operator==(const Statement&) const = default;
 };
 
 struct Value {
@@ -63,6 +66,7 @@ enum class ReadFailure : std::uint8_t {
   ReaderNotStarted,
   ReaderCrashed,
   ReaderTimedOut,
+  Cancelled,  // the operator ended the reading: nothing to show
 };
 
 struct StatementOutcome {
@@ -83,5 +87,36 @@ bool DecodeRequest(std::string_view argument, std::string& file, std::vector<Sta
 std::string EncodeOutcome(const StatementOutcome& outcome);
 // As many whole outcomes as `bytes` holds, at most `count`, in order.
 std::vector<StatementOutcome> DecodeOutcomes(std::string_view bytes, std::size_t count);
+
+// The kept reader program and its caller talk in frames: a kind, a
+// little-endian 32-bit length, then that many bytes. The caller asks with
+// one frame (kStatements: EncodeRequest's text; kRows: the row request's
+// fields, each followed by a zero byte); the reader answers with any
+// number of frames and ends every answer with kEnd. kProgress comes at
+// least every tenth of a second while a reading goes forward: one byte, how
+// far the reading of the table at hand is in whole per cent (0-99), or 255
+// when that is not known.
+namespace frame {
+inline constexpr char kStatements = 'S';
+inline constexpr char kRows = 'R';
+inline constexpr char kProgress = 'P';
+inline constexpr char kOutcome = 'O';  // one EncodeOutcome, in statement order
+inline constexpr char kText = 'T';     // a piece of the row listing's text
+inline constexpr char kEnd = 'E';
+inline constexpr std::size_t kHeader = 5;
+inline constexpr std::size_t kMost = std::size_t{64} << 20;  // no frame is longer
+inline constexpr std::uint8_t kUnknownShare = 255;
+}  // namespace frame
+
+std::string EncodeFrame(char kind, std::string_view payload);
+
+// The first whole frame of `bytes` from `at`: its kind and payload, and `at`
+// moved past it. Nothing while the frame is not whole yet; `bad` is set
+// when the bytes cannot be a frame (a length over frame::kMost).
+struct Frame {
+  char kind = 0;
+  std::string_view payload;
+};
+std::optional<Frame> NextFrame(std::string_view bytes, std::size_t& at, bool& bad);
 
 }  // namespace ostrolen

@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -53,15 +54,55 @@ class RowSource {
   // Every value of the row NextRow gave last, in column order; false when
   // the row cannot be read whole.
   virtual bool WholeRow(std::vector<Value>& row) = 0;
+
+  // Whether RowAt can read a row by its place: a source kept between
+  // requests that can answers from what it keeps (KeptFile).
+  virtual bool Seekable() const { return false; }
+  // Every value of row `index` (counted in file order, as NextRow gives
+  // them) of the table last begun with Columns(); false when the row cannot
+  // be read whole.
+  virtual bool RowAt(std::size_t /*index*/, std::vector<Value>& /*row*/) { return false; }
 };
+
+// What a reader kept between requests knows of one version of a file, so
+// that a later lookup costs what its statements select and not the whole
+// table: the verdicts on the file and its tables, and for each table the
+// LIKE texts of every column compared so far, row by row, with where its
+// reading ended; an index of a column's texts once a pattern without
+// wildcards asks for it; and the rows given whole. Made afresh for each
+// version of the file.
+class KeptFile {
+ public:
+  KeptFile();
+  ~KeptFile();
+  KeptFile(const KeptFile&) = delete;
+  KeptFile& operator=(const KeptFile&) = delete;
+
+  struct Parts;
+  Parts& Kept() { return *parts_; }
+
+ private:
+  std::unique_ptr<Parts> parts_;
+};
+
+// A calculated column (Access 2010) keeps the value its expression gave,
+// wrapped, and the two readers unwrap it differently or not at all: its
+// value is read as one without text (a null stays null). `values` are those of the columns
+// numbered in `columns`, of a table whose columns `calculated` marks (in
+// column order).
+void WithoutCalculated(std::vector<Value>& values, const std::vector<std::size_t>& columns,
+                       const std::vector<bool>& calculated);
 
 // One outcome per statement, in statement order. Statements on one table
 // share one pass over its rows, taken where the first of them stands, and
 // the pass ends once each has its row. `file` is what a failure of the
 // whole file names. `answered` is told the outcomes known so far, in
 // order, as they become known (the reader program writes them at once).
+// With `kept` (for a Seekable source), the answers are the same, from what
+// it keeps where it can.
 std::vector<StatementOutcome> RunStatements(RowSource& source, const std::string& file,
                                             const std::vector<Statement>& statements,
-                                            const std::function<void(const StatementOutcome&)>& answered = {});
+                                            const std::function<void(const StatementOutcome&)>& answered = {},
+                                            KeptFile* kept = nullptr);
 
 }  // namespace ostrolen

@@ -44,6 +44,15 @@ std::optional<std::string> FormatDate(double td) {
   return std::string(buf);
 }
 
+std::string FormatGuid(std::string_view bytes) {
+  if (bytes.size() < 16) return {};
+  const auto b = [&](std::size_t i) { return static_cast<unsigned>(static_cast<unsigned char>(bytes[i])); };
+  char buf[48];
+  std::snprintf(buf, sizeof buf, "{%02X%02X%02X%02X-%02X%02X-%02X%02X-%02X%02X-%02X%02X%02X%02X%02X%02X}", b(3), b(2),
+                b(1), b(0), b(5), b(4), b(7), b(6), b(8), b(9), b(10), b(11), b(12), b(13), b(14), b(15));
+  return buf;
+}
+
 std::string FormatMoney(long long raw) {
   const bool negative = raw < 0;
   const unsigned long long magnitude = negative ? 0ULL - static_cast<unsigned long long>(raw) : raw;

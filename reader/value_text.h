@@ -5,6 +5,7 @@
 
 #include <optional>
 #include <string>
+#include <string_view>
 
 namespace ostrolen {
 
@@ -15,6 +16,10 @@ std::string FormatNumber(double v, int digits);
 // of a Russian desktop: "17.06.2000 20:36:24", the time left out at midnight;
 // nothing for a date out of range.
 std::optional<std::string> FormatDate(double td);
+
+// A replication id's 16 bytes as Access writes it: its first three groups
+// kept little-endian, "{6A27398E-A8BC-C44A-891E-49911D8438DD}".
+std::string FormatGuid(std::string_view bytes);
 
 // A currency value kept in ten-thousandths, without trailing zeros.
 std::string FormatMoney(long long raw);

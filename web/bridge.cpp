@@ -216,6 +216,7 @@ std::string LayoutJson() {
   out.Key("chosenDatabase").String(shell::kChosenDatabase);
   out.Key("sampleDatabase").String(shell::kSampleDatabase);
   out.Key("noFileChosen").String(shell::kNoFileChosen);
+  out.Key("readingDatabase").String(shell::kReadingDatabase);
   out.Key("copyLines").String(shell::kCopyLines);
   out.Key("explainColour").String(shell::ColourText(shell::kExplainColour));
   out.Key("faceColour").String(shell::ColourText(shell::kWindowFace));

@@ -17,7 +17,8 @@ function value(type, v) {
     case 'boolean': return v ? 'B0:' : 'b0:';
     case 'byte':
     case 'integer':
-    case 'long': return field('i', String(v));
+    case 'long':
+    case 'complex': return field('i', String(v));  // the number the table keeps (see complex_value.js)
     case 'float': return field('f', String(v));
     case 'double': return field('d', String(v));
     case 'datetime': return field('D', String(v.getTime()));
@@ -26,7 +27,7 @@ function value(type, v) {
     case 'text':
     case 'memo': return field('t', String(v));
     case 'repid': return field('u', String(v));
-    default: return 'x0:';  // binary, OLE, attachments: no text at all
+    default: return 'x0:';  // binary, OLE, large numbers, extended date/time: no text at all
   }
 }
 

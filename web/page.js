@@ -155,10 +155,8 @@
     for (let i = 0; i < binary.length; ++i) bytes[i] = binary.charCodeAt(i);
     return bytes;
   };
-  // The chooser's status line while a long first reading goes on, before its per cent.
-  const readingDatabase = 'Чтение базы данных…';
   // The time the worker may go without reading on, as the desktop's reader
-  // program has in all; "#reader-time-limit=MS" after the page's address
+  // program may; "#reader-time-limit=MS" after the page's address
   // sets another (for a very slow machine, or to try the limit). A long
   // healthy file tells how far it is, and the limit starts again each time.
   const readerTimeLimit = () => {
@@ -995,7 +993,7 @@
     // A long first reading of a file shows how far it is, then the file's name again.
     database.showProgress = (percent) => {
       if (percent === null) show();
-      else state.textContent = `${readingDatabase} ${percent} %`;
+      else state.textContent = `${layout.web.readingDatabase} ${percent} %`;
     };
     // Each time the bytes of the file (or of the sample) went to the worker
     // is counted too, for scripts: while the file stays the same, none go;

@@ -9,11 +9,6 @@
 namespace ostrolen {
 namespace {
 
-constexpr std::string_view kRowProgram = "ostrolen-mdb-rows";
-
-// Far more than any reference database's texts.
-constexpr std::size_t kMostAnswer = std::size_t{256} << 20;
-
 const std::vector<SearchedTable>& Tables() {
   static const std::vector<SearchedTable> tables = {
       {"segmoborud", "nomsegm", "", {"oborud"}},
@@ -61,15 +56,14 @@ std::string Problem(ReadFailure failure, const std::string& file, std::string_vi
 
 std::span<const SearchedTable> SearchedTables() { return Tables(); }
 
-std::vector<std::string> RowRequest(const std::string& file) {
-  std::vector<std::string> args = {file};
+std::string RowRequest(const std::string& file) {
+  std::string request = file + '\0';
   for (const SearchedTable& table : Tables()) {
     std::string columns = std::string(table.segment) + "," + std::string(table.step);
     for (const std::string_view text : table.texts) columns += "," + std::string(text);
-    args.emplace_back(table.table);
-    args.push_back(std::move(columns));
+    request += std::string(table.table) + '\0' + columns + '\0';
   }
-  return args;
+  return request;
 }
 
 RowListing ParseRowAnswer(std::string_view answer, const std::string& file) {
@@ -105,22 +99,27 @@ RowListing ParseRowAnswer(std::string_view answer, const std::string& file) {
   return listing;
 }
 
-RowListing ListRowsWithProgram(const std::string& file, std::chrono::milliseconds time_limit) {
+RowListing ListRows(Connection& database, const std::string& file) {
+  ReadFailure failure = ReadFailure::None;
+  const std::string answer = database.ListRows(RowRequest(FromHere(file)), failure);
   RowListing listing;
-  const std::string program = FindProgram(kRowProgram, "OSTROLEN_MDB_ROWS");
-  if (program.empty()) {
-    listing.problem = "Не найдена программа чтения базы данных " + std::string(kRowProgram);
-    return listing;
+  switch (failure) {
+    case ReadFailure::NoReader: listing.problem = Problem(failure, file, {}, {}); break;
+    case ReadFailure::ReaderNotStarted:
+      listing.problem = Problem(failure, file, {}, database.Reader().Program());
+      break;
+    case ReadFailure::Cancelled: listing.cancelled = true; break;
+    default:
+      listing = ParseRowAnswer(answer, file);
+      if (failure == ReadFailure::ReaderTimedOut && !listing.problem.empty())
+        listing.problem = Problem(ReadFailure::ReaderTimedOut, file, {}, {});
   }
-  const ProgramOutput output = RunProgram(program, RowRequest(file), time_limit, kMostAnswer);
-  if (!output.started) {
-    listing.problem = Problem(ReadFailure::ReaderNotStarted, file, {}, program);
-    return listing;
-  }
-  listing = ParseRowAnswer(output.bytes, file);
-  if (output.timed_out && !listing.problem.empty())
-    listing.problem = Problem(ReadFailure::ReaderTimedOut, file, {}, {});
   return listing;
+}
+
+RowListing ListRowsWithProgram(const std::string& file, std::chrono::milliseconds time_limit) {
+  Connection database(file, time_limit);
+  return ListRows(database, file);
 }
 
 const RowListing& RowCache::Rows(const std::string& file) {
@@ -144,8 +143,9 @@ const RowListing& RowCache::Rows(const std::string& file) {
     listing_.problem = FailureMessage(stamp.exists ? ReadFailure::NotAFile : ReadFailure::MissingFile, file, {}, {});
     return listing_;
   }
-  listing_ = lister_ ? lister_(file) : ListRowsWithProgram(file);
+  listing_ = lister_ ? lister_(file) : ListRows(ReferenceDatabase(), file);
   ++listings_;
+  if (listing_.cancelled) listed_ = false;  // listed again at the next call
   return listing_;
 }
 

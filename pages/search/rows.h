@@ -1,10 +1,10 @@
 // Every row of the reference database that the search looks through: the
 // equipment of a segment, the program, fault and note of a step, and the
 // control-memory columns of a control step. The rows are listed by a
-// program of their own (ostrolen-mdb-rows), as the lookup's statements are
-// answered by the reader program, so a file that upsets libmdb costs that
-// process and never the caller. A listing is kept per file and made again
-// only when the file's size or modification time changes.
+// the reader program that answers the lookup's statements, so a file that
+// upsets libmdb costs that process and never the caller. A listing is kept
+// per file and made again only when the file's size or modification time
+// changes.
 #pragma once
 
 #include <chrono>
@@ -42,29 +42,32 @@ struct SegmentRow {
 struct RowListing {
   std::vector<SegmentRow> rows;  // table by table, each in file order
   std::string problem;           // one line when a table or the file could not be read whole; else empty
+  bool cancelled = false;        // the listing was ended before it was whole
 };
 
 // Lists the rows of `file`.
 using RowLister = std::function<RowListing(const std::string& file)>;
 
-// Lists them with the row program (beside this program, or under
-// ../libexec/ostrolen, or $OSTROLEN_MDB_ROWS), which gets `time_limit`.
-RowListing ListRowsWithProgram(const std::string& file,
-                               std::chrono::milliseconds time_limit = ReaderTimeLimit(std::chrono::seconds(10)));
+// Lists them with the reader `database` keeps. A listing the operator
+// cancelled has `cancelled` set and is not kept.
+RowListing ListRows(Connection& database, const std::string& file);
+// The same with a reader of its own, which gets `time_limit` without progress.
+RowListing ListRowsWithProgram(const std::string& file, std::chrono::milliseconds time_limit = ReaderTimeLimit());
 
-// The row program's request and answer. The answer is one record a line,
+// The reader's row request (its fields, each ended by a zero byte) and its
+// answer. The answer is one record a line,
 // fields TAB separated and escaped as the command line's records are:
 //   table NAME              the rows that follow are of NAME
 //   row   SEGMENT STEP TEXT...  one row, its texts in the table's order
 //   fail  CODE NAME         the file (before any table) or the table failed (a ReadFailure)
 //   end                     the listing is whole
-std::vector<std::string> RowRequest(const std::string& file);
+std::string RowRequest(const std::string& file);
 RowListing ParseRowAnswer(std::string_view answer, const std::string& file);
 
 // The last listing of each file, made again when the file changes.
 class RowCache {
  public:
-  // By default the row program lists them.
+  // By default the reference database's reader lists them.
   explicit RowCache(RowLister lister = {}) : lister_(std::move(lister)) {}
 
   // The rows of `file` as it is now; listed again only when its size or

@@ -5,11 +5,13 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QToolButton>
 #include <memory>
 
 #include "app/line_explain.h"
@@ -315,6 +317,7 @@ class SearchBoxTest : public QObject {
       QCOMPARE(Search()->List()->item(index)->text(), FromStd(ostrolen::MatchLine(row)));
       for (int i = 0; i < index; ++i) QTest::keyClick(Search()->Box(), Qt::Key_Down);
       QTest::keyClick(Search()->Box(), Qt::Key_Enter);
+      form_->WaitForReading();
       ++chosen;
       const ostrolen::PageLayout& page = ostrolen::SegmentsPage();
       QVERIFY(ListOf(page)->isVisible());
@@ -334,6 +337,64 @@ class SearchBoxTest : public QObject {
     QDir::setCurrent(here.absolutePath());
     QVERIFY(chosen >= 3);
     QCOMPARE(Search()->Listings(), 1);
+  }
+
+  // "Запрос" reads off the window's thread: a long reading shows how far it
+  // is under the button, Escape ends it (no box, the list as it was), and
+  // the next press starts a new reader; closing the window ends one too.
+  void ALongReadingShowsHowFarItIsAndEscapeEndsIt() {
+    const QString script = folder_.filePath(QStringLiteral("endless-reader"));
+    QFile file(script);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write("#!/bin/sh\nwhile :; do printf 'P\\001\\000\\000\\000\\052'; sleep 0.05; done\n");
+    file.close();
+    QVERIFY(file.setPermissions(QFileDevice::ReadOwner | QFileDevice::ExeOwner));
+    ostrolen::Connection& database = ostrolen::ReferenceDatabase();
+    database.Reader().End();
+    qputenv("OSTROLEN_MDB_READER", script.toLocal8Bit());
+    const QDir here = QDir::current();
+    QVERIFY(QDir::setCurrent(QStringLiteral(OSTROLEN_SAMPLE_DIR)));
+
+    QListWidget* list = ListOf(ostrolen::SegmentsPage());
+    list->addItem(QStringLiteral("прежняя строка"));
+    form_->SpeedButton17Click();
+    QVERIFY(form_->Reading());
+    QLabel* progress = nullptr;
+    QTRY_VERIFY_WITH_TIMEOUT((progress = form_->findChild<QLabel*>(QStringLiteral("ReadingProgress"))) != nullptr &&
+                                 progress->isVisible(),
+                             kHangMs);
+    QCOMPARE(progress->text(), FromStd(ostrolen::shell::kReadingDatabase) + QStringLiteral(" 42 %"));
+    auto* button = form_->findChild<QToolButton*>(QStringLiteral("SpeedButton17"));
+    QVERIFY(progress->geometry().top() > button->geometry().bottom());
+    // A second press while it reads is not a second reading.
+    form_->SpeedButton17Click();
+    QTest::keyClick(form_.get(), Qt::Key_Escape);
+    QTRY_VERIFY_WITH_TIMEOUT(!form_->Reading(), kHangMs);
+    QVERIFY(!progress->isVisible());
+    QCOMPARE(Lines(list), QStringList{QStringLiteral("прежняя строка")});
+    QVERIFY(messages_.isEmpty());
+    QCOMPARE(database.Reader().Pid(), 0);
+
+    // The real reader again: the next press answers.
+    qunsetenv("OSTROLEN_MDB_READER");
+    Box("Edit329")->setText(QStringLiteral("12"));
+    Box("Edit330")->setText(QStringLiteral("1"));
+    form_->SpeedButton17Click();
+    form_->WaitForReading();
+    QVERIFY(list->count() > 1);
+    QVERIFY(messages_.isEmpty());
+
+    // Closing the window ends a reading under way.
+    database.Reader().End();
+    qputenv("OSTROLEN_MDB_READER", script.toLocal8Bit());
+    form_->SpeedButton17Click();
+    QTRY_VERIFY_WITH_TIMEOUT(database.Reader().Pid() != 0, kHangMs);
+    form_->close();
+    QVERIFY(!form_->Reading());
+    QCOMPARE(database.Reader().Pid(), 0);
+    qunsetenv("OSTROLEN_MDB_READER");
+    database.Reader().End();
+    QDir::setCurrent(here.absolutePath());
   }
 };
 

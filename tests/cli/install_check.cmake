@@ -13,7 +13,6 @@ endif()
 set(expected
   ${BINDIR}/ostrolen-cli
   ${LIBEXECDIR}/ostrolen/ostrolen-mdb-reader
-  ${LIBEXECDIR}/ostrolen/ostrolen-mdb-rows
   ${DATADIR}/ostrolen/dbveltra.mdb)
 if(WINDOW)
   list(APPEND expected

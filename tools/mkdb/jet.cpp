@@ -64,7 +64,20 @@ enum JetType : std::uint8_t {
   kText = 0x0A,
   kOle = 0x0B,
   kMemo = 0x0C,
+  kGuid = 0x0F,
+  kComplex = 0x12,
+  kExtendedDate = 0x14,
 };
+
+// A calculated column's second flags, and the room Access gives one of a
+// fixed-length type.
+constexpr unsigned kCalculatedFlags = 0xC0;
+constexpr std::uint16_t kCalculatedLength = 39;
+// The row offsets' flags: a row an update moved elsewhere (its place keeps
+// a pointer to it), and the moved row itself, which a scan of the table
+// reads where it now lies.
+constexpr unsigned kPointerRow = 0x4000;
+constexpr unsigned kMovedRow = 0x8000;
 
 void Put8(std::string& out, unsigned value) { out.push_back(static_cast<char>(value & 0xFF)); }
 void Put16(std::string& out, unsigned value) {
@@ -94,13 +107,28 @@ std::string Ucs2(std::u16string_view text) {
 // Names reach here checked: well-formed and within U+FFFF.
 std::u16string Wide(std::string_view utf8) { return ToUcs2(utf8).value_or(std::u16string()); }
 
+struct JetColumn;
+unsigned LiveCount(const std::vector<JetColumn>& columns);
+
 struct JetColumn {
   std::u16string name;
   JetType type;
   std::uint16_t length;  // bytes; 0 for memo and OLE
+  bool calculated = false;
+  bool deleted = false;  // only its number and its place in the rows are left
 };
 
-bool IsFixed(JetType type) { return type == kBool || type == kInteger || type == kLong || type == kDateTime; }
+bool IsFixed(JetType type) {
+  return type == kBool || type == kInteger || type == kLong || type == kDateTime || type == kGuid ||
+         type == kComplex || type == kExtendedDate;
+}
+unsigned LiveCount(const std::vector<JetColumn>& columns) {
+  return static_cast<unsigned>(
+      std::count_if(columns.begin(), columns.end(), [](const JetColumn& column) { return !column.deleted; }));
+}
+
+// A calculated column keeps its value with a variable length, whatever its type.
+bool IsFixed(const JetColumn& column) { return IsFixed(column.type) && !column.calculated; }
 
 // One value as a row keeps it. `present` is the null-mask bit: "not null",
 // or for a Yes/No column the value itself.
@@ -159,7 +187,7 @@ class RowLayout {
  public:
   explicit RowLayout(const std::vector<JetColumn>& columns) {
     for (const JetColumn& column : columns) {
-      if (IsFixed(column.type)) {
+      if (IsFixed(column)) {
         fixed_offset_.push_back(fixed_size_);
         var_index_.push_back(var_count_);  // the count so far, as Access writes it
         if (column.type != kBool) fixed_size_ += column.length;
@@ -167,8 +195,8 @@ class RowLayout {
         fixed_offset_.push_back(0);
         var_index_.push_back(var_count_++);
       }
-      fixed_.push_back(IsFixed(column.type) && column.type != kBool);
-      variable_.push_back(!IsFixed(column.type));
+      fixed_.push_back(IsFixed(column) && column.type != kBool);
+      variable_.push_back(!IsFixed(column));
     }
   }
 
@@ -294,41 +322,84 @@ std::vector<JetColumn> CatalogColumns(const Format& format) {
   return columns;
 }
 
+// A feature of Access 2000 and later in a Jet 3 description.
+struct NotInJet3 {
+  int line;
+  std::string what;
+};
+
 std::vector<JetColumn> UserColumns(const Table& table, const Format& format) {
   std::vector<JetColumn> columns;
   for (const Column& column : table.columns) {
+    JetColumn jet{Wide(column.name), kText, 0, column.calculated, column.deleted};
     switch (column.kind) {
       case ColumnKind::Text:
-        columns.push_back(
-            JetColumn{Wide(column.name), kText, static_cast<std::uint16_t>((format.jet3 ? 1 : 2) * column.size)});
+        jet.length = static_cast<std::uint16_t>((format.jet3 ? 1 : 2) * column.size);
         break;
-      case ColumnKind::Long: columns.push_back(JetColumn{Wide(column.name), kLong, 4}); break;
-      case ColumnKind::Bool: columns.push_back(JetColumn{Wide(column.name), kBool, 1}); break;
+      case ColumnKind::Long: jet = JetColumn{jet.name, kLong, 4, column.calculated, column.deleted}; break;
+      case ColumnKind::Bool: jet = JetColumn{jet.name, kBool, 1, false, column.deleted}; break;
+      case ColumnKind::Guid: jet = JetColumn{jet.name, kGuid, 16, false, column.deleted}; break;
+      case ColumnKind::ExtendedDate: jet = JetColumn{jet.name, kExtendedDate, 42, false, column.deleted}; break;
+      case ColumnKind::Complex: jet = JetColumn{jet.name, kComplex, 4, false, column.deleted}; break;
     }
+    if (format.jet3 && (column.calculated || column.kind == ColumnKind::ExtendedDate ||
+                        column.kind == ColumnKind::Complex)) {
+      throw NotInJet3{table.line, "column " + column.name + " is of a kind Jet 3 does not have"};
+    }
+    if (column.calculated && jet.type != kText) jet.length = kCalculatedLength;
+    columns.push_back(std::move(jet));
   }
   return columns;
 }
 
-Cell UserCell(const Value& value, const Format& format) {
-  if (const auto* text = std::get_if<std::u16string>(&value)) return TextCell(*text, format);
-  if (const auto* number = std::get_if<std::int32_t>(&value)) return LongCell(*number);
-  if (const auto* flag = std::get_if<bool>(&value)) return Cell{*flag, {}};
-  return Cell{};
+// A calculated column's value: 16 bytes, its length, the value, 3 bytes.
+std::string Wrapped(const std::string& value) {
+  std::string out(16, '\0');
+  Put32(out, static_cast<std::uint32_t>(value.size()));
+  return out + value + std::string(3, '\0');
 }
 
-using PageRows = std::vector<std::string>;
+// A text of one byte a character (a replication id, an extended date/time).
+std::string Bytes(std::u16string_view text) {
+  std::string out;
+  for (const char16_t c : text) out.push_back(static_cast<char>(c));
+  return out;
+}
+
+Cell UserCell(const Value& value, const JetColumn& column, const Format& format) {
+  Cell cell;
+  if (const auto* text = std::get_if<std::u16string>(&value)) {
+    cell = column.type == kGuid || column.type == kExtendedDate ? Cell{true, Bytes(*text)} : TextCell(*text, format);
+  } else if (const auto* number = std::get_if<std::int32_t>(&value)) {
+    cell = LongCell(*number);
+  } else if (const auto* flag = std::get_if<bool>(&value)) {
+    return Cell{*flag, {}};
+  }
+  if (column.calculated && cell.present) cell.bytes = Wrapped(cell.bytes);
+  return cell;
+}
+
+// A row and the flags of its offset.
+struct PageRow {
+  PageRow(std::string row, unsigned row_flags = 0) : bytes(std::move(row)), flags(row_flags) {}  // NOLINT
+  std::string bytes;
+  unsigned flags;
+};
+using PageRows = std::vector<PageRow>;
 
 // Rows fill pages in order, each page taking as many as fit.
 class PagePacker {
  public:
   explicit PagePacker(const Format& format) : format_(format) {}
-  void Add(std::string row) {
+  // Where the row went: its page among the packed ones, and its number there.
+  std::pair<std::size_t, std::size_t> Add(std::string row, unsigned flags = 0) {
     if (pages_.empty() || used_ + 2 + row.size() > format_.page_size || pages_.back().size() >= kMaxRowsPerPage) {
       pages_.emplace_back();
       used_ = format_.data_header;
     }
     used_ += 2 + row.size();
-    pages_.back().push_back(std::move(row));
+    pages_.back().emplace_back(std::move(row), flags);
+    return {pages_.size() - 1, pages_.back().size() - 1};
   }
   std::vector<PageRows> Take() { return std::move(pages_); }
 
@@ -346,9 +417,9 @@ std::string DataPage(const PageRows& rows, std::uint32_t owner, const Format& fo
   Set16(page, format.data_header - 2, static_cast<unsigned>(rows.size()));
   std::size_t end = format.page_size;
   for (std::size_t i = 0; i < rows.size(); ++i) {
-    end -= rows[i].size();
-    page.replace(end, rows[i].size(), rows[i]);
-    Set16(page, format.data_header + 2 * i, static_cast<unsigned>(end));
+    end -= rows[i].bytes.size();
+    page.replace(end, rows[i].bytes.size(), rows[i].bytes);
+    Set16(page, format.data_header + 2 * i, static_cast<unsigned>(end) | rows[i].flags);
   }
   Set16(page, 2, static_cast<unsigned>(end - format.data_header - 2 * rows.size()));
   return page;
@@ -414,15 +485,16 @@ std::string Jet3Definition(const std::vector<JetColumn>& columns, std::uint32_t 
   Put32(out, rows);
   Put32(out, 0);  // next autonumber
   Put8(out, system ? 0x53 : 0x4E);
-  Put16(out, static_cast<unsigned>(columns.size()));  // most columns a row has
+  Put16(out, static_cast<unsigned>(columns.size()));  // most columns a row has, deleted ones too
   Put16(out, layout.var_count());
-  Put16(out, static_cast<unsigned>(columns.size()));
+  Put16(out, LiveCount(columns));
   Put32(out, 0);  // indexes
   Put32(out, 0);
   Put32(out, used_map);
   Put32(out, free_map);
   for (std::size_t i = 0; i < columns.size(); ++i) {
     const JetColumn& column = columns[i];
+    if (column.deleted) continue;
     const bool text = column.type == kText || column.type == kMemo;
     Put8(out, column.type);
     Put16(out, static_cast<unsigned>(i));
@@ -431,11 +503,12 @@ std::string Jet3Definition(const std::vector<JetColumn>& columns, std::uint32_t 
     Put16(out, text ? format.sort_order : 0);
     Put16(out, text ? format.code_page : 0);
     Put16(out, 0);
-    Put8(out, IsFixed(column.type) ? 0x03 : 0x02);  // fixed length; may be null
+    Put8(out, IsFixed(column) ? 0x03 : 0x02);  // fixed length; may be null
     Put16(out, layout.fixed_offset(i));
     Put16(out, column.length);
   }
   for (const JetColumn& column : columns) {
+    if (column.deleted) continue;
     const std::string name = InCodePage(column.name, format.code_page);
     Put8(out, static_cast<unsigned>(name.size()));
     out += name;
@@ -446,10 +519,18 @@ std::string Jet3Definition(const std::vector<JetColumn>& columns, std::uint32_t 
   return out;
 }
 
+// An index on one column: its number in the table, and the page its
+// entries start on.
+struct IndexPlan {
+  int column = -1;
+  std::uint32_t page = 0;
+};
+
 // The definition of a table, from byte 8 of its first page on.
 std::string Definition(const std::vector<JetColumn>& columns, std::uint32_t rows, bool system, std::uint32_t used_map,
-                       std::uint32_t free_map, const Format& format) {
+                       std::uint32_t free_map, const Format& format, IndexPlan index = {}) {
   if (format.jet3) return Jet3Definition(columns, rows, system, used_map, free_map, format);
+  const unsigned indexes = index.column >= 0 ? 1 : 0;
   const RowLayout layout(columns);
   std::string out;
   Put32(out, 0);  // length, set below
@@ -461,15 +542,21 @@ std::string Definition(const std::vector<JetColumn>& columns, std::uint32_t rows
   Put32(out, 0);
   out.append(8, '\0');
   Put8(out, system ? 0x53 : 0x4E);
-  Put16(out, static_cast<unsigned>(columns.size()));  // most columns a row has
+  Put16(out, static_cast<unsigned>(columns.size()));  // most columns a row has, deleted ones too
   Put16(out, layout.var_count());
-  Put16(out, static_cast<unsigned>(columns.size()));
-  Put32(out, 0);  // indexes
-  Put32(out, 0);
+  Put16(out, LiveCount(columns));
+  Put32(out, indexes);  // logical indexes
+  Put32(out, indexes);  // real ones
   Put32(out, used_map);
   Put32(out, free_map);
+  if (indexes != 0) {  // the real index: its row count
+    Put32(out, 0);
+    Put32(out, rows);
+    Put32(out, 0);
+  }
   for (std::size_t i = 0; i < columns.size(); ++i) {
     const JetColumn& column = columns[i];
+    if (column.deleted) continue;
     const bool text = column.type == kText || column.type == kMemo;
     Put8(out, column.type);
     Put32(out, 0);
@@ -478,20 +565,60 @@ std::string Definition(const std::vector<JetColumn>& columns, std::uint32_t rows
     Put16(out, static_cast<unsigned>(i));
     Put16(out, text ? 0x0409 : 0);  // sort order "General"
     Put16(out, 0);
-    Put8(out, IsFixed(column.type) ? 0x03 : 0x02);  // fixed length; may be null
-    Put8(out, 0);                                   // not compressed
+    Put8(out, IsFixed(column) ? 0x03 : 0x02);      // fixed length; may be null
+    Put8(out, column.calculated ? kCalculatedFlags : 0);  // not compressed
     Put32(out, 0);
     Put16(out, layout.fixed_offset(i));
     Put16(out, column.length);
   }
   for (const JetColumn& column : columns) {
+    if (column.deleted) continue;
     Put16(out, static_cast<unsigned>(2 * column.name.size()));
     out += Ucs2(column.name);
+  }
+  if (indexes != 0) {
+    // The real index: its column (ascending), the other nine slots empty,
+    // no usage map of its own, its first page, no flags.
+    Put32(out, 0);
+    Put16(out, static_cast<unsigned>(index.column));
+    Put8(out, 0x01);
+    for (int k = 1; k < 10; ++k) {
+      Put16(out, 0xFFFF);
+      Put8(out, 0);
+    }
+    Put32(out, 0);
+    Put32(out, index.page);
+    Put8(out, 0);
+    out.append(9, '\0');
+    // The logical index on it: number 0, real index 0, no foreign key.
+    Put32(out, 0);
+    Put32(out, 0);
+    Put32(out, 0);
+    Put8(out, 0);
+    Put32(out, 0xFFFFFFFF);
+    Put32(out, 0);
+    Put8(out, 0);
+    Put8(out, 0);
+    Put8(out, 0);
+    Put32(out, 0);
+    const std::u16string name = u"Index1";
+    Put16(out, static_cast<unsigned>(2 * name.size()));
+    out += Ucs2(name);
   }
   Put16(out, 0xFFFF);  // end of the per-column map list
   out.append(8, '\0');
   Set32(out, 0, static_cast<std::uint32_t>(out.size()));
   return out;
+}
+
+// An index's leaf page with no entries; the readers of tables do not read it.
+std::string IndexLeafPage(std::uint32_t owner, const Format& format) {
+  std::string page(format.page_size, '\0');
+  page[0] = 0x04;
+  page[1] = 0x01;
+  Set16(page, 2, static_cast<unsigned>(format.page_size - 0x1E0));
+  Set32(page, 4, owner);
+  return page;
 }
 
 std::uint32_t DefinitionPageCount(const std::string& definition, const Format& format) {
@@ -585,6 +712,7 @@ struct TablePlan {
   bool system = false;
   std::uint32_t definition_page = 0;
   PageRange data;
+  IndexPlan index;
 };
 
 std::uint32_t RowPointer(std::size_t record, std::uint32_t first_extra, std::size_t per_page) {
@@ -606,13 +734,20 @@ std::string Image(const Database& db, const Format& format) {
     TablePlan plan;
     plan.name = Wide(table.name);
     plan.columns = UserColumns(table, format);
+    if (format.jet3 && table.index >= 0) throw NotInJet3{table.line, "table " + table.name + " has an index"};
     const RowLayout layout(plan.columns);
     PagePacker packer(format);
+    // A moved row's place keeps a pointer to it; the rows an update moved
+    // lie after the others, on the table's last pages.
+    std::vector<std::pair<std::size_t, std::size_t>> pointers;
+    std::vector<std::string> moved;
     for (const Row& row : table.rows) {
       std::vector<Cell> cells;
       cells.reserve(row.values.size());
       try {
-        for (const Value& value : row.values) cells.push_back(UserCell(value, format));
+        for (std::size_t c = 0; c < row.values.size(); ++c) {
+          cells.push_back(UserCell(row.values[c], plan.columns[c], format));
+        }
       } catch (const NotInCodePage&) {
         throw InputError(
             row.line, "a text has a character that code page " + std::to_string(format.code_page) + " does not have");
@@ -623,14 +758,30 @@ std::string Image(const Database& db, const Format& format) {
                                        (format.jet3 ? "Jet 3" : "Jet 4") + " row holds at most " +
                                        std::to_string(format.MaxRowSize()));
       }
-      packer.Add(std::move(bytes));
+      if (row.moved) {
+        if (format.jet3) throw NotInJet3{row.line, "a moved row"};
+        pointers.push_back(packer.Add(std::string(4, '\0'), kPointerRow));
+        moved.push_back(std::move(bytes));
+      } else {
+        packer.Add(std::move(bytes));
+      }
     }
+    std::vector<std::pair<std::size_t, std::size_t>> targets;
+    for (std::string& bytes : moved) targets.push_back(packer.Add(std::move(bytes), kMovedRow));
     plan.pages = packer.Take();
     plan.rows = static_cast<std::uint32_t>(table.rows.size());
     plan.definition_page = next;
-    next += DefinitionPageCount(Definition(plan.columns, 0, false, 0, 0, format), format);
+    plan.index.column = table.index;
+    next += DefinitionPageCount(Definition(plan.columns, plan.rows, false, 0, 0, format, plan.index), format);
     plan.data = PageRange{next, static_cast<std::uint32_t>(plan.pages.size())};
     next += plan.data.count;
+    if (plan.index.column >= 0) plan.index.page = next++;
+    // The pointer: the moved row's number and its page (3 bytes).
+    for (std::size_t k = 0; k < pointers.size(); ++k) {
+      std::string& pointer = plan.pages[pointers[k].first][pointers[k].second].bytes;
+      Set32(pointer, 0, (plan.data.first + static_cast<std::uint32_t>(targets[k].first)) << 8);
+      pointer[0] = static_cast<char>(targets[k].second);
+    }
     plans.push_back(std::move(plan));
   }
 
@@ -697,7 +848,8 @@ std::string Image(const Database& db, const Format& format) {
     const TablePlan& plan = plans[t];
     const std::string definition =
         Definition(plan.columns, plan.rows, plan.system, RowPointer(1 + 2 * t, first_extra, per_holder),
-                   RowPointer(2 + 2 * t, first_extra, per_holder), format);
+                   RowPointer(2 + 2 * t, first_extra, per_holder), format, plan.index);
+    if (plan.index.column >= 0) place(plan.index.page, IndexLeafPage(plan.definition_page, format));
     std::uint32_t page = plan.definition_page;
     for (const std::string& part : DefinitionPages(definition, plan.definition_page, format)) place(page++, part);
     for (std::uint32_t k = 0; k < plan.data.count; ++k) {
@@ -720,6 +872,8 @@ std::string Jet3Image(const Database& db, std::uint16_t code_page) {
   format.sort_order = code_page == 1251 ? 0x0419 : 0x0409;  // "Cyrillic" or "General"
   try {
     return Image(db, format);
+  } catch (const NotInJet3& not_in_jet3) {
+    throw InputError(not_in_jet3.line, not_in_jet3.what + ": Jet 3 (Access 97) has no such thing");
   } catch (const NotInCodePage&) {
     throw InputError(
         db.tables.empty() ? 0 : db.tables.front().line,

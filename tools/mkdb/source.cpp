@@ -1,6 +1,8 @@
 #include "tools/mkdb/source.h"
 
 #include <charconv>
+#include <cstdio>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -46,7 +48,23 @@ std::string CheckName(std::string_view name, int line, std::string_view what) {
 Column ParseColumn(std::string_view name, std::string_view type, int line) {
   Column column;
   column.name = CheckName(name, line, "column");
-  if (type == "text") {
+  if (type.starts_with("calculated ")) {
+    type.remove_prefix(11);
+    column.calculated = true;
+    if (type != "long" && type != "text" && !type.starts_with("text(")) {
+      throw InputError(line, "a calculated column is long, text or text(N), not \"" + std::string(type) + "\"");
+    }
+  }
+  if (type == "guid") {
+    column.kind = ColumnKind::Guid;
+    column.size = 0;
+  } else if (type == "extdate") {
+    column.kind = ColumnKind::ExtendedDate;
+    column.size = 0;
+  } else if (type == "complex") {
+    column.kind = ColumnKind::Complex;
+    column.size = 0;
+  } else if (type == "text") {
     column.kind = ColumnKind::Text;
     column.size = 255;
   } else if (type == "long") {
@@ -66,7 +84,8 @@ Column ParseColumn(std::string_view name, std::string_view type, int line) {
     column.kind = ColumnKind::Text;
     column.size = size;
   } else {
-    throw InputError(line, "unknown column type \"" + std::string(type) + "\" (expected text, text(N), long or bool)");
+    throw InputError(line, "unknown column type \"" + std::string(type) +
+                               "\" (expected text, text(N), long, bool, guid, extdate, complex or calculated TYPE)");
   }
   return column;
 }
@@ -123,6 +142,73 @@ Value ParseLong(std::string_view field, const Column& column, std::size_t index,
   return number;
 }
 
+int HexDigit(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  return -1;
+}
+
+// "{6A27398E-A8BC-C44A-891E-49911D8438DD}" as Access writes it: the first
+// three groups are kept little-endian.
+Value ParseGuid(std::string_view field, const Column& column, std::size_t index, int line) {
+  const auto fail = [&] {
+    return InputError(line, ValueLabel(column, index) + ": \"" + std::string(field) +
+                                "\" is not a replication id ({XXXXXXXX-XXXX-XXXX-XXXX-XXXXXXXXXXXX})");
+  };
+  if (field.size() != 38 || field.front() != '{' || field.back() != '}') throw fail();
+  std::u16string bytes;
+  for (std::size_t i = 1; i < 37; ++i) {
+    if (i == 9 || i == 14 || i == 19 || i == 24) {
+      if (field[i] != '-') throw fail();
+      continue;
+    }
+    const int high = HexDigit(field[i]);
+    const int low = HexDigit(field[++i]);
+    if (high < 0 || low < 0) throw fail();
+    bytes.push_back(static_cast<char16_t>(high * 16 + low));
+  }
+  std::swap(bytes[0], bytes[3]);
+  std::swap(bytes[1], bytes[2]);
+  std::swap(bytes[4], bytes[5]);
+  std::swap(bytes[6], bytes[7]);
+  return bytes;
+}
+
+// "2021-06-14 22:45:12.3456789" (the fraction may be left out, or have
+// fewer digits) as the engine keeps it: days since 1 January of year 1,
+// the second of the day and the fraction in 100 ns, and the precision.
+Value ParseExtendedDate(std::string_view field, const Column& column, std::size_t index, int line) {
+  int year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0;
+  char fraction[8] = {};
+  const std::string text(field);
+  int used = 0;
+  const int got = std::sscanf(text.c_str(), "%4d-%2d-%2d %2d:%2d:%2d%n", &year, &month, &day, &hour, &minute, &second,
+                              &used);
+  std::string rest = got == 6 ? text.substr(static_cast<std::size_t>(used)) : std::string();
+  bool fraction_ok = rest.empty() || (rest.size() >= 2 && rest.size() <= 8 && rest[0] == '.');
+  for (std::size_t i = 1; fraction_ok && i < rest.size(); ++i) fraction_ok = rest[i] >= '0' && rest[i] <= '9';
+  if (got != 6 || !fraction_ok || year < 1 || month < 1 || month > 12 || day < 1 || day > 31 || hour > 23 ||
+      minute > 59 || second > 59) {
+    throw InputError(line, ValueLabel(column, index) + ": \"" + text +
+                               "\" is not an extended date/time (YYYY-MM-DD hh:mm:ss[.fffffff])");
+  }
+  for (std::size_t i = 0; i < 7; ++i) fraction[i] = i + 1 < rest.size() ? rest[i + 1] : '0';
+  // Days since 0001-01-01 in the proleptic Gregorian calendar.
+  const long long y = month <= 2 ? year - 1 : year;
+  const long long era = y / 400;
+  const long long yoe = y - era * 400;
+  const long long doy = (153 * (month + (month > 2 ? -3 : 9)) + 2) / 5 + day - 1;
+  const long long doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
+  const long long days = era * 146097 + doe - 306;
+  char out[64];
+  std::snprintf(out, sizeof out, "%019lld:%012lld%s:7", days, static_cast<long long>(hour * 3600 + minute * 60 + second),
+                fraction);
+  std::u16string bytes(out, out + std::strlen(out));
+  bytes.push_back(u'\0');
+  return bytes;
+}
+
 bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
   if (a.size() != b.size()) return false;
   for (std::size_t i = 0; i < a.size(); ++i) {
@@ -151,14 +237,23 @@ Value ParseValue(std::string_view field, const Column& column, std::size_t index
     case ColumnKind::Text: return ParseText(field, column, index, line);
     case ColumnKind::Long: return ParseLong(field, column, index, line);
     case ColumnKind::Bool: return ParseBool(field, column, index, line);
+    case ColumnKind::Guid: return ParseGuid(field, column, index, line);
+    case ColumnKind::ExtendedDate: return ParseExtendedDate(field, column, index, line);
+    case ColumnKind::Complex: return ParseLong(field, column, index, line);
   }
   return std::monostate{};
 }
 
 bool IsBlank(std::string_view line) { return line.find_first_not_of(" \t") == std::string_view::npos; }
 
+std::size_t LiveColumns(const Table& table) {
+  std::size_t live = 0;
+  for (const Column& column : table.columns) live += column.deleted ? 0 : 1;
+  return live;
+}
+
 void CheckHasColumns(const Database& db) {
-  if (!db.tables.empty() && db.tables.back().columns.empty()) {
+  if (!db.tables.empty() && LiveColumns(db.tables.back()) == 0) {
     throw InputError(db.tables.back().line, "table " + db.tables.back().name + " has no columns");
   }
 }
@@ -206,7 +301,7 @@ Database ParseDescription(std::string_view text) {
       }
       Column column = ParseColumn(fields[1], fields[2], number);
       for (const Column& other : table.columns) {
-        if (SameName(other.name, column.name)) {
+        if (!other.deleted && SameName(other.name, column.name)) {
           throw InputError(number, "table " + table.name + " already has a column " + other.name);
         }
       }
@@ -214,23 +309,57 @@ Database ParseDescription(std::string_view text) {
         throw InputError(number, "table " + table.name + " has more than " + std::to_string(kMaxColumns) + " columns");
       }
       table.columns.push_back(std::move(column));
-    } else if (keyword == "row") {
+    } else if (keyword == "deleted") {
+      // A column deleted after rows were written: it keeps its number, and
+      // its place in the rows, which hold it null.
+      if (fields.size() != 2) throw InputError(number, "expected: deleted<TAB>TYPE");
+      if (db.tables.empty()) throw InputError(number, "deleted column before any table");
+      Table& table = db.tables.back();
+      if (!table.rows.empty()) {
+        throw InputError(number, "columns of table " + table.name + " must come before its rows");
+      }
+      Column column = ParseColumn("deleted", fields[1], number);
+      column.name.clear();
+      column.deleted = true;
+      if (table.columns.size() >= static_cast<std::size_t>(kMaxColumns)) {
+        throw InputError(number, "table " + table.name + " has more than " + std::to_string(kMaxColumns) + " columns");
+      }
+      table.columns.push_back(std::move(column));
+    } else if (keyword == "index") {
+      if (fields.size() != 2) throw InputError(number, "expected: index<TAB>COLUMN");
+      if (db.tables.empty()) throw InputError(number, "index before any table");
+      Table& table = db.tables.back();
+      if (table.index >= 0) throw InputError(number, "table " + table.name + " has an index already");
+      for (std::size_t i = 0; i < table.columns.size(); ++i) {
+        if (!table.columns[i].deleted && SameName(table.columns[i].name, fields[1])) table.index = static_cast<int>(i);
+      }
+      if (table.index < 0) {
+        throw InputError(number, "table " + table.name + " has no column " + std::string(fields[1]));
+      }
+    } else if (keyword == "row" || keyword == "moved") {
       if (db.tables.empty()) throw InputError(number, "row before any table");
       Table& table = db.tables.back();
-      if (table.columns.empty()) throw InputError(number, "row before any column of table " + table.name);
+      if (LiveColumns(table) == 0) throw InputError(number, "row before any column of table " + table.name);
       const std::size_t count = fields.size() - 1;
-      if (count != table.columns.size()) {
+      if (count != LiveColumns(table)) {
         throw InputError(number, "row has " + std::to_string(count) + " values, table " + table.name + " has " +
-                                     std::to_string(table.columns.size()) + " columns");
+                                     std::to_string(LiveColumns(table)) + " columns");
       }
-      Row row{number, {}};
-      row.values.reserve(count);
-      for (std::size_t i = 0; i < count; ++i) {
-        row.values.push_back(ParseValue(fields[i + 1], table.columns[i], i, number));
+      Row row{number, {}, keyword == "moved"};
+      row.values.reserve(table.columns.size());
+      std::size_t field = 1;
+      for (std::size_t i = 0; i < table.columns.size(); ++i) {
+        if (table.columns[i].deleted) {
+          row.values.emplace_back(std::monostate{});
+          continue;
+        }
+        row.values.push_back(ParseValue(fields[field], table.columns[i], field - 1, number));
+        ++field;
       }
       table.rows.push_back(std::move(row));
     } else {
-      throw InputError(number, "unknown line kind \"" + std::string(keyword) + "\" (expected table, column or row)");
+      throw InputError(number, "unknown line kind \"" + std::string(keyword) +
+                                   "\" (expected table, column, deleted, index, row or moved)");
     }
   }
   CheckHasColumns(db);
