@@ -133,7 +133,8 @@ namespace {
 // Reads the compared columns `missing` of every row into `table`, until the
 // table ends or a value cannot be read. Read together first; when that
 // stops at a row, again one by one, so that each knows how far it goes.
-void ReadColumns(RowSource& source, std::size_t table, KeptTable& kept, const std::vector<std::size_t>& missing) {
+void ReadColumns(RowSource& source, std::size_t table, KeptTable& kept, const std::vector<std::size_t>& missing,
+                 const std::vector<bool>& calculated) {
   const auto pass = [&](const std::vector<std::size_t>& columns) {
     source.Columns(table);
     std::vector<KeptColumn*> into;
@@ -150,6 +151,7 @@ void ReadColumns(RowSource& source, std::size_t table, KeptTable& kept, const st
         for (KeptColumn* column : into) column->damaged = true;
         return false;
       }
+      WithoutCalculated(values, columns, calculated);
       for (std::size_t k = 0; k < into.size(); ++k) into[k]->texts.push_back(LikeText(values[k]));
     }
   };
@@ -173,7 +175,8 @@ const KeptColumn& Indexed(KeptColumn& column) {
 // As RunOnTable, from what `kept` holds of the table: the same outcomes,
 // damaged tables included, at the cost of the rows the statements select.
 void RunOnKeptTable(RowSource& source, std::size_t table, KeptTable& kept, const std::vector<Statement>& statements,
-                    const std::vector<std::size_t>& which, std::vector<std::optional<StatementOutcome>>& outcomes) {
+                    const std::vector<std::size_t>& which, const std::vector<bool>& calculated,
+                    std::vector<std::optional<StatementOutcome>>& outcomes) {
   const std::string& table_name = statements[which.front()].table;
   const auto damaged = [&] {
     for (const std::size_t i : which) {
@@ -182,7 +185,7 @@ void RunOnKeptTable(RowSource& source, std::size_t table, KeptTable& kept, const
   };
   // A statement without conditions takes the first row; kept texts know rows through their columns only.
   for (const std::size_t i : which) {
-    if (statements[i].conditions.empty()) return RunOnTable(source, table, statements, which, outcomes);
+    if (statements[i].conditions.empty()) return RunOnTable(source, table, statements, which, calculated, outcomes);
   }
   if (!kept.read) {
     kept.read = true;
@@ -222,7 +225,7 @@ void RunOnKeptTable(RowSource& source, std::size_t table, KeptTable& kept, const
   for (const std::size_t c : compared) {
     if (kept.compared.find(c) == kept.compared.end()) missing.push_back(c);
   }
-  if (!missing.empty()) ReadColumns(source, table, kept, missing);
+  if (!missing.empty()) ReadColumns(source, table, kept, missing, calculated);
 
   // The rows every statement can see: up to the first row one of its
   // columns could not be read, or the table's end.
@@ -298,7 +301,12 @@ void RunOnKeptTable(RowSource& source, std::size_t table, KeptTable& kept, const
       }
       std::vector<Value> values;
       std::optional<std::vector<Value>> whole;
-      if (source.RowAt(row, values) && values.size() == shape.columns.size()) whole = std::move(values);
+      if (source.RowAt(row, values) && values.size() == shape.columns.size()) {
+        std::vector<std::size_t> every(values.size());
+        for (std::size_t c = 0; c < every.size(); ++c) every[c] = c;
+        WithoutCalculated(values, every, calculated);
+        whole = std::move(values);
+      }
       cached = kept.whole.emplace(row, std::move(whole)).first;
     }
     if (!cached->second) return damaged();
@@ -444,12 +452,11 @@ std::vector<StatementOutcome> RunStatements(RowSource& source, const std::string
     }
     if (verdict == ReadFailure::DamagedTable) {
       for (const std::size_t j : which) outcomes[j] = Failed(ReadFailure::DamagedTable, statements[j].table);
-    } else if (keeping) {
-      RunOnKeptTable(source, found, file_parts.kept[found], statements, which, outcomes);
     } else {
       std::vector<bool> calculated;
       if ((*tables)[found].page != 0) calculated = pages.CalculatedColumns((*tables)[found].page).value_or(calculated);
-      RunOnTable(source, found, statements, which, calculated, outcomes);
+      if (keeping) RunOnKeptTable(source, found, file_parts.kept[found], statements, which, calculated, outcomes);
+      else RunOnTable(source, found, statements, which, calculated, outcomes);
     }
     tell();
   }
