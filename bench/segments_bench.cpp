@@ -1,6 +1,10 @@
-// The segment lookup on databases of growing size: an ordinary and a
-// two-description lookup, the matching rows near the end of each table;
-// and the start of the reader program alone, which every lookup pays.
+// The segment lookup on databases of growing size (10 to 400,000 rows a
+// table), through the window's path (a connection and its kept reader): an
+// ordinary and a two-description lookup after the first, the matching rows
+// near the end of each table; the first lookup on a file (a new reader that
+// reads it); the search's first listing; and a reader answering at once.
+//
+//   segments_bench [--make ROWS FILE]   (--make: only write the database)
 #include <benchmark/benchmark.h>
 
 #include <filesystem>
@@ -9,6 +13,7 @@
 #include <string>
 
 #include "bench/bench_support.h"
+#include "pages/search/rows.h"
 #include "pages/segments/segments.h"
 
 namespace ostrolen {
@@ -57,6 +62,26 @@ void Lookup(benchmark::State& state, const char* segment, const char* step, std:
 void BM_OrdinaryLookup(benchmark::State& state) { Lookup(state, "12", "1", 11); }
 void BM_TwoDescriptionLookup(benchmark::State& state) { Lookup(state, "3D", "7", 40); }
 
+// The first press on a file: a reader started, the file read, the lookup answered.
+void BM_FirstLookup(benchmark::State& state) {
+  const std::string file = MakeDatabase(static_cast<int>(state.range(0)));
+  std::size_t lines = 0;
+  for (auto _ : state) {
+    Connection connection(file);
+    lines = 0;
+    SegmentLookup(connection, "12", "1", [&](std::string_view) { ++lines; });
+  }
+  if (lines != 11) state.SkipWithError("wrong number of lines");
+}
+
+// The search's first listing of a file's rows, by a reader of its own.
+void BM_FirstListing(benchmark::State& state) {
+  const std::string file = MakeDatabase(static_cast<int>(state.range(0)));
+  std::size_t rows = 0;
+  for (auto _ : state) rows = ListRowsWithProgram(file).rows.size();
+  if (rows != 3 * static_cast<std::size_t>(state.range(0))) state.SkipWithError("wrong number of rows");
+}
+
 // The reader started and answering at once: the file is not there.
 void BM_ReaderStartOnly(benchmark::State& state) {
   Connection connection("/nonexistent/dbveltra.mdb");
@@ -64,9 +89,23 @@ void BM_ReaderStartOnly(benchmark::State& state) {
   for (auto _ : state) benchmark::DoNotOptimize(connection.Run(statements));
 }
 
-BENCHMARK(BM_OrdinaryLookup)->Arg(10)->Arg(1000)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_TwoDescriptionLookup)->Arg(10)->Arg(1000)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_OrdinaryLookup)->Arg(10)->Arg(10000)->Arg(100000)->Arg(400000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_TwoDescriptionLookup)->Arg(10)->Arg(10000)->Arg(100000)->Arg(400000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_FirstLookup)->Arg(10)->Arg(10000)->Arg(100000)->Arg(400000)->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(BM_FirstListing)->Arg(10)->Arg(10000)->Arg(100000)->Arg(400000)->Unit(benchmark::kMillisecond)->Iterations(3);
 BENCHMARK(BM_ReaderStartOnly)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 }  // namespace ostrolen
+
+int main(int argc, char** argv) {
+  if (argc == 4 && std::string(argv[1]) == "--make") {
+    const std::string made = ostrolen::MakeDatabase(std::stoi(argv[2]));
+    std::filesystem::copy_file(made, argv[3], std::filesystem::copy_options::overwrite_existing);
+    return 0;
+  }
+  benchmark::Initialize(&argc, argv);
+  benchmark::RunSpecifiedBenchmarks();
+  benchmark::Shutdown();
+  return 0;
+}

@@ -1,5 +1,6 @@
 #include "reader/like.h"
 
+#include <algorithm>
 #include <cstdint>
 
 namespace ostrolen {
@@ -96,6 +97,12 @@ std::optional<std::u32string> LikePattern::Literal() const {
 }
 
 std::u32string LikePattern::Folded(std::string_view text) {
+  // Most keys are ASCII: folded byte by byte.
+  if (std::all_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; })) {
+    std::u32string t(text.size(), U'\0');
+    for (std::size_t i = 0; i < text.size(); ++i) t[i] = FoldCase(static_cast<unsigned char>(text[i]));
+    return t;
+  }
   std::u32string t = DecodeUtf8(text);
   for (char32_t& c : t) c = FoldCase(c);
   return t;

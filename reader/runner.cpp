@@ -165,6 +165,7 @@ void ReadColumns(RowSource& source, std::size_t table, KeptTable& kept, const st
 const KeptColumn& Indexed(KeptColumn& column) {
   if (!column.indexed) {
     column.indexed = true;
+    column.index.reserve(column.texts.size());
     for (std::size_t r = 0; r < column.texts.size(); ++r) {
       if (column.texts[r]) column.index[LikePattern::Folded(*column.texts[r])].push_back(static_cast<std::uint32_t>(r));
     }

@@ -20,7 +20,7 @@ import { makeFormatFiles } from './access_files.mjs';
 import { optimisedReader, sanitizedReader } from './drive.mjs';
 
 
-// The reader program's request: its one argument.
+// The reader program's request (framed below).
 function request(file, statements) {
   const bytes = [];
   const count = (n) => bytes.push(n & 0xff, (n >> 8) & 0xff, (n >> 16) & 0xff, (n >>> 24) & 0xff);
@@ -63,9 +63,30 @@ function columnsOf(bytes) {
   return names;
 }
 
+// One request to a reader program, framed as the desktop asks it on the
+// program's standard input; and the outcomes of its answer, joined as they
+// come (a crash keeps what it wrote).
+function framed(req) {
+  const body = Buffer.from(req, 'latin1');
+  const head = Buffer.alloc(5);
+  head.write('S', 0, 'latin1');
+  head.writeUInt32LE(body.length, 1);
+  return Buffer.concat([head, body]);
+}
+function outcomesOf(answer) {
+  const parts = [];
+  for (let at = 0; at + 5 <= answer.length;) {
+    const length = answer.readUInt32LE(at + 1);
+    if (at + 5 + length > answer.length) break;
+    if (answer[at] === 'O'.charCodeAt(0)) parts.push(answer.subarray(at + 5, at + 5 + length));
+    at += 5 + length;
+  }
+  return Buffer.concat(parts);
+}
+
 // The sanitized reader program (the test build's) for the healthy files; see
 // the damaged ones below for the optimised one.
-const native = (req) => execFileSync(sanitizedReader, [req], { maxBuffer: 1 << 26 });
+const native = (req) => outcomesOf(execFileSync(sanitizedReader, [], { input: framed(req), maxBuffer: 1 << 26 }));
 
 // The outcomes in `bytes`, `count` of them, as the page shows them: the
 // failure and what it names, or the row's values; a statement the reader did
@@ -102,11 +123,14 @@ function verdicts(bytes, count, missing) {
   while (out.length < count) out.push(`failure ${missing}`);
   return out;
 }
-// The verdicts of `reader` (a crash or a failing exit keeps what it wrote).
+// The verdicts of `reader` (a crash or a failing exit keeps what it wrote;
+// one that hangs is killed after a minute and counts as crashed).
 function nativeVerdicts(reader, req, count) {
   return new Promise((resolve) => {
-    execFile(reader, [req], { encoding: 'buffer', maxBuffer: 1 << 26 }, (error, stdout) =>
-      resolve(verdicts(stdout ?? Buffer.alloc(0), count, kReaderCrashed)));
+    const child = execFile(reader, [], { encoding: 'buffer', maxBuffer: 1 << 26, timeout: 60000, killSignal: 'SIGKILL' },
+      (error, stdout) => resolve(verdicts(outcomesOf(stdout ?? Buffer.alloc(0)), count, kReaderCrashed)));
+    child.stdin.on('error', () => {});
+    child.stdin.end(framed(req));
   });
 }
 
