@@ -10,11 +10,11 @@
 #include <QKeyEvent>
 #include <QKeySequence>
 #include <QLabel>
-#include <QToolButton>
 #include <QScreen>
 #include <QTabWidget>
 #include <QTimer>
 #include <QToolBar>
+#include <QToolButton>
 #include <QVBoxLayout>
 
 #include "app/about.h"
@@ -166,7 +166,8 @@ void TForm1::ReadThenPress(const QString& name, std::vector<ostrolen::Statement>
   ostrolen::Connection& database = ostrolen::ReferenceDatabase();
   database.ClearCancel();
   database.SetProgress([this, name](int percent) {
-    QMetaObject::invokeMethod(this, [this, name, percent] { ShowReading(name, percent); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        this, [this, name, percent] { ShowReading(name, percent); }, Qt::QueuedConnection);
   });
   reading_ = std::thread([this, name, statements = std::move(statements)]() mutable {
     std::vector<ostrolen::StatementOutcome> outcomes = ostrolen::ReferenceDatabase().Run(statements);

@@ -514,8 +514,8 @@ class LibmdbRows final : public RowSource {
   bool catalog_read_ = false;
   std::optional<std::vector<TableEntry>> tables_;
   std::uint64_t rows_read_ = 0, rows_ = 0;
-  std::size_t table_ = 0;  // the one Columns() began
-  std::size_t given_ = 0;  // its rows NextRow gave since
+  std::size_t table_ = 0;                             // the one Columns() began
+  std::size_t given_ = 0;                             // its rows NextRow gave since
   std::map<std::size_t, std::vector<Place>> places_;  // of each table's rows, as NextRow met them
   std::vector<MdbCatalogEntry*> entries_;
   std::unique_ptr<TableDef> def_;  // freed before the handle
@@ -529,7 +529,7 @@ struct Kept {
   std::string path;
   FileBytes bytes;
   std::unique_ptr<LibmdbRows> rows;
-  std::unique_ptr<KeptFile> file;  // what the lookups learnt of it
+  std::unique_ptr<KeptFile> file;                                                // what the lookups learnt of it
   std::unique_ptr<MdbHandle, void (*)(MdbHandle*)> listing{nullptr, mdb_close};  // the search's handle
 };
 

@@ -11,7 +11,6 @@
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
-#include <thread>
 
 extern char** environ;
 
@@ -19,31 +18,6 @@ namespace ostrolen {
 namespace {
 
 bool Executable(const std::string& path) { return !path.empty() && ::access(path.c_str(), X_OK) == 0; }
-
-class Pipe {
- public:
-  Pipe() {
-    if (::pipe2(fds_, O_CLOEXEC) != 0) fds_[0] = fds_[1] = -1;
-  }
-  ~Pipe() {
-    CloseRead();
-    CloseWrite();
-  }
-  Pipe(const Pipe&) = delete;
-  Pipe& operator=(const Pipe&) = delete;
-  bool Ok() const { return fds_[0] >= 0; }
-  int Read() const { return fds_[0]; }
-  int Write() const { return fds_[1]; }
-  void CloseRead() { Close(fds_[0]); }
-  void CloseWrite() { Close(fds_[1]); }
-
- private:
-  static void Close(int& fd) {
-    if (fd >= 0) ::close(fd);
-    fd = -1;
-  }
-  int fds_[2] = {-1, -1};
-};
 
 // Starts the program with its stdout on `out` and its stdin on `in` (or
 // /dev/null when `in` is -1), stderr on /dev/null (libmdb talks to stderr
@@ -80,22 +54,6 @@ pid_t Spawn(const std::string& program, const std::vector<std::string>& args, in
   return rc == 0 ? pid : 0;
 }
 
-// Waits for the program to end, up to `deadline`; then it is killed.
-void Reap(pid_t pid, std::chrono::steady_clock::time_point deadline) {
-  for (;;) {
-    int status = 0;
-    const pid_t done = ::waitpid(pid, &status, WNOHANG);
-    if (done == pid || (done < 0 && errno != EINTR)) return;
-    if (std::chrono::steady_clock::now() >= deadline) {
-      ::kill(pid, SIGKILL);
-      while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
-      }
-      return;
-    }
-    std::this_thread::sleep_for(std::chrono::microseconds(200));
-  }
-}
-
 }  // namespace
 
 std::string FindProgram(std::string_view name, const char* variable) {
@@ -117,44 +75,6 @@ std::string FindProgram(std::string_view name, const char* variable) {
   if (Executable(installed)) return installed;
 #endif
   return {};
-}
-
-ProgramOutput RunProgram(const std::string& program, const std::vector<std::string>& args,
-                         std::chrono::milliseconds time_limit, std::size_t most) {
-  ProgramOutput output;
-  Pipe out;
-  if (!out.Ok()) return output;
-  const pid_t pid = Spawn(program, args, out.Write());
-  if (pid == 0) return output;
-  output.started = true;
-  out.CloseWrite();
-
-  const auto deadline = std::chrono::steady_clock::now() + time_limit;
-  char chunk[1 << 16];
-  for (;;) {
-    const auto left =
-        std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
-    if (left.count() <= 0) {
-      output.timed_out = true;
-      break;
-    }
-    pollfd fd{out.Read(), POLLIN, 0};
-    const int ready = ::poll(&fd, 1, static_cast<int>(left.count()) + 1);
-    if (ready < 0 && errno == EINTR) continue;
-    if (ready < 0) break;
-    if (ready == 0) continue;
-    const ssize_t n = ::read(out.Read(), chunk, sizeof chunk);
-    if (n < 0 && (errno == EINTR || errno == EAGAIN)) continue;
-    if (n <= 0) break;
-    output.bytes.append(chunk, static_cast<std::size_t>(n));
-    if (output.bytes.size() > most) {
-      output.too_much = true;
-      break;
-    }
-  }
-  out.CloseRead();
-  Reap(pid, output.timed_out || output.too_much ? std::chrono::steady_clock::now() : deadline);
-  return output;
 }
 
 bool KeptProgram::Start() {

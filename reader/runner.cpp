@@ -94,7 +94,6 @@ void RunOnTable(RowSource& source, std::size_t table, const std::vector<Statemen
   }
 }
 
-
 }  // namespace
 
 // One compared column of a kept table: the LIKE text of each row read, up to
@@ -120,7 +119,7 @@ struct KeptFile::Parts {
   std::string name;
   std::optional<std::vector<TableEntry>> tables;
   AccessHeader header;
-  std::unique_ptr<FileFraming> pages;  // reads through `header`
+  std::unique_ptr<FileFraming> pages;             // reads through `header`
   std::map<std::uint32_t, ReadFailure> verdicts;  // by a table's first page: None, DamagedFile or DamagedTable
   std::map<std::size_t, KeptTable> kept;
 };
@@ -338,7 +337,8 @@ void CheckFile(RowSource& source, const std::string& file, KeptFile::Parts& part
   };
   const std::optional<AccessHeader> header = ReadAccessHeader(source.Bytes(0, 4096));
   if (!header) return fail(ReadFailure::NotDatabase, file);
-  if (header->engine == AccessEngine::Unknown) return fail(ReadFailure::UnknownVersion, std::to_string(header->version));
+  if (header->engine == AccessEngine::Unknown)
+    return fail(ReadFailure::UnknownVersion, std::to_string(header->version));
   if (EncryptedBeyondReading(*header)) return fail(ReadFailure::Encrypted, AccessVersionName(*header));
   std::uint16_t code_page = 0;
   if (header->engine == AccessEngine::Jet3) {
@@ -439,7 +439,7 @@ std::vector<StatementOutcome> RunStatements(RowSource& source, const std::string
         verdict = known->second;
       } else {
         // A file cut inside this table's pages is not to be trusted further.
-        verdict = !pages.TableWithin(first) ? ReadFailure::DamagedFile
+        verdict = !pages.TableWithin(first)  ? ReadFailure::DamagedFile
                   : !pages.RowsFramed(first) ? ReadFailure::DamagedTable
                                              : ReadFailure::None;
         file_parts.verdicts[first] = verdict;

@@ -360,9 +360,9 @@ class SearchBoxTest : public QObject {
     form_->SpeedButton17Click();
     QVERIFY(form_->Reading());
     QLabel* progress = nullptr;
-    QTRY_VERIFY_WITH_TIMEOUT((progress = form_->findChild<QLabel*>(QStringLiteral("ReadingProgress"))) != nullptr &&
-                                 progress->isVisible(),
-                             kHangMs);
+    QTRY_VERIFY_WITH_TIMEOUT(
+        (progress = form_->findChild<QLabel*>(QStringLiteral("ReadingProgress"))) != nullptr && progress->isVisible(),
+        kHangMs);
     QCOMPARE(progress->text(), FromStd(ostrolen::shell::kReadingDatabase) + QStringLiteral(" 42 %"));
     auto* button = form_->findChild<QToolButton*>(QStringLiteral("SpeedButton17"));
     QVERIFY(progress->geometry().top() > button->geometry().bottom());

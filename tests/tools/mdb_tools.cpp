@@ -185,7 +185,8 @@ std::vector<LibmdbRow> LibmdbRows(const std::string& db, const std::string& name
   const unsigned columns = table->num_cols;
   std::vector<std::string> buffers(columns, std::string(MDB_BIND_SIZE, '\0'));
   std::vector<int> lengths(columns, 0);
-  for (unsigned i = 0; i < columns; ++i) mdb_bind_column(table, static_cast<int>(i + 1), buffers[i].data(), &lengths[i]);
+  for (unsigned i = 0; i < columns; ++i)
+    mdb_bind_column(table, static_cast<int>(i + 1), buffers[i].data(), &lengths[i]);
   std::vector<MdbField> fields(MDB_MAX_COLS);
   while (mdb_fetch_row(table)) {
     // The bound values do not say null; the row's own null mask does.

@@ -77,8 +77,10 @@ INSTANTIATE_TEST_SUITE_P(
                 "column\tn\ttext\nrow\tпервая\nmoved\tперенесённая\nrow\tтретья\n",
                 {{"n"}, {"первая"}, {"третья"}, {"перенесённая"}},
                 {}},
-        Feature{"Index", "column\tn\ttext(2)\ncolumn\tk\tlong\nindex\tk\nrow\t12\t1\nrow\t13\t2\n",
-                {{"n", "k"}, {"12", "1"}, {"13", "2"}}, {}},
+        Feature{"Index",
+                "column\tn\ttext(2)\ncolumn\tk\tlong\nindex\tk\nrow\t12\t1\nrow\t13\t2\n",
+                {{"n", "k"}, {"12", "1"}, {"13", "2"}},
+                {}},
         // mdb-export reads a calculated column's wrapped value as if it were
         // bare: the long's first 4 of 16 zero bytes, the text up to a zero.
         Feature{"CalculatedColumns",
@@ -88,17 +90,21 @@ INSTANTIATE_TEST_SUITE_P(
                 {}},
         // mdbtools knows no extended date/time: it writes nothing for one
         // (see ExtendedDateAsAccess2019WritesIt).
-        Feature{"ExtendedDate", "column\tn\ttext(2)\ncolumn\td\textdate\nrow\t12\t2021-06-14 22:45:12.5\nrow\t13\t\\N\n",
+        Feature{"ExtendedDate",
+                "column\tn\ttext(2)\ncolumn\td\textdate\nrow\t12\t2021-06-14 22:45:12.5\nrow\t13\t\\N\n",
                 {{"n", "d"}, {"12", "\\N"}, {"13", "\\N"}},
                 {"[n]\t\t\tText (2),", "[d]\t\t\tUnknown_0014"}},
-        Feature{"Complex", "column\tn\ttext(2)\ncolumn\tc\tcomplex\nrow\t12\t1\nrow\t13\t2\n",
+        Feature{"Complex",
+                "column\tn\ttext(2)\ncolumn\tc\tcomplex\nrow\t12\t1\nrow\t13\t2\n",
                 {{"n", "c"}, {"12", "1"}, {"13", "2"}},
                 {"[n]\t\t\tText (2),", "[c]\t\t\tUnknown_0012"}},
         // mdbtools writes a replication id without its last hyphen.
         Feature{"ReplicationId",
                 "column\tn\ttext(2)\ncolumn\tg\tguid\nrow\t12\t{8E39276A-BCA8-4AC4-891E-49911D8438DD}\n"
                 "row\t13\t{00000000-0000-0000-0000-000000000001}\n",
-                {{"n", "g"}, {"12", "{8E39276A-BCA8-4AC4-891E49911D8438DD}"}, {"13", "{00000000-0000-0000-0000000000000001}"}},
+                {{"n", "g"},
+                 {"12", "{8E39276A-BCA8-4AC4-891E49911D8438DD}"},
+                 {"13", "{00000000-0000-0000-0000000000000001}"}},
                 {"[n]\t\t\tText (2),", "[g]\t\t\tReplication ID"}}),
     [](const ::testing::TestParamInfo<Feature>& info) { return info.param.name; });
 
@@ -106,8 +112,8 @@ INSTANTIATE_TEST_SUITE_P(
 // extDateTestV2019.accdb): days since 1 January of year 1, the second of
 // the day and its fraction, the precision.
 TEST(MkdbFeaturesExtendedDate, AsAccess2019WritesIt) {
-  const Database db = ParseDescription(
-      "table\tT\ncolumn\td\textdate\nrow\t2021-06-14 22:45:12.3456789\nrow\t0001-01-01 00:00:00\n");
+  const Database db =
+      ParseDescription("table\tT\ncolumn\td\textdate\nrow\t2021-06-14 22:45:12.3456789\nrow\t0001-01-01 00:00:00\n");
   const std::string image = JetImage(db);
   EXPECT_NE(image.find(std::string("0000000000000737954:0000000819123456789:7\0", 42)), std::string::npos);
   EXPECT_NE(image.find(std::string("0000000000000000000:0000000000000000000:7\0", 42)), std::string::npos);

@@ -72,8 +72,12 @@ TEST_F(Mdb, ExportShowsEveryValueExactly) {
       "column\tчисло\tlong\n"
       "column\tда\tbool\n"
       "row\tПроверяемое оборудование:\tЁё\t0\t1\n"
-      "row\t" + longest + "\t3C\t2147483647\t0\n"
-      "row\t" + latin + "\tab\t-2147483648\ttrue\n"
+      "row\t" +
+      longest +
+      "\t3C\t2147483647\t0\n"
+      "row\t" +
+      latin +
+      "\tab\t-2147483648\ttrue\n"
       "row\tтаб\\tстрока\\nкосая\\\\\t\\N\t\\N\tfalse\n"
       "row\t\\\\N\t\\N\t+42\t1\n"
       "row\t\\N\t\t-7\t0\n");
@@ -191,7 +195,8 @@ TEST_F(Mdb, ManyTablesAndEmptyOnes) {
   for (int t = 0; t < 40; ++t) {
     names.push_back("Таблица" + std::to_string(t));
     description += "table\t" + names.back() + "\ncolumn\tномер\tlong\ncolumn\tимя\ttext(20)\n";
-    for (int r = 0; r < t % 3; ++r) description += "row\t" + std::to_string(t * 10 + r) + "\tимя " + std::to_string(r) + "\n";
+    for (int r = 0; r < t % 3; ++r)
+      description += "row\t" + std::to_string(t * 10 + r) + "\tимя " + std::to_string(r) + "\n";
   }
   const std::string db = Make(description);
   EXPECT_EQ(TableNames(db), names);

@@ -58,7 +58,10 @@ INSTANTIATE_TEST_SUITE_P(
         ErrorCase{"unknown escape", Two("row\ta\\x\t1"), 4, "unknown escape \"\\x\""},
         ErrorCase{"backslash at the end", Two("row\ta\\\t1"), 4, "unknown escape \"\\\""},
         ErrorCase{"null inside a text", Two("row\ta\\Nb\t1"), 4, "unknown escape \"\\N\""},
-        ErrorCase{"text starting with U+FEFF", Two("row\t\xEF\xBB\xBF" "a\t1"), 4, "cannot start with U+FEFF"},
+        ErrorCase{"text starting with U+FEFF",
+                  Two("row\t\xEF\xBB\xBF"
+                      "a\t1"),
+                  4, "cannot start with U+FEFF"},
         ErrorCase{"NUL in a text", Two(std::string("row\ta\0b\t1", 9)), 4, "U+0000"},
         ErrorCase{"bad Yes/No", "table\tT\ncolumn\td\tbool\nrow\t2\n", 3, "\"2\" is not a Yes/No value"},
         ErrorCase{"empty Yes/No", "table\tT\ncolumn\td\tbool\nrow\t\n", 3, "is not a Yes/No value"},
@@ -85,8 +88,7 @@ INSTANTIATE_TEST_SUITE_P(
         ErrorCase{"unknown line kind", "table\tT\ncolumn\ta\ttext\nRow\tx\n", 3, "unknown line kind \"Row\""},
         ErrorCase{"comment not at the start", "table\tT\ncolumn\ta\ttext\n #x\n", 3, "unknown line kind \" #x\""},
         ErrorCase{"malformed UTF-8", "table\tT\ncolumn\ta\ttext\nrow\t\xD0\n", 3, "not valid UTF-8"},
-        ErrorCase{"character beyond U+FFFF", "table\tT\ncolumn\ta\ttext\nrow\t\xF0\x9F\x98\x80\n", 3,
-                  "beyond U+FFFF"}),
+        ErrorCase{"character beyond U+FFFF", "table\tT\ncolumn\ta\ttext\nrow\t\xF0\x9F\x98\x80\n", 3, "beyond U+FFFF"}),
     [](const ::testing::TestParamInfo<ErrorCase>& info) { return "Case" + std::to_string(info.index); });
 
 TEST(SourceErrors, TooManyColumns) {
@@ -109,16 +111,22 @@ Value Only(std::string_view type, std::string_view value) {
 
 TEST(SourceValues, LongIntegers) {
   const std::pair<const char*, std::int32_t> cases[] = {
-      {"0", 0},       {"-0", 0},           {"+7", 7},          {"007", 7},
-      {"-1", -1},     {"2147483647", 2147483647}, {"-2147483648", -2147483647 - 1}, {"+2147483647", 2147483647},
+      {"0", 0},
+      {"-0", 0},
+      {"+7", 7},
+      {"007", 7},
+      {"-1", -1},
+      {"2147483647", 2147483647},
+      {"-2147483648", -2147483647 - 1},
+      {"+2147483647", 2147483647},
   };
   for (const auto& [text, number] : cases) EXPECT_EQ(Only("long", text), Value(number)) << text;
   EXPECT_EQ(Only("long", "\\N"), Value(std::monostate{}));
 }
 
 TEST(SourceValues, YesNo) {
-  const std::pair<const char*, bool> cases[] = {{"0", false},     {"1", true},     {"false", false},
-                                                {"true", true},   {"FALSE", false}, {"True", true}};
+  const std::pair<const char*, bool> cases[] = {{"0", false},   {"1", true},      {"false", false},
+                                                {"true", true}, {"FALSE", false}, {"True", true}};
   for (const auto& [text, flag] : cases) EXPECT_EQ(Only("bool", text), Value(flag)) << text;
 }
 

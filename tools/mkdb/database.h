@@ -29,7 +29,7 @@ struct Column {
 using Value = std::variant<std::monostate, std::u16string, std::int32_t, bool>;
 
 struct Row {
-  int line = 0;  // where the row stands in the description
+  int line = 0;               // where the row stands in the description
   std::vector<Value> values;  // one a column, a deleted one's null
   bool moved = false;         // an update moved it to another page
 };

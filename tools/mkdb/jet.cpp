@@ -119,8 +119,8 @@ struct JetColumn {
 };
 
 bool IsFixed(JetType type) {
-  return type == kBool || type == kInteger || type == kLong || type == kDateTime || type == kGuid ||
-         type == kComplex || type == kExtendedDate;
+  return type == kBool || type == kInteger || type == kLong || type == kDateTime || type == kGuid || type == kComplex ||
+         type == kExtendedDate;
 }
 unsigned LiveCount(const std::vector<JetColumn>& columns) {
   return static_cast<unsigned>(
@@ -333,17 +333,15 @@ std::vector<JetColumn> UserColumns(const Table& table, const Format& format) {
   for (const Column& column : table.columns) {
     JetColumn jet{Wide(column.name), kText, 0, column.calculated, column.deleted};
     switch (column.kind) {
-      case ColumnKind::Text:
-        jet.length = static_cast<std::uint16_t>((format.jet3 ? 1 : 2) * column.size);
-        break;
+      case ColumnKind::Text: jet.length = static_cast<std::uint16_t>((format.jet3 ? 1 : 2) * column.size); break;
       case ColumnKind::Long: jet = JetColumn{jet.name, kLong, 4, column.calculated, column.deleted}; break;
       case ColumnKind::Bool: jet = JetColumn{jet.name, kBool, 1, false, column.deleted}; break;
       case ColumnKind::Guid: jet = JetColumn{jet.name, kGuid, 16, false, column.deleted}; break;
       case ColumnKind::ExtendedDate: jet = JetColumn{jet.name, kExtendedDate, 42, false, column.deleted}; break;
       case ColumnKind::Complex: jet = JetColumn{jet.name, kComplex, 4, false, column.deleted}; break;
     }
-    if (format.jet3 && (column.calculated || column.kind == ColumnKind::ExtendedDate ||
-                        column.kind == ColumnKind::Complex)) {
+    if (format.jet3 &&
+        (column.calculated || column.kind == ColumnKind::ExtendedDate || column.kind == ColumnKind::Complex)) {
       throw NotInJet3{table.line, "column " + column.name + " is of a kind Jet 3 does not have"};
     }
     if (column.calculated && jet.type != kText) jet.length = kCalculatedLength;
@@ -565,7 +563,7 @@ std::string Definition(const std::vector<JetColumn>& columns, std::uint32_t rows
     Put16(out, static_cast<unsigned>(i));
     Put16(out, text ? 0x0409 : 0);  // sort order "General"
     Put16(out, 0);
-    Put8(out, IsFixed(column) ? 0x03 : 0x02);      // fixed length; may be null
+    Put8(out, IsFixed(column) ? 0x03 : 0x02);             // fixed length; may be null
     Put8(out, column.calculated ? kCalculatedFlags : 0);  // not compressed
     Put32(out, 0);
     Put16(out, layout.fixed_offset(i));

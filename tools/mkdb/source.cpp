@@ -183,8 +183,8 @@ Value ParseExtendedDate(std::string_view field, const Column& column, std::size_
   char fraction[8] = {};
   const std::string text(field);
   int used = 0;
-  const int got = std::sscanf(text.c_str(), "%4d-%2d-%2d %2d:%2d:%2d%n", &year, &month, &day, &hour, &minute, &second,
-                              &used);
+  const int got =
+      std::sscanf(text.c_str(), "%4d-%2d-%2d %2d:%2d:%2d%n", &year, &month, &day, &hour, &minute, &second, &used);
   std::string rest = got == 6 ? text.substr(static_cast<std::size_t>(used)) : std::string();
   bool fraction_ok = rest.empty() || (rest.size() >= 2 && rest.size() <= 8 && rest[0] == '.');
   for (std::size_t i = 1; fraction_ok && i < rest.size(); ++i) fraction_ok = rest[i] >= '0' && rest[i] <= '9';
@@ -202,8 +202,8 @@ Value ParseExtendedDate(std::string_view field, const Column& column, std::size_
   const long long doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
   const long long days = era * 146097 + doe - 306;
   char out[64];
-  std::snprintf(out, sizeof out, "%019lld:%012lld%s:7", days, static_cast<long long>(hour * 3600 + minute * 60 + second),
-                fraction);
+  std::snprintf(out, sizeof out, "%019lld:%012lld%s:7", days,
+                static_cast<long long>(hour * 3600 + minute * 60 + second), fraction);
   std::u16string bytes(out, out + std::strlen(out));
   bytes.push_back(u'\0');
   return bytes;

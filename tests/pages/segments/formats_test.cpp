@@ -10,8 +10,8 @@
 #include <string>
 #include <vector>
 
-#include "reader/access_file.h"
 #include "pages/segments/segments.h"
+#include "reader/access_file.h"
 #include "tests/pages/segments/segments_support.h"
 #include "tests/support/press.h"
 #include "tests/support/process.h"

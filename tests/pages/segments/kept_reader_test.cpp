@@ -216,8 +216,10 @@ TEST_F(KeptReaderTest, ProgressKeepsASlowReadingAlive) {
   answer += EncodeFrame(frame::kEnd, {});
   WriteBytes(folder_ / "answer", answer);
   ::setenv("OSTROLEN_MDB_READER",
-           Script("slow", "i=0\nwhile [ $i -lt 12 ]; do printf 'P\\001\\000\\000\\000\\377'; sleep 0.25; "
-                          "i=$((i+1)); done\ncat '" + (folder_ / "answer").string() + "'\nexec sleep 600")
+           Script("slow",
+                  "i=0\nwhile [ $i -lt 12 ]; do printf 'P\\001\\000\\000\\000\\377'; sleep 0.25; "
+                  "i=$((i+1)); done\ncat '" +
+                      (folder_ / "answer").string() + "'\nexec sleep 600")
                .c_str(),
            1);
   Connection database(std::string(kDatabaseFile), std::chrono::seconds(2));
@@ -233,8 +235,7 @@ TEST_F(KeptReaderTest, ProgressKeepsASlowReadingAlive) {
 // busy before: the limit counts from its last sign of progress.
 TEST_F(KeptReaderTest, AReaderThatGoesQuietIsEnded) {
   Place("lookup");
-  ::setenv("OSTROLEN_MDB_READER",
-           Script("quiet", "printf 'P\\001\\000\\000\\000\\050'\nexec sleep 600").c_str(), 1);
+  ::setenv("OSTROLEN_MDB_READER", Script("quiet", "printf 'P\\001\\000\\000\\000\\050'\nexec sleep 600").c_str(), 1);
   Connection database(std::string(kDatabaseFile), std::chrono::milliseconds(300));
   std::vector<int> told;
   database.SetProgress([&](int percent) { told.push_back(percent); });

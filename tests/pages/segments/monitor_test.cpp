@@ -26,7 +26,8 @@ std::vector<std::string> Split(const std::string& line) {
 
 // mdb-export's rows of `table`, the header first; empty when mdb-export is not there.
 std::vector<std::vector<std::string>> Export(const std::string& file, const std::string& table) {
-  const std::string command = InLocale() + "mdb-export -Q -d '\t' -e -B -T '%d.%m.%Y %H:%M:%S' '" + file + "' '" + table + "' 2>/dev/null";
+  const std::string command =
+      InLocale() + "mdb-export -Q -d '\t' -e -B -T '%d.%m.%Y %H:%M:%S' '" + file + "' '" + table + "' 2>/dev/null";
   std::vector<std::vector<std::string>> rows;
   FILE* pipe = ::popen(command.c_str(), "r");
   if (pipe == nullptr) return rows;
@@ -42,7 +43,8 @@ std::vector<std::vector<std::string>> Export(const std::string& file, const std:
 std::string AsExported(const Value& value) {
   if (value.kind == Value::Kind::Boolean) return value.is_false ? "FALSE" : "TRUE";
   std::string escaped;
-  for (const char c : value.text) escaped += c == '\t' ? std::string("\\t") : c == '\\' ? std::string("\\\\") : std::string(1, c);
+  for (const char c : value.text)
+    escaped += c == '\t' ? std::string("\\t") : c == '\\' ? std::string("\\\\") : std::string(1, c);
   return escaped;
 }
 
@@ -78,11 +80,20 @@ TEST_F(MonitorTest, ConditionsOnEveryKindOfColumn) {
     bool found;
   };
   const std::vector<Probe> probes = {
-      {{"LinePassword", "12345678"}, true}, {{"linepassword", "1234%"}, true},   {{"LinePassword", "1234567_"}, true},
-      {{"LinePassword", "%9"}, false},      {{"LineNumber", "1234567890"}, true}, {{"LineNumber", "12345%"}, true},
-      {{"ID", "1"}, true},                  {{"ID", "2"}, false},                {{"LineSpeed", "33600"}, true},
-      {{"Graph_Day", "-1"}, true},          {{"Graph_EMail", "0"}, true},        {{"Graph_EMail", "-1"}, false},
-      {{"EMAIL_ADDRESS", "NOBODY@%"}, true}, {{"Comment", "%monitor example%"}, true},
+      {{"LinePassword", "12345678"}, true},
+      {{"linepassword", "1234%"}, true},
+      {{"LinePassword", "1234567_"}, true},
+      {{"LinePassword", "%9"}, false},
+      {{"LineNumber", "1234567890"}, true},
+      {{"LineNumber", "12345%"}, true},
+      {{"ID", "1"}, true},
+      {{"ID", "2"}, false},
+      {{"LineSpeed", "33600"}, true},
+      {{"Graph_Day", "-1"}, true},
+      {{"Graph_EMail", "0"}, true},
+      {{"Graph_EMail", "-1"}, false},
+      {{"EMAIL_ADDRESS", "NOBODY@%"}, true},
+      {{"Comment", "%monitor example%"}, true},
       {{"LastVisit", "17.06.2000%"}, true},
   };
   Connection connection(monitor_, kNoHang);

@@ -8,9 +8,9 @@
 
 #include "pages/model_window.h"
 #include "pages/pages.h"
+#include "pages/segments/segments.h"
 #include "reader/database.h"
 #include "reader/query.h"
-#include "pages/segments/segments.h"
 
 namespace ostrolen {
 namespace {

@@ -295,8 +295,8 @@ const FramingCase kFramingCases[] = {
     {"the map of free space points nowhere",
      [](Framing& f) { f.Put(5 * f.page_size + (f.jet3 ? 39 : 59), 0x00FFFF00, 4); }, "row 12 first 12",
      "failure 8 Segment"},
-    {"a mapped page belongs to another table",
-     [](Framing& f) { f.Put(f.DataPage(5) + 4, 3, 4); }, "row 12 first 12", "failure 8 Segment"},
+    {"a mapped page belongs to another table", [](Framing& f) { f.Put(f.DataPage(5) + 4, 3, 4); }, "row 12 first 12",
+     "failure 8 Segment"},
     {"a deleted row's offset lies past the page, where the next row ends",
      [](Framing& f) {
        const std::size_t page = f.DataPage(5);
@@ -325,8 +325,8 @@ const FramingCase kFramingCases[] = {
        f.bytes[at + (f.jet3 ? 2 : 4)] = 'Q';
      },
      "failure 6 file.mdb", "failure 6 file.mdb"},
-    {"a page of the catalog's map belongs to another table",
-     [](Framing& f) { f.Put(f.DataPage(2) + 4, 3, 4); }, "failure 6 file.mdb", "failure 6 file.mdb"},
+    {"a page of the catalog's map belongs to another table", [](Framing& f) { f.Put(f.DataPage(2) + 4, 3, 4); },
+     "failure 6 file.mdb", "failure 6 file.mdb"},
 };
 
 TEST(Runner, PagesBothReadersReadAlikeOrTheDamageIsNamed) {

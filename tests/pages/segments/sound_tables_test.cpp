@@ -101,9 +101,11 @@ INSTANTIATE_TEST_SUITE_P(
 // column's value and an extended date/time are values without text.
 TEST(SoundTables, TheKindsOfTheNewColumns) {
   Connection connection(FixturePath("sound_tables"), kNoHang);
-  const std::vector<StatementOutcome> outcomes =
-      connection.Run({{"complex", {{"vlozheniya", "2"}}}, {"calculated", {}}, {"extended_dates", {}},
-                      {"calculated", {{"dlina", "%"}}}, {"guids", {{"kod", "{8E39276A-BCA8-4AC4-891E-%"}}}});
+  const std::vector<StatementOutcome> outcomes = connection.Run({{"complex", {{"vlozheniya", "2"}}},
+                                                                 {"calculated", {}},
+                                                                 {"extended_dates", {}},
+                                                                 {"calculated", {{"dlina", "%"}}},
+                                                                 {"guids", {{"kod", "{8E39276A-BCA8-4AC4-891E-%"}}}});
   ASSERT_EQ(outcomes.size(), 5u);
   ASSERT_TRUE(outcomes[0].result.has_row);
   EXPECT_EQ(outcomes[0].result.row[0].text, "13");
