@@ -11,15 +11,6 @@ globalThis.Buffer = Buffer;
 // A field as the compiled reader takes it: kind, length in UTF-16 units, ":", text.
 const field = (kind, text) => kind + text.length + ':' + text;
 
-// mdb-reader writes a replication id's bytes in the order they are stored;
-// Access shows its first three groups as little-endian numbers, as the
-// desktop's reader writes them: {6A27398E-A8BC-C44A-...} is {8E39276A-BCA8-4AC4-...}.
-function accessGuid(text) {
-  const swapped = (group) => group.match(/../g).reverse().join('');
-  const m = /^\{([0-9A-Fa-f]{8})-([0-9A-Fa-f]{4})-([0-9A-Fa-f]{4})-(.*)$/.exec(text);
-  return m ? `{${swapped(m[1])}-${swapped(m[2])}-${swapped(m[3])}-${m[4]}` : text;
-}
-
 function value(type, v) {
   if (v === null || v === undefined) return 'n0:';
   switch (type) {
@@ -35,7 +26,7 @@ function value(type, v) {
     case 'numeric': return field('N', String(v));
     case 'text':
     case 'memo': return field('t', String(v));
-    case 'repid': return field('u', accessGuid(String(v)));
+    case 'repid': return field('u', String(v));
     default: return 'x0:';  // binary, OLE, large numbers, extended date/time: no text at all
   }
 }
