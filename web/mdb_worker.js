@@ -33,10 +33,13 @@ function value(type, v) {
 
 const module = OstrolenModule();
 
-// The last file read, and what was read from it: a file read afresh that
-// holds the same bytes gives the same answers, so its tables' reading is
-// kept (the Access reader is slow on large tables).
-let last = { bytes: null, reader: null, kept: new Map() };
+// The last file the page sent, under the stamp it sent it with, what was
+// read from it (the Access reader is slow on large tables) and the answers
+// given on it: the same bytes give the same answers. The page sends the
+// bytes again only when the file changed or was chosen anew; a file sent
+// again that holds the same bytes keeps all of that.
+const fresh = (bytes) => ({ stamp: null, bytes, reader: null, opened: undefined, kept: new Map(), answers: new Map() });
+let last = fresh(null);
 
 function sameBytes(a, b) {
   if (!a || a.length !== b.length) return false;
@@ -99,12 +102,16 @@ function fields(what, name, argument) {
 // The rows the search looks through (a request of RowsRequest's, see
 // web/bridge.cpp), written as the row program writes them: one record a
 // line, fields TAB separated, backslash, TAB, line feed and carriage return
-// escaped.
+// escaped. The page asks for them a piece at a time: `from` (table number,
+// row) is where this piece begins, `most` how many rows it lists at most; a
+// piece that stops before the end says where the next begins in a last
+// record of its own, "more TABLE ROW", which the page takes off before it
+// puts the pieces together.
 const escaped = (text) =>
   String(text).replace(/[\\\t\n\r]/g, (c) => ({ '\\': '\\\\', '\t': '\\t', '\n': '\\n', '\r': '\\r' })[c]);
 const sameName = (a, b) => a.toLowerCase() === b.toLowerCase();
 const rowText = (v) => (v === null || v === undefined ? '' : v instanceof Date ? String(v.getTime()) : String(v));
-function listRows(reader, { failures, tables }) {
+function listRows(reader, { failures, tables, from = [0, 0], most = Infinity }) {
   const lines = [];
   const record = (...fields) => lines.push(fields.map(escaped).join('\t'));
   if (!reader) {
@@ -112,8 +119,12 @@ function listRows(reader, { failures, tables }) {
     return lines.join('\n') + '\n';
   }
   const names = reader.getTableNames({ normalTables: true, systemTables: false, linkedTables: false });
-  for (const spec of tables) {
-    record('table', spec.table);
+  let left = most;
+  for (let number = from[0]; number < tables.length; ++number) {
+    const spec = tables[number];
+    const first = number === from[0] ? from[1] : 0;
+    // A table's first piece names it and what it lacks; a later one goes on with its rows.
+    if (first === 0) record('table', spec.table);
     const name = names.find((n) => sameName(n, spec.table));
     if (name === undefined) {
       record('fail', failures.missingTable, spec.table);
@@ -125,12 +136,20 @@ function listRows(reader, { failures, tables }) {
       const wanted = [spec.segment, spec.step, ...spec.texts].map((c) => (c ? columnNames.find((n) => sameName(n, c)) ?? null : ''));
       const missing = wanted.findIndex((c) => c === null);
       if (missing >= 0) {
-        record('fail', failures.missingColumn, [spec.segment, spec.step, ...spec.texts][missing]);
+        if (first === 0) record('fail', failures.missingColumn, [spec.segment, spec.step, ...spec.texts][missing]);
         if (missing === 0) continue;
       }
+      if (left <= 0) {
+        record('more', number, first);
+        return lines.join('\n') + '\n';
+      }
       const read = wanted.filter((c) => c);
-      for (const row of table.getData({ columns: read })) {
-        record('row', ...wanted.map((c) => (c ? rowText(row[c]) : '')));
+      const rows = table.getData({ columns: read, rowOffset: first, rowLimit: left });
+      for (const row of rows) record('row', ...wanted.map((c) => (c ? rowText(row[c]) : '')));
+      left -= rows.length;
+      if (left <= 0) {
+        record('more', number, first + rows.length);
+        return lines.join('\n') + '\n';
       }
     } catch {
       record('fail', failures.damagedTable, spec.table);
@@ -145,8 +164,21 @@ let shown = 0;
 onmessage = async ({ data }) => {
   const Module = await module;
   try {
-    const bytes = new Uint8Array(data.buffer);
-    if (!sameBytes(last.bytes, bytes)) last = { bytes, reader: null, kept: new Map(), opened: undefined };
+    if (data.buffer) {
+      const sent = new Uint8Array(data.buffer);
+      if (!sameBytes(last.bytes, sent)) last = fresh(sent);
+      last.stamp = data.stamp;
+    } else if (data.stamp !== last.stamp) {
+      postMessage({ id: data.id, needsFile: true });
+      return;
+    }
+    const bytes = last.bytes;
+    const answered = last.answers.get(data.request);
+    if (answered) {
+      const out = answered.slice();
+      postMessage({ id: data.id, bytes: out.buffer }, [out.buffer]);
+      return;
+    }
     Module.mdb = {
       bytes,
       open() {
@@ -186,6 +218,7 @@ onmessage = async ({ data }) => {
     const size = Module._ostrolen_read_size();
     const out = Module.HEAPU8.slice(answer, answer + size);
     Module.mdb = null;
+    last.answers.set(data.request, out.slice());
     postMessage({ id: data.id, bytes: out.buffer }, [out.buffer]);
   } catch (e) {
     postMessage({ id: data.id, crashed: true, message: String(e) });

@@ -111,8 +111,22 @@
   // ---- The database of "Сегменты": the chosen file, or the sample.
   // `file` is what the file chooser gave (a snapshot in some browsers);
   // `handle`, where the browser has them, reads the file on disk as it is
-  // now, and is kept for the next visit.
-  const database = { file: null, handle: null, worker: null, pending: null, sequence: 0, showProgress: () => {} };
+  // now, and is kept for the next visit. `choice` counts the choices, and
+  // `holds` is the stamp of the file whose bytes the worker has (see
+  // readOnce); `fileSent` tells the status line that bytes went to it, and
+  // `rowsListed` that the search has the rows of a listing.
+  const database = {
+    file: null,
+    handle: null,
+    choice: 0,
+    worker: null,
+    holds: null,
+    pending: null,
+    sequence: 0,
+    showProgress: () => {},
+    fileSent: () => {},
+    rowsListed: () => {},
+  };
   const remembered = {
     open() {
       return new Promise((resolve, reject) => {
@@ -168,7 +182,11 @@
       database.pending = null;
       database.showProgress(null);
       clearTimeout(pending.timer);
-      if (data.crashed) {
+      if (data.needsFile) {
+        // The worker has not the file of that stamp (a worker started since): it gets the bytes.
+        database.holds = null;
+        pending.resolve({ needsFile: true });
+      } else if (data.crashed) {
         stopWorker();
         pending.resolve({ bytes: new Uint8Array(0), failure: 'crashed' });
       } else {
@@ -191,15 +209,34 @@
   function stopWorker() {
     if (database.worker) database.worker.terminate();
     database.worker = null;
+    database.holds = null;
   }
 
-  // Reads the file afresh and answers `request` in the worker, within the
-  // time limit; one reading at a time, in the order they were asked for.
-  let readings = Promise.resolve();
-  function readDatabase(request) {
-    const answer = readings.then(() => readOnce(request));
-    readings = answer.catch(() => {});
-    return answer;
+  // Answers `request` in the worker (see readOnce), within the time limit;
+  // one reading at a time, in the order they were asked for, but that a
+  // lookup goes before the search's listings that have not begun: the
+  // operator's press does not wait for the rows of the search.
+  const waiting = [];
+  let reading = false;
+  function readDatabase(request, listing = false) {
+    return new Promise((resolve, reject) => {
+      const before = listing ? -1 : waiting.findIndex((w) => w.listing);
+      waiting.splice(before < 0 ? waiting.length : before, 0, { request, listing, resolve, reject });
+      readNext();
+    });
+  }
+  async function readNext() {
+    if (reading || !waiting.length) return;
+    reading = true;
+    const next = waiting.shift();
+    try {
+      next.resolve(await readOnce(next.request));
+    } catch (e) {
+      next.reject(e);
+    } finally {
+      reading = false;
+      readNext();
+    }
   }
   // Reads what a lookup with the boxes as they are would read, and forgets the
   // answer: the worker keeps what it read while the file stays the same, so
@@ -210,22 +247,74 @@
     listRows();
   }
   // The rows of the chosen file (or the sample) for the search box, listed
-  // in the worker once a file is chosen.
+  // in the worker once a file is chosen, a piece at a time (see
+  // web/mdb_worker.js): a lookup asked for meanwhile waits for one piece at
+  // most. A listing that a newer choice overtakes is left to that one's; one
+  // whose file changed on the way begins again. A piece that fails (the
+  // worker crashed or ran out of time) fails the whole listing.
+  const listedPiece = 16384;
   async function listRows() {
-    const answer = await readDatabase(call('ostrolen_rows_request'));
-    setSearchRows(new TextDecoder().decode(answer.bytes), chosenName());
+    const choice = database.choice;
+    const request = JSON.parse(call('ostrolen_rows_request'));
+    let pieces = [];
+    let stamp = null;
+    let from = [0, 0];
+    for (;;) {
+      const answer = await readDatabase(JSON.stringify({ ...request, from, most: listedPiece }), true);
+      if (database.choice !== choice) return;
+      const bytes = answer.bytes;
+      if (bytes.length === 0) {
+        pieces = [];
+        break;
+      }
+      if (stamp !== null && answer.stamp !== stamp) {
+        pieces = [];
+        from = [0, 0];
+        stamp = null;
+        continue;
+      }
+      stamp = answer.stamp;
+      // The last record: "more TABLE ROW" when the listing goes on.
+      const start = bytes.lastIndexOf(10, bytes.length - 2) + 1;
+      const last = new TextDecoder().decode(bytes.subarray(start)).split('\t');
+      if (last[0] !== 'more') {
+        pieces.push(bytes);
+        break;
+      }
+      pieces.push(bytes.subarray(0, start));
+      from = [Number(last[1]), Number(last[2])];
+    }
+    const rows = new Uint8Array(pieces.reduce((n, piece) => n + piece.length, 0));
+    pieces.reduce((at, piece) => (rows.set(piece, at), at + piece.length), 0);
+    setSearchRows(rows, chosenName());
+    database.rowsListed();
   }
-  const setSearchRows = (text, name) => Module.ccall('ostrolen_search_rows', null, ['string', 'string'], [text, name]);
+  // Rows as the row lister writes them, its UTF-8 bytes or a text, from the
+  // file `name`; a large file's are far more than a call's stack can take.
+  function setSearchRows(rows, name) {
+    const bytes = typeof rows === 'string' ? new TextEncoder().encode(rows) : rows;
+    const pointer = Module._malloc(bytes.length + 1);
+    Module.HEAPU8.set(bytes, pointer);
+    Module.HEAPU8[pointer + bytes.length] = 0;
+    Module.ccall('ostrolen_search_rows', null, ['number', 'string'], [pointer, name]);
+    Module._free(pointer);
+  }
   // The name the press's messages give the file: the chosen one's, or the sample's.
   function chosenName() {
     const chosen = database.handle || database.file;
     return chosen ? chosen.name : '';
   }
+  // Answers `request` on the chosen file (or the sample). The worker keeps
+  // the file's bytes and what it read from them under the file's stamp: the
+  // choice, the size and the time of the last change. While the stamp stays
+  // the same, a press sends the request alone; a file that changed (a kept
+  // handle gives the file as it is on disk now), a new choice or a new
+  // worker has the file read and sent again.
   async function readOnce(request) {
-    let bytes;
+    let file = null;  // null: the sample
     if (database.handle || database.file) {
       try {
-        let file = database.file;
+        file = database.file;
         if (database.handle) {
           // A file remembered from an earlier visit asks for leave to read it again.
           const options = { mode: 'read' };
@@ -234,14 +323,33 @@
             return { bytes: new Uint8Array(0), failure: 'no-access' };
           }
           file = await database.handle.getFile();
+        } else if (database.holds === stampOf(file) && database.worker) {
+          // A chosen file is a snapshot: once it has changed on disk it can
+          // no longer be read, which its first byte shows as well as the whole.
+          await file.slice(0, 1).arrayBuffer();
         }
-        bytes = new Uint8Array(await file.arrayBuffer());
       } catch (e) {
-        return { bytes: new Uint8Array(0), failure: e && e.name === 'NotFoundError' ? 'missing' : 'unreadable' };
+        return unread(e);
       }
-    } else {
-      bytes = sampleBytes();
     }
+    const stamp = stampOf(file);
+    if (database.worker && database.holds === stamp) {
+      const answer = await ask(request, stamp, null);
+      if (!answer.needsFile) return { ...answer, stamp };
+    }
+    let bytes;
+    try {
+      bytes = file ? new Uint8Array(await file.arrayBuffer()) : sampleBytes();
+    } catch (e) {
+      return unread(e);
+    }
+    return { ...(await ask(request, stamp, bytes)), stamp };
+  }
+  const stampOf = (file) => (file ? `${database.choice}:${file.size}:${file.lastModified}` : 'sample');
+  const unread = (e) => ({ bytes: new Uint8Array(0), failure: e && e.name === 'NotFoundError' ? 'missing' : 'unreadable' });
+  // Has the worker answer `request` on the file of `stamp`, within the time
+  // limit; `bytes`, when given, are the file's, which the worker then keeps.
+  function ask(request, stamp, bytes) {
     if (!database.worker) database.worker = startWorker();
     const id = ++database.sequence;
     return new Promise((resolve) => {
@@ -257,7 +365,13 @@
       };
       pending.wait();
       database.pending = pending;
-      database.worker.postMessage({ id, request, buffer: bytes.buffer }, [bytes.buffer]);
+      if (bytes) {
+        database.holds = stamp;
+        database.worker.postMessage({ id, request, stamp, buffer: bytes.buffer }, [bytes.buffer]);
+        database.fileSent();
+      } else {
+        database.worker.postMessage({ id, request, stamp });
+      }
     });
   }
 
@@ -881,11 +995,23 @@
       if (percent === null) show();
       else state.textContent = `${layout.web.readingDatabase} ${percent} %`;
     };
+    // Each time the bytes of the file (or of the sample) went to the worker
+    // is counted too, for scripts: while the file stays the same, none go;
+    // and each listing of the rows the search has taken.
+    let sent = 0;
+    database.fileSent = () => {
+      state.dataset.filesSent = String(++sent);
+    };
+    let listings = 0;
+    database.rowsListed = () => {
+      state.dataset.listings = String(++listings);
+    };
     input.addEventListener('change', () => {
       const file = input.files && input.files.length ? input.files[0] : null;
       if (file) {
         database.file = file;
         database.handle = null;
+        ++database.choice;
         readAhead();
       }
       // Emptied, the input takes the same file again, read afresh after it changed on disk.
@@ -917,6 +1043,7 @@
         }
         database.handle = handle;
         database.file = null;
+        ++database.choice;
         remembered.keep(handle);
         chosenOutcome(handle);
         readAhead();
@@ -930,6 +1057,8 @@
     }
     show();
     state.dataset.choices = '0';
+    state.dataset.filesSent = '0';
+    state.dataset.listings = '0';
     chooser.append(input, label, state);
     sheet.append(chooser);
   }

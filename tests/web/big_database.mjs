@@ -5,37 +5,20 @@
 // later ones answer from what the worker kept. Prints the times.
 //
 //   node tests/web/big_database.mjs [ROWS]
-import { execFileSync } from 'node:child_process';
-import { mkdtempSync, rmSync, statSync, writeFileSync } from 'node:fs';
+import { mkdtempSync, rmSync, statSync } from 'node:fs';
 import { tmpdir } from 'node:os';
 import { join } from 'node:path';
+import { makeBigDatabase } from './big_files.mjs';
 import { launch, openPage, pageTitle } from './browser.mjs';
 import { check, finish } from './check.mjs';
-import { difference, optimised, runCli, runInPage } from './drive.mjs';
+import { difference, runCli, runInPage } from './drive.mjs';
 
 const rows = Number(process.argv[2] || 400000);
-// The file is only the test's input: made by the optimised ostrolen-mkdb that
-// scripts/web builds for the sample where it is there, else the test build's.
-const mkdb = process.env.OSTROLEN_MKDB || optimised('ostrolen-mkdb');
 const work = mkdtempSync(join(tmpdir(), 'ostrolen-big-'));
 const ms = (v) => `${v.toFixed(0)} ms`;
 
-function makeDatabase(file) {
-  const lines = ['table\tsegmoborud', 'column\tnomsegm\ttext(2)', 'column\toborud\ttext'];
-  for (let i = 0; i < 999; ++i) lines.push(`row\t${String(i % 100).padStart(2, '0')}\tОборудование сегмента ${i}`);
-  lines.push('row\tZZ\tОборудование искомого сегмента', '', 'table\tSegment', 'column\tnomsegm\ttext(2)',
-    'column\tnomstep\ttext(2)', 'column\tisppro\ttext', 'column\tneispr\ttext', 'column\tprim\ttext');
-  for (let i = 0; i < rows - 1; ++i) {
-    lines.push(`row\t${String(i % 100).padStart(2, '0')}\t${String(i % 64).padStart(2, '0')}\tПрограмма ${i}\t` +
-      `Неисправность ${i}: нет ответа от блока\tПримечание ${i}: строка большой базы`);
-  }
-  lines.push('row\tZZ\t1\tПрограмма искомого шага\tНеисправность искомого шага\tПримечание искомого шага');
-  writeFileSync(join(work, 'big.tsv'), lines.join('\n') + '\n');
-  execFileSync(mkdb, [join(work, 'big.tsv'), file]);
-}
-
 const file = join(work, 'dbveltra.mdb');
-makeDatabase(file);
+makeBigDatabase(file, rows);
 console.log(`${rows} rows, ${(statSync(file).size / 1048576).toFixed(1)} MB`);
 const lookup = [{ button: 'SpeedButton17', settings: [['Edit329', 'ZZ'], ['Edit330', '1']] }];
 const desktop = await runCli(lookup, { cwd: work });
