@@ -111,8 +111,8 @@ class TForm1 : public QMainWindow {
 
   std::thread reading_;  // the database reading under way, if any
   bool busy_ = false;
-  QString reading_button_;                             // the press it reads for
-  std::vector<ostrolen::Statement> reading_asked_;     // set before the reading starts
+  QString reading_button_;                                // the press it reads for
+  std::vector<ostrolen::Statement> reading_asked_;        // set before the reading starts
   std::vector<ostrolen::StatementOutcome> reading_read_;  // set by the reading, read once it is joined
-  QLabel* progress_ = nullptr;  // under the button that reads
+  QLabel* progress_ = nullptr;                            // under the button that reads
 };

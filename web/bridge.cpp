@@ -24,12 +24,12 @@
 #include "pages/interaction.h"
 #include "pages/pages.h"
 #include "pages/search/choose.h"
-#include "reader/database.h"
-#include "reader/query.h"
 #include "pages/segments/segments.h"
 #include "pages/session.h"
 #include "pages/subscriber/compose.h"
 #include "pages/subscriber/fields.h"
+#include "reader/database.h"
+#include "reader/query.h"
 #include "web/json.h"
 
 // The text of box `name` as the page shows it; malloc'ed UTF-8.
