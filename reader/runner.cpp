@@ -24,6 +24,39 @@ bool Matches(const Pending& pending, const std::vector<Value>& values) {
   return true;
 }
 
+// The statements of `which` against a table's columns: those whose
+// conditions cannot be planned get their failure in `outcomes`; the others
+// are pending, each test naming its column's slot in `compared`, the
+// columns read for every row.
+std::vector<Pending> PlanPending(const std::vector<std::string>& columns, const std::vector<Statement>& statements,
+                                 const std::vector<std::size_t>& which, std::vector<std::size_t>& compared,
+                                 std::vector<std::optional<StatementOutcome>>& outcomes) {
+  std::vector<Pending> pending;
+  for (const std::size_t i : which) {
+    ConditionPlan plan = PlanConditions(columns, statements[i]);
+    if (plan.failure != ReadFailure::None) {
+      outcomes[i] = Failed(plan.failure, plan.name);
+      continue;
+    }
+    Pending p{i, {}};
+    for (auto& [column, pattern] : plan.tests) {
+      std::size_t slot = 0;
+      while (slot < compared.size() && compared[slot] != column) ++slot;
+      if (slot == compared.size()) compared.push_back(column);
+      p.tests.emplace_back(slot, std::move(pattern));
+    }
+    pending.push_back(std::move(p));
+  }
+  return pending;
+}
+
+// A whole row without the texts of its calculated columns.
+void WholeWithoutCalculated(std::vector<Value>& row, const std::vector<bool>& calculated) {
+  std::vector<std::size_t> all(row.size());
+  for (std::size_t c = 0; c < all.size(); ++c) all[c] = c;
+  WithoutCalculated(row, all, calculated);
+}
+
 // Every statement of `which` on one table in a single pass over its rows in
 // file order; each keeps its first matching row. Only the compared columns
 // are read for every row, and a matching row whole. `calculated` says
@@ -43,23 +76,8 @@ void RunOnTable(RowSource& source, std::size_t table, const std::vector<Statemen
   QueryResult shape;
   shape.columns = std::move(*columns);
 
-  std::vector<Pending> pending;
   std::vector<std::size_t> compared;  // the columns read for every row
-  for (const std::size_t i : which) {
-    ConditionPlan plan = PlanConditions(shape.columns, statements[i]);
-    if (plan.failure != ReadFailure::None) {
-      outcomes[i] = Failed(plan.failure, plan.name);
-      continue;
-    }
-    Pending p{i, {}};
-    for (auto& [column, pattern] : plan.tests) {
-      std::size_t slot = 0;
-      while (slot < compared.size() && compared[slot] != column) ++slot;
-      if (slot == compared.size()) compared.push_back(column);
-      p.tests.emplace_back(slot, std::move(pattern));
-    }
-    pending.push_back(std::move(p));
-  }
+  std::vector<Pending> pending = PlanPending(shape.columns, statements, which, compared, outcomes);
   std::size_t open = pending.size();
   std::vector<Value> values;
   while (open > 0 && !shape.columns.empty()) {
@@ -75,9 +93,7 @@ void RunOnTable(RowSource& source, std::size_t table, const std::vector<Statemen
         whole = shape;
         whole->has_row = true;
         if (!source.WholeRow(whole->row) || whole->row.size() != shape.columns.size()) return damaged();
-        std::vector<std::size_t> all(shape.columns.size());
-        for (std::size_t c = 0; c < all.size(); ++c) all[c] = c;
-        WithoutCalculated(whole->row, all, calculated);
+        WholeWithoutCalculated(whole->row, calculated);
       }
       StatementOutcome outcome;
       outcome.result = *whole;
@@ -195,23 +211,8 @@ void RunOnKeptTable(RowSource& source, std::size_t table, KeptTable& kept, const
   QueryResult shape;
   shape.columns = *kept.columns;
 
-  std::vector<Pending> pending;
   std::vector<std::size_t> compared;
-  for (const std::size_t i : which) {
-    ConditionPlan plan = PlanConditions(shape.columns, statements[i]);
-    if (plan.failure != ReadFailure::None) {
-      outcomes[i] = Failed(plan.failure, plan.name);
-      continue;
-    }
-    Pending p{i, {}};
-    for (auto& [column, pattern] : plan.tests) {
-      std::size_t slot = 0;
-      while (slot < compared.size() && compared[slot] != column) ++slot;
-      if (slot == compared.size()) compared.push_back(column);
-      p.tests.emplace_back(slot, std::move(pattern));
-    }
-    pending.push_back(std::move(p));
-  }
+  std::vector<Pending> pending = PlanPending(shape.columns, statements, which, compared, outcomes);
   const auto empty = [&](const Pending& p) {
     StatementOutcome none;
     none.result = shape;
@@ -302,9 +303,7 @@ void RunOnKeptTable(RowSource& source, std::size_t table, KeptTable& kept, const
       std::vector<Value> values;
       std::optional<std::vector<Value>> whole;
       if (source.RowAt(row, values) && values.size() == shape.columns.size()) {
-        std::vector<std::size_t> every(values.size());
-        for (std::size_t c = 0; c < every.size(); ++c) every[c] = c;
-        WithoutCalculated(values, every, calculated);
+        WholeWithoutCalculated(values, calculated);
         whole = std::move(values);
       }
       cached = kept.whole.emplace(row, std::move(whole)).first;

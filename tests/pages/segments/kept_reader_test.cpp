@@ -45,11 +45,21 @@ void KillReader(Connection& database) {
 
 class KeptReaderTest : public DatabaseFolder {
  protected:
-  std::string Script(const std::string& name, const std::string& body) {
-    const std::filesystem::path path = folder_ / name;
-    WriteBytes(path, "#!/bin/sh\n" + body + "\n");
-    std::filesystem::permissions(path, std::filesystem::perms::owner_all);
-    return path.string();
+  // A lookup of "12-1" under way on `database`, returned once its reader,
+  // the first one started, has taken the request and stalls; every reader
+  // started after it is the real one.
+  std::future<std::vector<StatementOutcome>> StalledPress(Connection& database) {
+    const std::string real = FindReader();
+    EXPECT_FALSE(real.empty());
+    const std::string marker = (folder_ / "stalled").string();
+    ::setenv("OSTROLEN_MDB_READER",
+             Script("stalls",
+                    "if [ -e '" + marker + "' ]; then exec '" + real + "'; fi\ntouch '" + marker + "'\nexec sleep 600")
+                 .c_str(),
+             1);
+    auto press = std::async(std::launch::async, [&database] { return database.Run(LookupStatements("12", "1")); });
+    while (!std::filesystem::exists(marker) || database.Reader().Pid() == 0) std::this_thread::yield();
+    return press;
   }
   // `name` put in place of dbveltra.mdb at once, as a program that saves
   // a file whole does (a new file renamed over the old).
@@ -96,19 +106,9 @@ TEST_F(KeptReaderTest, AReaderKilledBetweenTwoPressesIsStartedAgainSilently) {
 
 TEST_F(KeptReaderTest, AReaderKilledDuringAPressIsThatPressesErrorAndTheNextAnswers) {
   Place("lookup");
-  // The first reader started stalls; every later one is the real reader.
-  const std::string real = FindReader();
-  ASSERT_FALSE(real.empty());
-  const std::string marker = (folder_ / "stalled").string();
-  ::setenv("OSTROLEN_MDB_READER",
-           Script("stalls",
-                  "if [ -e '" + marker + "' ]; then exec '" + real + "'; fi\ntouch '" + marker + "'\nexec sleep 600")
-               .c_str(),
-           1);
   Connection database(std::string(kDatabaseFile), kNoHang);
-  auto press = std::async(std::launch::async, [&] { return database.Run(LookupStatements("12", "1")); });
+  auto press = StalledPress(database);
   // The stalled reader is killed once it has taken the request.
-  while (!std::filesystem::exists(marker) || database.Reader().Pid() == 0) std::this_thread::yield();
   ASSERT_EQ(::kill(database.Reader().Pid(), SIGKILL), 0);
   const std::vector<StatementOutcome> killed = press.get();
   ASSERT_EQ(killed.size(), 2u);
@@ -121,16 +121,8 @@ TEST_F(KeptReaderTest, AReaderKilledDuringAPressIsThatPressesErrorAndTheNextAnsw
 
 TEST_F(KeptReaderTest, CancelEndsTheReadingAndTheNextPressStartsANewReader) {
   Place("lookup");
-  const std::string real = FindReader();
-  const std::string marker = (folder_ / "stalled").string();
-  ::setenv("OSTROLEN_MDB_READER",
-           Script("stalls",
-                  "if [ -e '" + marker + "' ]; then exec '" + real + "'; fi\ntouch '" + marker + "'\nexec sleep 600")
-               .c_str(),
-           1);
   Connection database(std::string(kDatabaseFile), kNoHang);
-  auto press = std::async(std::launch::async, [&] { return database.Run(LookupStatements("12", "1")); });
-  while (!std::filesystem::exists(marker) || database.Reader().Pid() == 0) std::this_thread::yield();
+  auto press = StalledPress(database);
   database.Cancel();
   const std::vector<StatementOutcome> cancelled = press.get();
   ASSERT_EQ(cancelled.size(), 2u);

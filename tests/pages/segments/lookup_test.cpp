@@ -280,12 +280,6 @@ TEST_F(SegmentsPageTest, TheErrorLeavesTheLinesAndTheNextPressWorks) {
 // box, and what it answered before still counts.
 class FakeReaderTest : public DatabaseFolder {
  protected:
-  std::string Script(const std::string& name, const std::string& body) {
-    const std::filesystem::path path = folder_ / name;
-    WriteBytes(path, "#!/bin/sh\n" + body + "\n");
-    std::filesystem::permissions(path, std::filesystem::perms::owner_all);
-    return path.string();
-  }
   // The lookup's lines and error with the reader at `reader`.
   std::pair<Lines, std::string> Lookup(const std::string& reader, std::string_view segment, std::string_view step,
                                        std::chrono::milliseconds limit = kNoHang) {

@@ -65,6 +65,15 @@ class DatabaseFolder : public ::testing::Test {
     std::filesystem::copy_file(from, Database(), std::filesystem::copy_options::overwrite_existing);
   }
 
+  // A shell script `name` in the folder that runs `body`: a stand-in for
+  // the reader program.
+  std::string Script(const std::string& name, const std::string& body) const {
+    const std::filesystem::path path = folder_ / name;
+    WriteBytes(path, "#!/bin/sh\n" + body + "\n");
+    std::filesystem::permissions(path, std::filesystem::perms::owner_all);
+    return path.string();
+  }
+
   std::filesystem::path folder_;
 
  private:
