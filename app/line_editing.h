@@ -58,6 +58,8 @@ class LineEditing : public QObject {
   // Keeps a change made to the page's boxes elsewhere (choosing a found
   // value), so that Ctrl+Z takes it back as it takes back its own.
   void Keep(LineChange change) { changes_.Add(std::move(change)); }
+  // Whether Ctrl+Z has a change to take back.
+  bool CanUndo() const { return !changes_.Empty(); }
 
   bool eventFilter(QObject* watched, QEvent* event) override;
 

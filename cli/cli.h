@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "core/explain.h"
+#include "core/utf8.h"
 
 namespace ostrolen {
 
@@ -52,12 +53,5 @@ struct PressGroup {
 // The press groups of `args` (which start with "press"). Throws
 // std::invalid_argument with a one-line message for a usage error.
 std::vector<PressGroup> ParsePressGroups(const std::vector<std::string>& args);
-
-// A field of an output record, or a line that decode prints: backslash, TAB,
-// line feed and carriage return as \\, \t, \n, \r; the other C0 controls
-// and DEL as \xHH; the C1 controls and U+2028, U+2029 as \uHHHH (hex digits
-// upper case). Nothing else is changed, so an escaped text holds no control
-// character and every backslash in it begins one of these forms.
-std::string EscapeField(const std::string& text);
 
 }  // namespace ostrolen

@@ -90,43 +90,6 @@ std::vector<PressGroup> ParsePressGroups(const std::vector<std::string>& args) {
   }
 }
 
-std::string EscapeField(const std::string& text) {
-  static constexpr char kDigits[] = "0123456789ABCDEF";
-  std::string escaped;
-  escaped.reserve(text.size());
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    const auto byte = static_cast<unsigned char>(text[i]);
-    const auto next = [&](std::size_t ahead) {
-      return i + ahead < text.size() ? static_cast<unsigned char>(text[i + ahead]) : 0U;
-    };
-    switch (byte) {
-      case '\\': escaped += "\\\\"; continue;
-      case '\t': escaped += "\\t"; continue;
-      case '\n': escaped += "\\n"; continue;
-      case '\r': escaped += "\\r"; continue;
-      default: break;
-    }
-    if (byte < 0x20 || byte == 0x7F) {
-      escaped += "\\x";
-      escaped += kDigits[byte >> 4U];
-      escaped += kDigits[byte & 0xFU];
-    } else if (byte == 0xC2 && next(1) >= 0x80 && next(1) <= 0x9F) {
-      // C1 controls, NEL among them: U+0080..U+009F.
-      escaped += "\\u00";
-      escaped += kDigits[next(1) >> 4U];
-      escaped += kDigits[next(1) & 0xFU];
-      i += 1;
-    } else if (byte == 0xE2 && next(1) == 0x80 && (next(2) == 0xA8 || next(2) == 0xA9)) {
-      // The line and paragraph separators U+2028 and U+2029.
-      escaped += next(2) == 0xA8 ? "\\u2028" : "\\u2029";
-      i += 2;
-    } else {
-      escaped += text[i];
-    }
-  }
-  return escaped;
-}
-
 int RunPressCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
   std::vector<PressGroup> groups;
   try {

@@ -66,7 +66,26 @@ enum class Caret { All, Start, End };
 
 // A key as the operator pressed it in a box, whatever toolkit saw it.
 struct Key {
-  enum class Code { Character, Enter, Backspace, Left, Right, Up, Down, Paste, Other };
+  enum class Code {
+    Character,
+    Enter,
+    Backspace,
+    Left,
+    Right,
+    Up,
+    Down,
+    Paste,
+    Other,
+    // Keys the page's boxes leave to the editing of a line, and the lists' keys.
+    Tab,
+    Delete,
+    Home,
+    End,
+    PageUp,
+    PageDown,
+    Escape,
+    Menu,  // the Menu key, or Shift+F10
+  };
   Code code = Code::Other;
   std::string text;  // Character: the character typed (UTF-8); Paste: the clipboard's text
   bool shift = false;

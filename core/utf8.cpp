@@ -1,5 +1,7 @@
 #include "core/utf8.h"
 
+#include <cstdint>
+
 namespace ostrolen {
 namespace {
 
@@ -188,6 +190,95 @@ bool SameName(std::string_view a, std::string_view b) {
     if (FoldCase(x[i]) != FoldCase(y[i])) return false;
   }
   return true;
+}
+
+std::string EscapeField(std::string_view text) {
+  static constexpr char kDigits[] = "0123456789ABCDEF";
+  std::string escaped;
+  escaped.reserve(text.size());
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const auto byte = static_cast<unsigned char>(text[i]);
+    const auto next = [&](std::size_t ahead) {
+      return i + ahead < text.size() ? static_cast<unsigned char>(text[i + ahead]) : 0U;
+    };
+    switch (byte) {
+      case '\\': escaped += "\\\\"; continue;
+      case '\t': escaped += "\\t"; continue;
+      case '\n': escaped += "\\n"; continue;
+      case '\r': escaped += "\\r"; continue;
+      default: break;
+    }
+    if (byte < 0x20 || byte == 0x7F) {
+      escaped += "\\x";
+      escaped += kDigits[byte >> 4U];
+      escaped += kDigits[byte & 0xFU];
+    } else if (byte == 0xC2 && next(1) >= 0x80 && next(1) <= 0x9F) {
+      // C1 controls, NEL among them: U+0080..U+009F.
+      escaped += "\\u00";
+      escaped += kDigits[next(1) >> 4U];
+      escaped += kDigits[next(1) & 0xFU];
+      i += 1;
+    } else if (byte == 0xE2 && next(1) == 0x80 && (next(2) == 0xA8 || next(2) == 0xA9)) {
+      // The line and paragraph separators U+2028 and U+2029.
+      escaped += next(2) == 0xA8 ? "\\u2028" : "\\u2029";
+      i += 2;
+    } else {
+      escaped += text[i];
+    }
+  }
+  return escaped;
+}
+
+std::optional<std::string> UnescapeField(std::string_view text) {
+  const auto hex = [&text](std::size_t at, std::size_t digits) -> std::optional<std::uint32_t> {
+    if (at + digits > text.size()) return std::nullopt;
+    std::uint32_t value = 0;
+    for (std::size_t i = at; i < at + digits; ++i) {
+      const char c = text[i];
+      value <<= 4U;
+      if (c >= '0' && c <= '9') {
+        value |= static_cast<std::uint32_t>(c - '0');
+      } else if (c >= 'a' && c <= 'f') {
+        value |= static_cast<std::uint32_t>(c - 'a' + 10);
+      } else if (c >= 'A' && c <= 'F') {
+        value |= static_cast<std::uint32_t>(c - 'A' + 10);
+      } else {
+        return std::nullopt;
+      }
+    }
+    return value;
+  };
+  std::string plain;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (text[i] != '\\') {
+      plain += text[i];
+      continue;
+    }
+    if (i + 1 >= text.size()) return std::nullopt;
+    const char kind = text[++i];
+    switch (kind) {
+      case '\\': plain += '\\'; break;
+      case 't': plain += '\t'; break;
+      case 'n': plain += '\n'; break;
+      case 'r': plain += '\r'; break;
+      case 'x': {
+        const std::optional<std::uint32_t> byte = hex(i + 1, 2);
+        if (!byte) return std::nullopt;
+        plain += static_cast<char>(*byte);
+        i += 2;
+        break;
+      }
+      case 'u': {
+        const std::optional<std::uint32_t> code = hex(i + 1, 4);
+        if (!code) return std::nullopt;
+        plain += EncodeUtf8(std::u32string(1, static_cast<char32_t>(*code)));
+        i += 4;
+        break;
+      }
+      default: return std::nullopt;
+    }
+  }
+  return plain;
 }
 
 }  // namespace ostrolen

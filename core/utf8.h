@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -40,5 +41,17 @@ char32_t FoldCase(char32_t c);
 
 // Table and column names compare as Jet compares them: letter case ignored.
 bool SameName(std::string_view a, std::string_view b);
+
+// A field of an output record, or a line that decode prints: backslash, TAB,
+// line feed and carriage return as \\, \t, \n, \r; the other C0 controls
+// and DEL as \xHH; the C1 controls and U+2028, U+2029 as \uHHHH (hex digits
+// upper case). Nothing else is changed, so an escaped text holds no control
+// character and every backslash in it begins one of these forms.
+std::string EscapeField(std::string_view text);
+
+// The text an escaped field stands for: \\, \t, \n, \r, \xHH and \uHHHH
+// (hex digits of either case) read back; nothing for a backslash that
+// begins none of them.
+std::optional<std::string> UnescapeField(std::string_view text);
 
 }  // namespace ostrolen

@@ -61,6 +61,8 @@ class Session {
 
   Session();
   explicit Session(Clock clock);
+  // The clock of the presses to come (a replay's, which all editions share).
+  void SetClock(Clock clock) { clock_ = std::move(clock); }
 
   // Presses `button` on `window` as a click does. A press of a page with a
   // result list is kept in the history, and when that page has a reference
