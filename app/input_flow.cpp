@@ -1,4 +1,5 @@
 #include "app/input_flow.h"
+#include "app/session_view.h"
 
 #include <QAction>
 #include <QClipboard>
@@ -9,6 +10,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
+#include <algorithm>
 #include <string>
 #include <string_view>
 
@@ -163,6 +165,8 @@ QString CopiedLines(const QListWidget* list) {
   std::vector<std::string> lines;
   std::vector<bool> chosen;
   for (int row = 0; row < list->count(); ++row) {
+    // A gone line of a compared list is the reference's, not the page's.
+    if (list->item(row)->data(kGoneLineRole).toBool()) continue;
     lines.push_back(list->item(row)->text().toStdString());
     chosen.push_back(list->item(row)->isSelected());
   }
@@ -179,10 +183,18 @@ void CopyLines(const QListWidget* list) {
 // Ctrl+C on a list copies its lines, not just its current line.
 class ListCopyKey : public QObject {
  public:
-  explicit ListCopyKey(QListWidget* list) : QObject(list), list_(list) {}
+  ListCopyKey(QListWidget* list, int page_step) : QObject(list), list_(list), page_step_(page_step) {}
   bool eventFilter(QObject* watched, QEvent* event) override {
     if (watched != list_) return false;
     if (event->type() != QEvent::KeyPress && event->type() != QEvent::ShortcutOverride) return false;
+    // PageUp and PageDown go as many lines as the list declares it shows, less
+    // one, passing over gone lines, whatever the font makes of the lines.
+    const auto* paged = static_cast<QKeyEvent*>(event);
+    if (page_step_ > 0 && paged->modifiers() == Qt::NoModifier &&
+        (paged->key() == Qt::Key_PageDown || paged->key() == Qt::Key_PageUp)) {
+      if (event->type() == QEvent::KeyPress) Page(paged->key() == Qt::Key_PageDown ? page_step_ : -page_step_);
+      return true;
+    }
     // Shift+F10 opens the list's menu as the Menu key does, at the current line.
     const auto* key = static_cast<QKeyEvent*>(event);
     if (key->key() == Qt::Key_F10 && key->modifiers() == Qt::ShiftModifier) {
@@ -206,14 +218,35 @@ class ListCopyKey : public QObject {
   }
 
  private:
+  void Page(int step) {
+    const int n = list_->count();
+    if (n == 0) return;
+    const auto gone = [this](int row) { return list_->item(row)->data(kGoneLineRole).toBool(); };
+    const int from = list_->currentRow();
+    const int target = from < 0 ? 0 : std::clamp(from + step, 0, n - 1);
+    const int direction = step >= 0 ? 1 : -1;
+    int row = target;
+    while (row >= 0 && row < n && gone(row)) row += direction;
+    if (row < 0 || row >= n) {
+      row = target;
+      while (row >= 0 && row < n && gone(row)) row -= direction;
+    }
+    if (row < 0 || row >= n) return;
+    list_->setCurrentItem(list_->item(row), QItemSelectionModel::ClearAndSelect);
+    list_->scrollToItem(list_->item(row));
+  }
+
   QListWidget* list_;
+  int page_step_;
 };
 
 }  // namespace
 
-void MakeListCopyable(QListWidget* list) {
+int PageStep(int height, int line_height) { return std::max(1, height / std::max(1, line_height) - 1); }
+
+void MakeListCopyable(QListWidget* list, int page_step) {
   list->setSelectionMode(QAbstractItemView::ExtendedSelection);
-  list->installEventFilter(new ListCopyKey(list));
+  list->installEventFilter(new ListCopyKey(list, page_step));
   const std::string_view text = shell::kCopyLines;
   auto* copy = new QAction(QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())), list);
   copy->setObjectName(QStringLiteral("CopyLines"));

@@ -76,6 +76,11 @@ QString CopiedLines(const QListWidget* list);
 
 // Lets the operator select lines of a result list and copy them with Ctrl+C
 // or the context menu item "Копировать".
-void MakeListCopyable(QListWidget* list);
+// With `page_step`, PageUp and PageDown go that many lines (PageStep).
+void MakeListCopyable(QListWidget* list, int page_step = 0);
+
+// How far PageUp and PageDown go in a list of `height` pixels whose lines are
+// `line_height` high: the lines it shows, less one.
+int PageStep(int height, int line_height);
 
 }  // namespace ostrolen

@@ -204,7 +204,8 @@ bool LineEditing::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() != QEvent::KeyPress) return false;
     if ((key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) && key->modifiers() == Qt::NoModifier) {
       QListWidgetItem* item = list_->currentItem();
-      if (item != nullptr && item->isSelected() && ActivationOf(OfferOf(item)) != Activation::None) {
+      if (item != nullptr && item->isSelected() && list_->selectedItems().size() == 1 &&
+          ActivationOf(OfferOf(item)) != Activation::None) {
         Activate(item);
         return true;
       }

@@ -104,7 +104,7 @@ QListWidget* MakeList(const ListSpec& spec, QWidget* sheet) {
   list->setObjectName(FromUtf8(spec.name));
   list->setGeometry(spec.x, spec.y, spec.width, spec.height);
   list->setFont(PageFont(spec.pixel_size, spec.bold));
-  MakeListCopyable(list);
+  MakeListCopyable(list, PageStep(spec.height, spec.line_height));
   list->setSortingEnabled(false);
   list->setItemDelegate(new LineHeightDelegate(spec.line_height, list));
   list->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);

@@ -10,6 +10,7 @@
 #include <QTabWidget>
 #include <QToolBar>
 
+#include "app/input_flow.h"
 #include "app/line_editing.h"
 #include "app/line_explain.h"
 #include "app/widget_window.h"
@@ -189,7 +190,7 @@ bool SearchBox::eventFilter(QObject* watched, QEvent* event) {
     case Qt::Key_PageUp: {
       if (!list_->isVisible()) Refresh();
       if (shown_.lines.empty()) return true;
-      const int page = std::max(1, list_->height() / std::max(1, list_->sizeHintForRow(0)) - 1);
+      const int page = PageStep(shell::kSearchListHeight, shell::kSearchLineHeight);
       const int step = key->key() == Qt::Key_Down       ? 1
                        : key->key() == Qt::Key_Up       ? -1
                        : key->key() == Qt::Key_PageDown ? page

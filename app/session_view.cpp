@@ -175,7 +175,8 @@ const PageCommand* SessionView::CurrentCommand() const {
     if (!list->isVisible()) continue;
     if (const PageCommand* command = Session::CommandOfList(list->objectName().toStdString())) return command;
   }
-  return FindPageCommand(session_.LastCommand());
+  // A page without a result list keeps nothing.
+  return nullptr;
 }
 
 void SessionView::KeepReference() {
@@ -229,6 +230,8 @@ void SessionView::ShowHistory() {
   connect(compare, &QPushButton::clicked, this, [this, entries] { CompareInView(entries); });
   update();
   view_->resize(420, 320);
+  // Modal, as in the browser: the window waits while an entry is chosen.
+  view_->setWindowModality(Qt::ApplicationModal);
   view_->show();
 }
 

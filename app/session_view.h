@@ -55,7 +55,7 @@ class SessionView : public QObject {
  private:
   void DrawMarks(const QString& name);
   void ShowPageOf(const PageCommand& command);
-  // The command of the page in front, else of the latest press.
+  // The command of the page in front; nullptr for a page without a result list.
   const PageCommand* CurrentCommand() const;
   void ChooseInView(QListWidget* entries);
   void CompareInView(QListWidget* entries);

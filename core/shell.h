@@ -66,6 +66,8 @@ inline constexpr std::size_t kSearchListLines = 100;
 inline constexpr int kSearchBoxWidth = 220;
 inline constexpr int kSearchListWidth = 520;
 inline constexpr int kSearchListHeight = 300;
+// The height of a line of the search list, for PageUp and PageDown.
+inline constexpr int kSearchLineHeight = 16;
 
 // The browser page's own texts about the database it reads, which a page
 // must be given: it cannot look into the folder it was opened from.

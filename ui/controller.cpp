@@ -887,8 +887,8 @@ bool Controller::KeyInList(const std::string& name, const Key& key) {
   }
   if (n == 0) return true;
   // Gone lines are passed over; a step that ends on one goes on in its direction, or back.
-  int target = list.current < 0 ? 0 : std::clamp(list.current + step, 0, n - 1);
-  if (list.current < 0 && step < 0) target = 0;
+  // With no line chosen yet, End goes to the last line and every other key to the first.
+  const int target = list.current < 0 ? (step == n ? n - 1 : 0) : std::clamp(list.current + step, 0, n - 1);
   const auto gone = [&list](int i) { return list.lines[static_cast<std::size_t>(i)].gone; };
   const int direction = step >= 0 ? 1 : -1;
   int found = target;
@@ -1202,7 +1202,7 @@ bool Controller::KeyInSearch(const Key& key) {
       if (!search_.open) RefreshSearch();
       if (n == 0 && search_.shown.lines.empty()) return true;
       const int lines = static_cast<int>(search_.shown.lines.size());
-      const int page = PageStep(static_cast<int>(shell::kSearchListHeight), 16);
+      const int page = PageStep(shell::kSearchListHeight, shell::kSearchLineHeight);
       const int step = key.code == Key::Code::Down       ? 1
                        : key.code == Key::Code::Up       ? -1
                        : key.code == Key::Code::PageDown ? page

@@ -235,6 +235,7 @@ std::string LayoutJson() {
   out.Key("searchBoxWidth").Number(shell::kSearchBoxWidth);
   out.Key("searchListWidth").Number(shell::kSearchListWidth);
   out.Key("searchListHeight").Number(shell::kSearchListHeight);
+  out.Key("searchLineHeight").Number(shell::kSearchLineHeight);
   out.Close('}');
   out.Key("pages").Open('[');
   for (const PageLayout* page : AllPages()) WritePage(out, *page);

@@ -549,7 +549,16 @@
       element('div', { class: 'message-buttons' }, [ok, cancel]),
     ]);
     const valid = () => Module.ccall('ostrolen_value_ok', 'number', ['string', 'number', 'string'], [list.id, field, input.value]) === 1;
-    input.addEventListener('input', () => { ok.disabled = !valid(); });
+    // A text that names no value yet may grow to 18 characters, as in the window; no further.
+    let kept = input.value;
+    input.addEventListener('input', () => {
+      if (!valid() && [...input.value].length > 18) {
+        input.value = kept;
+      } else {
+        kept = input.value;
+      }
+      ok.disabled = !valid();
+    });
     input.addEventListener('keydown', (e) => {
       if (e.key === 'Enter') {
         e.preventDefault();
@@ -775,6 +784,7 @@
   }
   // Arrow keys move the selection; Enter switches or edits the selected
   // line; Ctrl+Z takes the last change back.
+  const lineSteps = { ArrowDown: 1, ArrowUp: -1, PageDown: 'page', PageUp: '-page', End: Infinity, Home: -Infinity };
   function listKey(event) {
     const list = event.currentTarget;
     const all = [...list.children];
@@ -783,10 +793,14 @@
     if ((event.ctrlKey || event.metaKey) && !event.shiftKey && !event.altKey && event.key.toLowerCase() === 'z') {
       event.preventDefault();
       undoEdit(list);
-    } else if (plain && (event.key === 'ArrowDown' || event.key === 'ArrowUp') && all.length) {
+    } else if (plain && event.key in lineSteps && all.length) {
       event.preventDefault();
+      // PageUp and PageDown go as many lines as the list declares it shows, less one.
+      const step = lineSteps[event.key] === 'page' ? list.pageStep : lineSteps[event.key] === '-page' ? -list.pageStep
+        : lineSteps[event.key];
       const current = list.anchor && list.contains(list.anchor) ? all.indexOf(list.anchor) : -1;
-      const next = current < 0 ? 0 : Math.max(0, Math.min(all.length - 1, current + (event.key === 'ArrowDown' ? 1 : -1)));
+      const from = current < 0 ? (step === Infinity ? all.length - 1 : 0) : current + step;
+      const next = Math.max(0, Math.min(all.length - 1, from));
       selectLine(list, all[next]);
     } else if (plain && event.key === 'Enter' && selected.length === 1) {
       event.preventDefault();
@@ -888,6 +902,7 @@
         'aria-label': spec.accessibleName,
       });
       list.style.setProperty('--line-height', px(spec.lineHeight));
+      list.pageStep = Math.max(1, Math.floor(spec.height / spec.lineHeight) - 1);
       list.addEventListener('click', listClick);
       list.addEventListener('contextmenu', listMenu);
       list.addEventListener('keydown', listKey);

@@ -106,7 +106,8 @@ globalThis.OstrolenSearch = (page) => {
       case 'PageUp': {
         event.preventDefault();
         if (list.hidden) refresh();
-        const rows = Math.max(1, Math.floor(list.clientHeight / 16) - 1);
+        // As far as the list declares it shows lines, less one, as in the window.
+        const rows = Math.max(1, Math.floor(texts.searchListHeight / texts.searchLineHeight) - 1);
         const step = { ArrowDown: 1, ArrowUp: -1, PageDown: rows, PageUp: -rows }[event.key];
         mark(current + step);
         break;

@@ -4,6 +4,7 @@
 // back, and a page opened from the command line.
 #include <QAction>
 #include <QApplication>
+#include <QClipboard>
 #include <QDialog>
 #include <QFile>
 #include <QLineEdit>
@@ -184,6 +185,50 @@ class SessionViewTest : public QObject {
     Open(QStringList{page} + before);
     QCOMPARE(Marks(list), QString(list->count(), QLatin1Char('=')));
     CheckMarks(layout);
+  }
+
+  // The rules both editions share: Ctrl+R keeps the page in front's result
+  // only, a copy of a compared list gives the page's own lines, PageDown
+  // goes the list's declared lines less one past the gone ones, and the
+  // history view is modal.
+  void sharedRulesOfTheListsAndTheHistory() {
+    Open({QStringLiteral("uvp"), QStringLiteral("0075"), QStringLiteral("003F")});
+    auto* top = form_->findChild<QTabWidget*>(QStringLiteral("PageControl1"));
+    top->setCurrentIndex(0);  // the converter: no result list
+    QTest::keyClick(form_.get(), Qt::Key_R, Qt::ControlModifier);
+    QCOMPARE(View()->session().Reference("uvp"), 0);
+    Open({QStringLiteral("uvp"), QStringLiteral("0075"), QStringLiteral("0FFF")});
+    View()->keepAction()->trigger();
+    QVERIFY(View()->session().Reference("uvp") != 0);
+    Open({QStringLiteral("uvp"), QStringLiteral("0075"), QStringLiteral("003F")});
+    QListWidget* list = List(ostrolen::UvpPage());
+    QVERIFY(Marks(list).contains(QLatin1Char('-')));
+    list->setFocus();
+    list->clearSelection();
+    QTest::keyClick(list, Qt::Key_C, Qt::ControlModifier);
+    QCOMPARE(QApplication::clipboard()->text(), OwnLines(list).join(QLatin1Char('\n')));
+
+    const ostrolen::ListSpec& spec = *ostrolen::UvpPage().list();
+    const int step = std::max(1, spec.height / spec.line_height - 1);
+    int first = 0;
+    while (list->item(first)->data(ostrolen::kGoneLineRole).toBool()) ++first;
+    list->setCurrentRow(first, QItemSelectionModel::ClearAndSelect);
+    QTest::keyClick(list, Qt::Key_PageDown);
+    const auto gone = [list](int row) { return list->item(row)->data(ostrolen::kGoneLineRole).toBool(); };
+    const int target = std::min(first + step, list->count() - 1);
+    int expected = target;
+    while (expected < list->count() && gone(expected)) ++expected;
+    if (expected == list->count()) {
+      expected = target;
+      while (gone(expected)) --expected;
+    }
+    QCOMPARE(list->currentRow(), expected);
+    QCOMPARE(list->selectedItems().size(), 1);
+
+    View()->historyAction()->trigger();
+    QVERIFY(View()->historyView() != nullptr);
+    QCOMPARE(View()->historyView()->windowModality(), Qt::ApplicationModal);
+    View()->historyView()->close();
   }
 
   void historyViewChoosesAndCompares() {

@@ -125,6 +125,20 @@ try {
   await page.click('#ListBox4 > .line:nth-child(2)');
   await page.click('#ListBox4 > .line:nth-child(1)', { modifiers: ['Control'] });
   equal(await copy(), [many[0], many[1]].join('\n'), 'copying the selected lines, in list order');
+  // PageDown goes as many lines as the list declares it shows, less one; End to the last.
+  const pageStep = await page.evaluate(() => {
+    const spec = window.ostrolen.layout.pages.flatMap((p) => p.lists).find((l) => l.name === 'ListBox4');
+    return Math.max(1, Math.floor(spec.height / spec.lineHeight) - 1);
+  });
+  const selectedRows = () => page.evaluate(() =>
+    [...document.getElementById('ListBox4').children].flatMap((l, i) => (l.getAttribute('aria-selected') === 'true' ? [i] : [])));
+  await page.click('#ListBox4 > .line:nth-child(1)');
+  await page.keyboard.press('PageDown');
+  equal(await selectedRows(), [Math.min(pageStep, many.length - 1)], 'PageDown goes the visible lines less one');
+  await page.keyboard.press('End');
+  equal(await selectedRows(), [many.length - 1], 'End goes to the last line');
+  await page.keyboard.press('Home');
+  equal(await selectedRows(), [0], 'Home goes to the first line');
   const childrenAreLines = await page.evaluate(() =>
     [...document.getElementById('ListBox4').children].every((c) => c.classList.contains('line')));
   check(childrenAreLines, 'every result line is an element of its own');

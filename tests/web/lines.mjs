@@ -256,6 +256,9 @@ try {
   check(await page.isVisible('#NumberEditor[open]'), 'Enter does not take a refused number');
   await page.fill('#NumberEditorValue', 'x');
   check(await okDisabled(), 'a letter: OK is disabled');
+  // A text that names no value grows to 18 characters, as in the window, and no further.
+  await page.type('#NumberEditorValue', 'y'.repeat(30));
+  equal(await page.inputValue('#NumberEditorValue'), 'x' + 'y'.repeat(17), 'a text that is no value stops at 18 characters');
   const value = String(Number(high) - 2);
   await page.fill('#NumberEditorValue', value);
   check(!(await okDisabled()), 'a number in range: OK is enabled');
