@@ -18,25 +18,6 @@ QString FromUtf8(const std::string& text) {
   return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
 
-// The frame around a lit box: the box stands out by more than its fill.
-class LitFrame : public QWidget {
- public:
-  explicit LitFrame(QLineEdit* box) : QWidget(box->parentWidget()) {
-    setObjectName(box->objectName() + QStringLiteral("Lit"));
-    setAttribute(Qt::WA_TransparentForMouseEvents);
-    setFocusPolicy(Qt::NoFocus);
-    setGeometry(box->geometry());
-    show();
-    raise();
-  }
-
- protected:
-  void paintEvent(QPaintEvent* /*event*/) override {
-    QPainter painter(this);
-    PaintExplainFrame(painter, rect());
-  }
-};
-
 }  // namespace
 
 QColor ExplainColour() { return {shell::kExplainColour.red, shell::kExplainColour.green, shell::kExplainColour.blue}; }
@@ -68,81 +49,6 @@ void SetLineOrigin(QListWidgetItem* item, const LineOrigin& origin, const PageLa
     item->setToolTip(FromUtf8(tip));
     item->setData(Qt::AccessibleDescriptionRole, FromUtf8(tip));
   }
-}
-
-LineExplainer::LineExplainer(const PageLayout& page, QListWidget* list, QWidget* sheet)
-    : QObject(list), page_(page), list_(list), sheet_(sheet) {
-  // The selected line in the colour of the boxes it comes from.
-  QPalette palette = list->palette();
-  for (const QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive}) {
-    palette.setColor(group, QPalette::Highlight, ExplainColour());
-    palette.setColor(group, QPalette::HighlightedText, Qt::black);
-  }
-  list->setPalette(palette);
-  // Its delegate frames the selected line as the lit boxes are framed.
-  list->setProperty(kExplainsProperty, true);
-  connect(list, &QListWidget::itemSelectionChanged, this, &LineExplainer::Explain);
-  // A cleared list has no selection; the list may be on its way out, so
-  // only the boxes are touched.
-  connect(list->model(), &QAbstractItemModel::modelReset, this, &LineExplainer::Clear);
-  const auto forget = [this] { Forget(); };
-  for (const BoxSpec& spec : page.boxes) {
-    if (auto* box = sheet->findChild<QLineEdit*>(FromUtf8(spec.name)))
-      connect(box, &QLineEdit::textChanged, this, forget);
-  }
-  for (const ButtonSpec& spec : page.buttons) {
-    if (auto* button = sheet->findChild<QToolButton*>(FromUtf8(spec.name))) {
-      connect(button, &QToolButton::pressed, this, forget);
-    }
-  }
-}
-
-QStringList LineExplainer::Highlighted() const {
-  QStringList names;
-  for (const auto& [box, palette] : lit_) {
-    if (box) names << box->objectName();
-  }
-  return names;
-}
-
-void LineExplainer::Clear() {
-  for (const auto& [box, palette] : lit_) {
-    if (box) {
-      box->setPalette(palette);
-      box->setAccessibleDescription(QString());
-    }
-  }
-  lit_.clear();
-  for (const QPointer<QWidget>& frame : frames_) delete frame.data();
-  frames_.clear();
-}
-
-void LineExplainer::Explain() {
-  Clear();
-  std::vector<std::optional<LineOrigin>> origins;
-  const QList<QListWidgetItem*> selected = list_->selectedItems();
-  origins.reserve(static_cast<std::size_t>(selected.size()));
-  for (const QListWidgetItem* item : selected) origins.push_back(OriginOf(item));
-  std::vector<const LineOrigin*> chosen;
-  chosen.reserve(origins.size());
-  for (const std::optional<LineOrigin>& origin : origins) chosen.push_back(origin ? &*origin : nullptr);
-  const QString description =
-      selected.size() == 1 ? FromUtf8(LitBoxDescription(selected.front()->text().toStdString())) : QString();
-  for (const std::string& name : LitBoxes(page_, chosen)) {
-    auto* box = sheet_->findChild<QLineEdit*>(FromUtf8(name));
-    if (box == nullptr) continue;
-    lit_.emplace_back(box, box->palette());
-    QPalette palette = box->palette();
-    palette.setColor(QPalette::Base, ExplainColour());
-    box->setPalette(palette);
-    box->setAccessibleDescription(description);
-    frames_.push_back(new LitFrame(box));
-  }
-}
-
-void LineExplainer::Forget() {
-  list_->clearSelection();
-  Clear();
 }
 
 void DescribePage(const PageLayout& page, QWidget* sheet) {

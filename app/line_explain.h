@@ -47,32 +47,6 @@ std::optional<LineOrigin> OriginOf(const QListWidgetItem* item);
 // names them.
 void SetLineOrigin(QListWidgetItem* item, const LineOrigin& origin, const PageLayout& page);
 
-// Highlights the boxes behind the selected line of a page's list; the
-// highlight goes when the selection does, when the list is decoded anew
-// and when a box changes or a button is pressed.
-class LineExplainer : public QObject {
-  Q_OBJECT
-
- public:
-  LineExplainer(const PageLayout& page, QListWidget* list, QWidget* sheet);
-
-  // The names of the boxes highlighted now, in the order they were lit.
-  QStringList Highlighted() const;
-  // Takes the highlight off the boxes.
-  void Clear();
-  // Highlights the boxes of the selected line, if exactly one is selected.
-  void Explain();
-  // Lets the selected lines go and takes the highlight off.
-  void Forget();
-
- private:
-  const PageLayout& page_;
-  QListWidget* list_;
-  QWidget* sheet_;
-  std::vector<std::pair<QPointer<QLineEdit>, QPalette>> lit_;  // the highlighted boxes with their own palettes
-  QList<QPointer<QWidget>> frames_;                            // the frames drawn around them
-};
-
 // Sets the accessible names and the Tab order of a built page: the boxes in
 // input order, then the buttons, then the list.
 void DescribePage(const PageLayout& page, QWidget* sheet);

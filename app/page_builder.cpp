@@ -11,8 +11,6 @@
 #include <QToolButton>
 #include <vector>
 
-#include "app/input_flow.h"
-#include "app/line_editing.h"
 #include "app/line_explain.h"
 #include "app/pictures.h"
 #include "app/widget_window.h"
@@ -104,7 +102,7 @@ QListWidget* MakeList(const ListSpec& spec, QWidget* sheet) {
   list->setObjectName(FromUtf8(spec.name));
   list->setGeometry(spec.x, spec.y, spec.width, spec.height);
   list->setFont(PageFont(spec.pixel_size, spec.bold));
-  MakeListCopyable(list, PageStep(spec.height, spec.line_height));
+  list->setSelectionMode(QAbstractItemView::ExtendedSelection);
   list->setSortingEnabled(false);
   list->setItemDelegate(new LineHeightDelegate(spec.line_height, list));
   list->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
@@ -164,37 +162,13 @@ QFont PageFont(int pixel_size, bool bold) {
   return font;
 }
 
-void BuildPage(const PageLayout& page, QWidget* sheet, WidgetWindow& window,
-               const std::function<void(const QString&)>& on_click) {
+void BuildPage(const PageLayout& page, QWidget* sheet, WidgetWindow& window) {
   // Labels first, so that boxes, lists and buttons stack above them.
   for (const LabelSpec& label : page.labels) MakeLabel(label, sheet);
   // Boxes in input order, which makes the Tab order and the typing flow.
-  std::vector<QLineEdit*> boxes;
-  for (const BoxSpec& spec : page.boxes) {
-    boxes.push_back(MakeBox(spec, sheet));
-    window.AddBox(boxes.back());
-  }
-  new InputFlow(page, std::move(boxes), on_click, sheet);
-  auto* flow = sheet->findChild<InputFlow*>(QString(), Qt::FindDirectChildrenOnly);
-  std::vector<QListWidget*> lists;
-  for (const ListSpec& spec : page.lists) {
-    lists.push_back(MakeList(spec, sheet));
-    window.AddList(lists.back(), &page);
-  }
-  for (const ButtonSpec& spec : page.buttons) {
-    QToolButton* button = MakeButton(spec, sheet);
-    const QString name = button->objectName();
-    QObject::connect(button, &QToolButton::clicked, sheet, [on_click, name] { on_click(name); });
-  }
-  // The lines of a page that decodes words explain themselves; on the
-  // subscriber pages they also change their fields.
-  for (QListWidget* list : lists) {
-    if (!page.words.empty()) {
-      auto* explainer = new LineExplainer(page, list, sheet);
-      QObject::connect(flow, &InputFlow::Edited, explainer, &LineExplainer::Forget);
-    }
-    if (page.compose != nullptr) new LineEditing(*page.compose, list, window, on_click, sheet);
-  }
+  for (const BoxSpec& spec : page.boxes) window.AddBox(MakeBox(spec, sheet));
+  for (const ListSpec& spec : page.lists) window.AddList(MakeList(spec, sheet), &page);
+  for (const ButtonSpec& spec : page.buttons) MakeButton(spec, sheet);
   DescribePage(page, sheet);
 }
 

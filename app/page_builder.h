@@ -13,11 +13,10 @@ namespace ostrolen {
 
 class WidgetWindow;
 
-// Fills `sheet` with the page's boxes, labels, lists and buttons, registers
-// the boxes and lists with `window`, and calls `on_click` with a button's
-// name when it is clicked.
-void BuildPage(const PageLayout& page, QWidget* sheet, WidgetWindow& window,
-               const std::function<void(const QString&)>& on_click);
+// Fills `sheet` with the page's boxes, labels, lists and buttons and
+// registers the boxes and lists with `window`; what they do is the front
+// end's (app/front.h).
+void BuildPage(const PageLayout& page, QWidget* sheet, WidgetWindow& window);
 
 // Font substitutions for the pages' face; call once after the application starts.
 void SetUpLook();

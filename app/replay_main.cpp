@@ -20,7 +20,7 @@
 #include <iostream>
 #include <string>
 
-#include "app/line_editing.h"
+#include "app/front.h"
 #include "app/line_explain.h"
 #include "app/page_builder.h"
 #include "app/search_box.h"
@@ -105,9 +105,30 @@ class Replay {
     if (page == nullptr || page->list() == nullptr) return nullptr;
     return form_.findChild<QListWidget*>(FromUtf8(page->list()->name));
   }
+  // The control a dump names: a control of the page in front, the search
+  // box, the number editor's box or the history's list; nothing else (a tab
+  // bar, a dialog's button) counts as a control with the focus.
+  std::string ControlName(const QWidget* widget) const {
+    if (widget == nullptr) return {};
+    const std::string name = widget->objectName().toStdString();
+    if (name == "SearchBox" || name == "NumberEditorValue" || name == "HistoryEntries") return name;
+    const ostrolen::PageLayout* page = Front();
+    if (page == nullptr) return {};
+    for (const ostrolen::BoxSpec& box : page->boxes) {
+      if (box.name == name) return name;
+    }
+    for (const ostrolen::ListSpec& list : page->lists) {
+      if (list.name == name) return name;
+    }
+    for (const ostrolen::ButtonSpec& button : page->buttons) {
+      if (button.name == name) return name;
+    }
+    return {};
+  }
   QWidget* Target() const {
     if (QWidget* popup = Popup()) return popup;
-    return QApplication::focusWidget();
+    QWidget* focus = QApplication::focusWidget();
+    return ControlName(focus).empty() ? nullptr : focus;
   }
 
   bool Act(const ostrolen::ui::Action& action) {
@@ -288,10 +309,9 @@ class Replay {
     std::stable_sort(state.boxes.begin(), state.boxes.end(), [](const auto& a, const auto& b) {
       return ostrolen::ui::BoxNumber(a.name) < ostrolen::ui::BoxNumber(b.name);
     });
-    if (QWidget* focus = QApplication::focusWidget()) {
-      state.focus = focus->objectName().toStdString();
+    if (QWidget* focus = QApplication::focusWidget(); !ControlName(focus).empty()) {
+      state.focus = ControlName(focus);
       if (auto* box = qobject_cast<QLineEdit*>(focus)) {
-        if (state.focus.empty()) state.focus = "NumberEditorValue";
         const QString text = box->text();
         const int caret = box->cursorPosition();
         int anchor = caret;
@@ -314,11 +334,9 @@ class Replay {
                                item->isSelected()});
       }
       if (list != nullptr) {
-        if (auto* explainer = list->findChild<ostrolen::LineExplainer*>()) {
-          for (const QString& box : explainer->Highlighted()) state.lit.push_back(box.toStdString());
-        }
-        const auto* editing = list->findChild<ostrolen::LineEditing*>();
-        state.undo.emplace_back(spec->name, editing != nullptr && editing->CanUndo());
+        for (const QString& box : form_.front()->Highlighted(list->objectName()))
+          state.lit.push_back(box.toStdString());
+        state.undo.emplace_back(spec->name, form_.front()->controller().CanUndo(spec->name));
       }
     }
     if (auto* menu = qobject_cast<QMenu*>(Popup())) {

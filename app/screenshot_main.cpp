@@ -18,7 +18,7 @@
 #include <vector>
 
 #include "app/about.h"
-#include "app/line_editing.h"
+#include "app/front.h"
 #include "app/page_builder.h"
 #include "app/session_view.h"
 #include "app/veltra.h"
@@ -150,13 +150,13 @@ int main(int argc, char** argv) {
     }
     list->setCurrentItem(item);
     if (step.kind == "toggle") {
-      auto* editing = list->findChild<ostrolen::LineEditing*>();
-      if (editing == nullptr || editing->FieldOf(item) == nullptr) {
+      if (!form.front()->controller().ActivateLine(step.list, list->row(item))) {
         std::fprintf(stderr, "ostrolen-screenshot: the line %s of %s changes nothing\n", step.line.c_str(),
                      step.list.c_str());
         return 2;
       }
-      editing->Activate(item);
+      form.front()->Apply();
+      form.WaitForReading();
     }
   }
 

@@ -1,6 +1,7 @@
-// The session in the window: every button press goes through it; the
-// toolbar's commands keep a page's result as the reference, list the
-// history and save it; a compared list shows its marks beside its lines.
+// The session's commands in the window's toolbar: keeping a page's result as
+// the reference, the history and saving its report. What they do is the
+// interaction controller's (ui/controller.h); this adds the toolbar's
+// actions, the file dialog of the report and the window's command line.
 #pragma once
 
 #include <QObject>
@@ -12,24 +13,18 @@
 
 class QAction;
 class QDialog;
-class QListWidget;
 class QMainWindow;
 class QToolBar;
 
 namespace ostrolen {
 
-class WidgetWindow;
-
-// Whether a line of a compared list is a gone one (shown, never chosen).
-inline constexpr int kGoneLineRole = Qt::UserRole + 7;
-// The mark of a compared line: '=', '~', '+' or '-'.
-inline constexpr int kMarkRole = Qt::UserRole + 8;
+class Front;
 
 class SessionView : public QObject {
   Q_OBJECT
 
  public:
-  SessionView(QMainWindow* form, WidgetWindow& window, QToolBar* toolbar);
+  SessionView(QMainWindow* form, Front& front, QToolBar* toolbar);
 
   // A click on a page button.
   void Press(const QString& button);
@@ -42,31 +37,22 @@ class SessionView : public QObject {
   void ShowHistory();
   void SaveHistory();
   // Writes the history as PATH.txt and PATH.html (PATH without its ending).
-  bool SaveHistoryTo(const QString& path) const;
+  bool SaveHistoryTo(const QString& path);
 
   QAction* keepAction() const { return keep_; }
   QAction* historyAction() const { return history_; }
   QAction* saveAction() const { return save_; }
   // The history view while it is open; nullptr otherwise.
-  QDialog* historyView() const { return view_; }
+  QDialog* historyView() const;
 
-  Session& session() { return session_; }
+  Session& session();
 
  private:
-  void DrawMarks(const QString& name);
-  void ShowPageOf(const PageCommand& command);
-  // The command of the page in front; nullptr for a page without a result list.
-  const PageCommand* CurrentCommand() const;
-  void ChooseInView(QListWidget* entries);
-  void CompareInView(QListWidget* entries);
-
   QMainWindow* form_;
-  WidgetWindow& window_;
-  Session session_;
+  Front& front_;
   QAction* keep_ = nullptr;
   QAction* history_ = nullptr;
   QAction* save_ = nullptr;
-  QDialog* view_ = nullptr;
 };
 
 }  // namespace ostrolen

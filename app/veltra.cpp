@@ -18,6 +18,7 @@
 #include <QVBoxLayout>
 
 #include "app/about.h"
+#include "app/front.h"
 #include "app/page_builder.h"
 #include "app/page_tabs.h"
 #include "app/pictures.h"
@@ -71,8 +72,13 @@ TForm1::TForm1(QWidget* parent, PageBuilding building) : QMainWindow(parent), wi
   about->setShortcut(QKeySequence(FromUtf8(ostrolen::shell::kAboutKeys)));
   toolbar->addAction(exit);
   toolbar->addAction(about);
-  session_ = new ostrolen::SessionView(this, window_, toolbar);
-  search_ = new ostrolen::SearchBox(this, toolbar, window_, [this](const QString& name) { ButtonClicked(name); });
+  front_ = new ostrolen::Front(this, window_);
+  front_->read = [this](const std::string& button, std::vector<ostrolen::Statement> statements) {
+    ReadThenPress(QString::fromStdString(button), std::move(statements));
+  };
+  session_ = new ostrolen::SessionView(this, *front_, toolbar);
+  front_->save_report = [this] { session_->SaveHistory(); };
+  search_ = new ostrolen::SearchBox(this, toolbar, *front_);
 
   setCentralWidget(BuildTabs(ostrolen::PageTree(), this));
 
@@ -114,6 +120,7 @@ QTabWidget* TForm1::BuildTabs(const ostrolen::TabNode& node, QWidget* parent) {
   tabs->setCurrentIndex(node.initial);
   // A page is made at the latest when its tab is chosen.
   connect(tabs, &QTabWidget::currentChanged, this, [this, tabs](int index) { BuildSheet(tabs->widget(index)); });
+  front_->AttachTabs(tabs);
   return tabs;
 }
 
@@ -122,8 +129,9 @@ void TForm1::BuildSheet(QWidget* sheet) {
   if (it == unbuilt_.constEnd()) return;
   const ostrolen::PageLayout* page = it.value();
   unbuilt_.erase(it);
-  ostrolen::BuildPage(*page, sheet, window_, [this](const QString& name) { ButtonClicked(name); });
+  ostrolen::BuildPage(*page, sheet, window_);
   for (QWidget* child : sheet->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) child->show();
+  front_->AttachPage(*page, sheet);
 }
 
 void TForm1::BuildPageOf(std::string_view control) {
@@ -150,16 +158,12 @@ void TForm1::showEvent(QShowEvent* event) {
     if (tabs->currentWidget() != nullptr && tabs->currentWidget()->isVisibleTo(this)) BuildSheet(tabs->currentWidget());
   }
   if (!unbuilt_.isEmpty()) idle_->start();
+  front_->DrawFocus();
 }
 
 void TForm1::ButtonClicked(const QString& name) {
-  std::vector<ostrolen::Statement> statements = ostrolen::PressStatements(window_, name.toStdString());
-  if (statements.empty()) {
-    session_->Press(name);
-    return;
-  }
-  if (busy_) return;  // the reading under way answers first
-  ReadThenPress(name, std::move(statements));
+  front_->controller().Press(name.toStdString());
+  front_->Apply();
 }
 
 void TForm1::ReadThenPress(const QString& name, std::vector<ostrolen::Statement> statements) {
@@ -180,12 +184,8 @@ void TForm1::ReadThenPress(const QString& name, std::vector<ostrolen::Statement>
 void TForm1::FinishReading() {
   if (!busy_) return;
   EndReading();
-  // Ended by the operator: no box, the list as it was.
-  for (const ostrolen::StatementOutcome& outcome : reading_read_) {
-    if (outcome.failure == ostrolen::ReadFailure::Cancelled) return;
-  }
-  ostrolen::ReferenceDatabase().Prefetched(std::move(reading_asked_), std::move(reading_read_));
-  session_->Press(reading_button_);
+  front_->controller().ReadingAnswered(std::move(reading_read_));
+  front_->Apply();
 }
 
 void TForm1::ShowReading(int percent) {

@@ -19,6 +19,7 @@ class QTimer;
 class TForm2;
 
 namespace ostrolen {
+class Front;
 class SessionView;
 class SearchBox;
 struct PageLayout;
@@ -41,6 +42,8 @@ class TForm1 : public QMainWindow {
   // The session's history, reference and marks, and its toolbar commands.
   ostrolen::SessionView* session() const { return session_; }
   ostrolen::SearchBox* search() const { return search_; }
+  // The window as a front end of the interaction controller.
+  ostrolen::Front* front() const { return front_; }
 
   void Action1Execute();  // "Выход"
   void Action2Execute();  // "О программе"
@@ -106,6 +109,7 @@ class TForm1 : public QMainWindow {
   TForm2* about_ = nullptr;
   ostrolen::SessionView* session_ = nullptr;
   ostrolen::SearchBox* search_ = nullptr;
+  ostrolen::Front* front_ = nullptr;
   QTimer* idle_ = nullptr;  // makes the next page while the window waits
   void FinishReading();
 

@@ -289,7 +289,14 @@ bool Controller::ShowPage(std::string_view sheet) {
   const TabNode* node = &path.back().first->children[static_cast<std::size_t>(path.back().second)];
   while (node->page == nullptr) node = &node->children[static_cast<std::size_t>(TabOf(node->control))];
   if (node->page == front_) return true;
-  BringToFront(*node->page);
+  // The operator chose a tab: the focus stays on the tabs, where the toolkit has it.
+  front_ = node->page;
+  Emit(Effect::Kind::Page, front_->sheet);
+  if (search_.open) {
+    search_.open = false;
+    Emit(Effect::Kind::Search);
+  }
+  focus_ = {};
   return true;
 }
 
@@ -301,7 +308,12 @@ bool Controller::Tab(bool back) {
   int next = 0;
   if (at != order.end()) {
     next = static_cast<int>(at - order.begin()) + (back ? -1 : 1);
-    next = (next + n) % n;
+    // Past the page's last control (or before its first) the focus leaves
+    // the page, to the tab bars and the toolbar, as the toolkit leads it.
+    if (next < 0 || next >= n) {
+      focus_ = {};
+      return false;
+    }
   }
   const std::string& control = order[static_cast<std::size_t>(next)];
   if (FindBox(control).box != nullptr) {
@@ -794,6 +806,40 @@ void Controller::BoxEdited(std::string_view box, const std::string& text, int ca
   }
 }
 
+void Controller::Focused(std::string_view control, int caret, int anchor) {
+  if (focus_.control == control && focus_.caret == caret && focus_.anchor == anchor) return;
+  if (control != kSearchBox && search_.open) {
+    search_.open = false;
+    Emit(Effect::Kind::Search);
+  }
+  focus_ = {std::string(control), caret, anchor};
+}
+
+void Controller::LinesChosen(std::string_view name, const std::vector<int>& rows, int current) {
+  if (name == kHistoryList) {
+    if (!history_.open) return;
+    for (std::size_t i = 0; i < history_.entries.size(); ++i) {
+      history_.entries[i].selected = std::find(rows.begin(), rows.end(), static_cast<int>(i)) != rows.end();
+    }
+    if (current >= 0) history_.current = current;
+    RefreshHistory();
+    return;
+  }
+  List& list = MutableList(name);
+  bool changed = false;
+  for (std::size_t i = 0; i < list.lines.size(); ++i) {
+    const bool chosen = !list.lines[i].gone && std::find(rows.begin(), rows.end(), static_cast<int>(i)) != rows.end();
+    changed = changed || chosen != list.lines[i].selected;
+    list.lines[i].selected = chosen;
+  }
+  if (current >= 0 && current < static_cast<int>(list.lines.size()) && current != list.current) {
+    list.current = current;
+    list.anchor = current;
+    changed = true;
+  }
+  if (changed) Emit(Effect::Kind::Selection, std::string(name));
+}
+
 // ---- Keys.
 
 bool Controller::KeyIn(const Key& key) {
@@ -815,6 +861,10 @@ bool Controller::KeyIn(const Key& key) {
   for (const ButtonSpec& button : front_->buttons) {
     if (button.name != focus_.control) continue;
     if (key.code == Key::Code::Tab) return Tab(key.shift);
+    if (CtrlLetter(key, 'z')) {
+      if (const ListSpec* list = FrontList()) Undo(list->name);
+      return true;
+    }
     if ((key.code == Key::Code::Enter || (key.code == Key::Code::Character && key.text == " ")) && Plain(key)) {
       return Press(button.name);
     }
@@ -942,6 +992,18 @@ bool Controller::DoubleClickLine(int line) {
   return true;
 }
 
+bool Controller::ActivateLine(std::string_view list, int line) {
+  const std::string name(list);
+  if (ActivationOf(OfferOf(name, line)) == Activation::None) return false;
+  CloseMenu();
+  Activate(name, line);
+  return true;
+}
+
+bool Controller::Offers(std::string_view list, int line) const {
+  return ActivationOf(OfferOf(std::string(list), line)) != Activation::None;
+}
+
 bool Controller::MenuOnLine(int line) {
   if (history_.open || menu_.open || editor_.open) return false;
   const ListSpec* spec = FrontList();
@@ -976,7 +1038,7 @@ bool Controller::Paste(const std::string& text) {
 bool Controller::Press(std::string_view button) {
   if (menu_.open || editor_.open || history_.open) return false;
   const ButtonOnPage found = FindButton(button);
-  if (found.button == nullptr || found.page != front_) return false;
+  if (found.button == nullptr) return false;
   if (reading_) return true;  // the reading under way answers first
   ForgetLine(*found.page);
   const std::string name(button);
@@ -1182,6 +1244,26 @@ void Controller::Find(const std::string& text) {
   RefreshSearch();
 }
 
+void Controller::SearchEdited(const std::string& text) {
+  if (text == search_.text) return;
+  search_.text = text;
+  RefreshSearch();
+}
+
+bool Controller::EditorEdited(const std::string& text) {
+  if (!editor_.open) return false;
+  const std::optional<LineOffer> offer = OfferOf(editor_.list, editor_.field);
+  const bool valid = offer && EditedNumber(*offer, text);
+  if (!valid && CharCount(text) > kEditorLongest) {
+    Emit(Effect::Kind::Editor);
+    return false;
+  }
+  editor_.text = text;
+  editor_.ok = valid;
+  Emit(Effect::Kind::Editor);
+  return true;
+}
+
 void Controller::CloseSearch() {
   if (!search_.open) return;
   search_.open = false;
@@ -1214,7 +1296,11 @@ bool Controller::KeyInSearch(const Key& key) {
     case Key::Code::Enter:
       if (search_.open && search_.current >= 0) ChooseMatch(search_.current);
       return true;
-    case Key::Code::Tab: return Tab(key.shift);
+    case Key::Code::Tab:
+      // The search box is the toolbar's: Tab goes on as the toolkit leads it.
+      CloseSearch();
+      focus_ = {};
+      return false;
     default: break;
   }
   std::string text = search_.text;

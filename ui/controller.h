@@ -172,13 +172,24 @@ class Controller {
   void ClickBox(std::string_view box, int caret, int anchor);
   // A box changed by the toolkit itself (a drag, an input method).
   void BoxEdited(std::string_view box, const std::string& text, int caret, int anchor);
+  // The toolkit moved the focus itself (a click into a control): to
+  // `control`, with its caret (-1 for a control without text).
+  void Focused(std::string_view control, int caret, int anchor);
+  // The toolkit chose lines of `list` itself.
+  void LinesChosen(std::string_view list, const std::vector<int>& rows, int current);
   // A click, a double click or the context menu on line `line` of the list
   // in front (the history's when it is open); -1: on no line. False when
   // there is no such line or list.
   bool ClickLine(int line, bool shift = false, bool ctrl = false);
   bool DoubleClickLine(int line);
   bool MenuOnLine(int line);
-  // A page button's click; false for a button not on the page in front.
+  // What a double click does to line `line` of `list`, on whichever page it
+  // is; false when the line offers nothing.
+  bool ActivateLine(std::string_view list, int line);
+  // Whether line `line` of `list` offers a change with the boxes as they are.
+  bool Offers(std::string_view list, int line) const;
+  // A page button's click; false for a button no page has, or while a
+  // menu, the editor or the history is open.
   bool Press(std::string_view button);
   // Brings the page of `sheet` to the front.
   bool ShowPage(std::string_view sheet);
@@ -191,6 +202,11 @@ class Controller {
   void Find(const std::string& text);
   bool ChooseMatch(int match);
   void CloseSearch();
+  // The search box's text changed by the toolkit itself (its clear button).
+  void SearchEdited(const std::string& text);
+  // The editor's text changed by the toolkit itself; false when the editor
+  // does not take it (the text stays as it was).
+  bool EditorEdited(const std::string& text);
   // The toolbar's commands.
   void KeepReference();
   void OpenHistory();
@@ -274,6 +290,7 @@ class Controller {
   bool KeyInHistory(const Key& key);
   bool KeyInSearch(const Key& key);
   bool WindowKey(const Key& key);
+  // Moves the focus through the page's controls; false when it leaves the page.
   bool Tab(bool back);
 
   Options options_;

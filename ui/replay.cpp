@@ -319,7 +319,8 @@ int RunReplay(std::string_view script, std::string& out, std::string& err) {
     } else if (action.name == "paste") {
       done = !controller.FocusNow().control.empty() && controller.Paste(action.arg);
     } else if (action.name == "press") {
-      done = controller.Press(action.arg);
+      const ButtonOnPage button = FindButton(action.arg);
+      done = button.page == &controller.Front() && controller.Press(action.arg);
     } else if (action.name == "click" || action.name == "dblclick" || action.name == "menu") {
       const std::optional<int> line = LineNumber(action.arg);
       if (!line) {

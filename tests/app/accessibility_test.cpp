@@ -186,7 +186,7 @@ class AccessibilityTest : public QObject {
     const ostrolen::PageLayout& page = ostrolen::SkoPage();
     ShowPage(page);
     SetWord(page, QStringLiteral("271A6"));
-    ostrolen::Press(form_->window(), page.buttons.front().name);
+    form_->ButtonClicked(QString::fromStdString(page.buttons.front().name));
     QListWidget* list = List(FromStd(page.lists.front().name));
     QVERIFY(list->count() > 5);
     QAccessibleInterface* lines = Accessible(list);
@@ -224,7 +224,7 @@ class AccessibilityTest : public QObject {
     }
     QVERIFY(lit_boxes > 0);
     // The next press puts the boxes out, description and all.
-    ostrolen::Press(form_->window(), page.buttons.front().name);
+    form_->ButtonClicked(QString::fromStdString(page.buttons.front().name));
     for (const std::string& name : page.words[0].positions) {
       QCOMPARE(Accessible(Box(FromStd(name)))->text(QAccessible::Description), QString());
     }
@@ -236,7 +236,7 @@ class AccessibilityTest : public QObject {
     const ostrolen::PageLayout& page = ostrolen::SkoPage();
     ShowPage(page);
     SetWord(page, QStringLiteral("271A6"));
-    ostrolen::Press(form_->window(), page.buttons.front().name);
+    form_->ButtonClicked(QString::fromStdString(page.buttons.front().name));
     QListWidget* list = List(FromStd(page.lists.front().name));
     const QColor frame = Colour(ostrolen::shell::kExplainFrame);
     QWidget* sheet = Box(FromStd(page.words[0].positions[0]))->parentWidget();
@@ -305,7 +305,7 @@ class AccessibilityTest : public QObject {
     const ostrolen::PageLayout& page = ostrolen::SkoPage();
     ShowPage(page);
     SetWord(page, QStringLiteral("271A6"));
-    ostrolen::Press(form_->window(), page.buttons.front().name);
+    form_->ButtonClicked(QString::fromStdString(page.buttons.front().name));
     QListWidget* list = List(FromStd(page.lists.front().name));
     list->setFocus();
     list->setCurrentRow(2);

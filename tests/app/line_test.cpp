@@ -15,7 +15,7 @@
 #include <QToolButton>
 #include <memory>
 
-#include "app/line_editing.h"
+#include "app/front.h"
 #include "app/line_explain.h"
 #include "app/page_builder.h"
 #include "app/veltra.h"
@@ -105,7 +105,31 @@ class LineTest : public QObject {
     return colours;
   }
 
-  ostrolen::LineEditing* Editing(QListWidget* list) { return list->findChild<ostrolen::LineEditing*>(); }
+  // What a list's lines offer, asked of the window as the operator asks it.
+  struct Editing {
+    TForm1* form;
+    QListWidget* list;
+    ostrolen::ui::Controller& Controller() const { return form->front()->controller(); }
+    bool Undo() const { return Controller().CanUndo(list->objectName().toStdString()); }
+    // The line's context menu, as a right click opens it.
+    QMenu* Menu(QListWidgetItem* item) const {
+      Controller().MenuOnLine(list->row(item));
+      form->front()->Apply();
+      return form->front()->Menu();
+    }
+    // A double click on a number's line: its editor; nullptr for a line without a number to edit.
+    QDialog* EditNumber(QListWidgetItem* item) const {
+      if (!FieldOf(item)) return nullptr;
+      Controller().ActivateLine(list->objectName().toStdString(), list->row(item));
+      form->front()->Apply();
+      return form->front()->Editor();
+    }
+    bool FieldOf(QListWidgetItem* item) const {
+      return Controller().Offers(list->objectName().toStdString(), list->row(item));
+    }
+    const Editing* operator->() const { return this; }
+  };
+  Editing Editing(QListWidget* list) { return {form_.get(), list}; }
 
   static QAction* Action(const QMenu* menu, const QString& text) {
     for (QAction* action : menu->actions()) {
@@ -299,7 +323,7 @@ class LineTest : public QObject {
     QTest::keyClick(list, Qt::Key_Z, Qt::ControlModifier);
     QCOMPARE(Texts(boxes), QStringList({"2", "7", "1", "A", "6"}));
     QCOMPARE(Lines(list), lines);
-    QVERIFY(!Editing(list)->Undo());
+    QVERIFY(!Editing(list)->Undo());  // nothing left to take back
 
     // Ctrl+Z on the page, away from the list and the boxes, takes a change back too.
     QTest::keyClick(list, Qt::Key_Return);
@@ -409,7 +433,7 @@ class LineTest : public QObject {
     Box("Edit277")->setText(QStringLiteral("G"));
     QListWidgetItem* ringing = Line(list, QStringLiteral("Посылка вызова"));
     list->setCurrentItem(ringing);
-    QVERIFY(Editing(list)->FieldOf(ringing) == nullptr);
+    QVERIFY(!Editing(list)->FieldOf(ringing));
     std::unique_ptr<QMenu> menu(Editing(list)->Menu(ringing));
     QCOMPARE(ActionTexts(menu.get()), QStringList({"Копировать"}));
     list->setFocus();
@@ -426,12 +450,12 @@ class LineTest : public QObject {
     QVERIFY(list->count() > 0);
     QListWidgetItem* first = nullptr;
     for (int i = 0; i < list->count() && first == nullptr; ++i) {
-      if (Editing(list)->FieldOf(list->item(i)) != nullptr) first = list->item(i);
+      if (Editing(list)->FieldOf(list->item(i))) first = list->item(i);
     }
     QVERIFY(first != nullptr);
     // A position over its largest digit: the block holds no word to change.
     Box("Edit34")->setText(QStringLiteral("9"));
-    QVERIFY(Editing(list)->FieldOf(first) == nullptr);
+    QVERIFY(!Editing(list)->FieldOf(first));
   }
 };
 

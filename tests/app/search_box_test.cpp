@@ -222,7 +222,7 @@ class SearchBoxTest : public QObject {
         for (std::size_t p = 0; p < word.positions.size(); ++p)
           Box(word.positions[p])->setText(QStringLiteral("271A6").mid(static_cast<qsizetype>(p), 1));
       }
-      ostrolen::Press(form_->window(), page.buttons.front().name);
+      form_->ButtonClicked(QString::fromStdString(page.buttons.front().name));
       const QStringList before = Texts(page);
       const QStringList lines = Lines(ListOf(page));
       const int outcome = Choose(entry);

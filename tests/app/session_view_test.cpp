@@ -17,6 +17,7 @@
 #include <QToolButton>
 #include <memory>
 
+#include "app/front.h"
 #include "app/page_builder.h"
 #include "app/session_view.h"
 #include "app/veltra.h"

@@ -77,6 +77,8 @@ TEST(Controller, StartsOnTheInitialPageWithTheFocusInItsFirstBox) {
 TEST(Controller, TypingRunsThroughTheBoxesAndEnterPressesWithTheLinesDrawn) {
   Controller c(Quiet());
   ASSERT_TRUE(c.ShowPage(SkoPage().sheet));
+  EXPECT_EQ(c.FocusNow().control, "") << "a tab chosen keeps the focus on the tabs";
+  ASSERT_TRUE(c.FocusOn("Edit274"));
   Type(c, "271A6");
   EXPECT_EQ(c.Text("Edit274"), "2");
   EXPECT_EQ(c.Text("Edit278"), "6");
