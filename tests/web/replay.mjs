@@ -267,11 +267,10 @@ function readState() {
   s.focus = '';
   s.caret = -1;
   s.anchor = -1;
-  if (focus && focus !== document.body && focus !== document.documentElement) {
-    if (focus.id) s.focus = focus.id;
-    else if (focus.closest('.menu')) s.focus = 'menu';
-    else if (focus.closest('dialog')) s.focus = focus.closest('dialog').id || `dialog.${focus.closest('dialog').className.split(' ')[0]}`;
-    else s.focus = focus.tagName.toLowerCase();
+  // The control by its name, as the window names its widgets: one without
+  // a name (a menu's item, a dialog's button) is dumped as nothing focused.
+  if (focus && focus !== document.body && focus !== document.documentElement && focus.id) {
+    s.focus = focus.id;
     if (focus.tagName === 'INPUT' && focus.selectionStart !== null) {
       const start = focus.selectionStart;
       const end = focus.selectionEnd;
@@ -349,7 +348,7 @@ function readState() {
     ? [...history.querySelector('#HistoryEntries').options].map((e) => ({ number: Number(e.value), title: e.textContent, selected: e.selected }))
     : [];
   s.title = document.title;
-  s.address = decodeURIComponent(location.hash.replace(/^#/, ''));
+  s.address = location.hash.replace(/^#/, '');
   return s;
 }
 
@@ -415,9 +414,9 @@ async function main() {
         });
         if (!message) return;
         messages.push(message);
+        const open = await page.evaluate(() => document.querySelectorAll('dialog.message[data-kind][open]').length);
         await page.keyboard.press('Enter');
-        await page.waitForFunction((n) => document.querySelectorAll('dialog.message[data-kind][open]').length < n,
-          await page.evaluate(() => document.querySelectorAll('dialog.message[data-kind][open]').length));
+        await page.waitForFunction((n) => document.querySelectorAll('dialog.message[data-kind][open]').length < n, open);
       }
     };
     const focused = () => page.evaluate(() => {
