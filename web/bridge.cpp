@@ -6,9 +6,11 @@
 #include <emscripten/emscripten.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstdlib>
 #include <functional>
 #include <map>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -837,6 +839,35 @@ EMSCRIPTEN_KEEPALIVE const char* ostrolen_open(const char* text) {
 
 // PAGE=WORDS of the latest press; empty before the first.
 EMSCRIPTEN_KEEPALIVE const char* ostrolen_address() { return Hand(TheSession().LastAddress().value_or("")); }
+
+// ---- Replays (docs/replay.md): the same clock and answers as the other editions'.
+
+// The session's clock from now on: 2026-01-01 00:00:00 UTC, one second more at
+// each press, as the replays of the window and the command line set it.
+// Gives "1" (the page's calls all give a text).
+EMSCRIPTEN_KEEPALIVE const char* ostrolen_set_replay_clock() {
+  auto next = std::make_shared<std::chrono::system_clock::time_point>(std::chrono::sys_days(
+      std::chrono::year_month_day(std::chrono::year(2026), std::chrono::month(1), std::chrono::day(1))));
+  TheSession().SetClock([next] {
+    *next += std::chrono::seconds(1);
+    return *next;
+  });
+  return "1";
+}
+
+// The tab sheet of the page a command of ostrolen-cli decode opens ("sko");
+// empty for no such command.
+EMSCRIPTEN_KEEPALIVE const char* ostrolen_page_of_command(const char* name) {
+  const ostrolen::PageCommand* command = ostrolen::FindPageCommand(name);
+  const ostrolen::PageLayout* page = command == nullptr ? nullptr : ostrolen::FindButton(command->button).page;
+  return Hand(page == nullptr ? std::string() : std::string(page->sheet));
+}
+
+// Whether Ctrl+Z on `list` takes a change back: "1" or "0".
+EMSCRIPTEN_KEEPALIVE const char* ostrolen_can_undo(const char* list) {
+  const auto it = changes.find(std::string_view(list));
+  return it != changes.end() && !it->second.Empty() ? "1" : "0";
+}
 
 // The history as a report: HTML when `html`, else plain text.
 EMSCRIPTEN_KEEPALIVE const char* ostrolen_report(int html) {
