@@ -16,7 +16,9 @@
 #include <QPainter>
 #include <QPushButton>
 #include <QStyledItemDelegate>
+#include <QTabBar>
 #include <QTabWidget>
+#include <QTimer>
 #include <QToolButton>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -298,7 +300,7 @@ void Front::AttachTabs(QTabWidget* tabs) {
   tabs_.push_back(tabs);
   connect(tabs, &QTabWidget::currentChanged, this, [this, tabs](int index) {
     if (applying_ || index < 0) return;
-    controller_->ShowPage(tabs->widget(index)->objectName().toStdString());
+    controller_->ShowPage(tabs->widget(index)->objectName().toStdString(), tabs->tabBar()->hasFocus());
     Apply();
   });
 }
@@ -371,6 +373,17 @@ bool Front::ListMouse(QListWidget* list, QEvent* event) {
 }
 
 bool Front::eventFilter(QObject* watched, QEvent* event) {
+  // The open menu's keys are the controller's too: it moves the active item and chooses.
+  if (menu_ && (watched == menu_ || watched->parent() == menu_) && qobject_cast<QMenu*>(watched) != nullptr) {
+    if (event->type() == QEvent::ShortcutOverride) {
+      event->accept();
+      return true;
+    }
+    if (event->type() != QEvent::KeyPress) return false;
+    controller_->KeyIn(KeyOf(static_cast<QKeyEvent*>(event)));
+    Apply();
+    return true;
+  }
   const auto name = names_.constFind(watched);
   // The search list: a click chooses its line; the box keeps the caret.
   if (search_list_ != nullptr && watched == search_list_->viewport()) {
@@ -583,7 +596,8 @@ void Front::DrawSelection(const std::string& name) {
   DrawLit(name);
 }
 
-void Front::DrawLit(const std::string& name) {
+void Front::DrawLit(const std::string& list) {
+  const std::string& name = list;
   const QString key = FromUtf8(name);
   for (const Lit& lit : lit_.value(key)) {
     if (lit.box) {
@@ -614,7 +628,7 @@ void Front::DrawLit(const std::string& name) {
     one.frame = new LitFrame(box);
     lit.push_back(one);
   }
-  if (!lit.empty()) lit_.insert(key, std::move(lit));
+  if (!lit.empty()) lit_.insert(key, lit);
 }
 
 QStringList Front::Highlighted(const QString& list) const {
@@ -660,7 +674,20 @@ void Front::DrawMenu() {
     }
     return;
   }
-  if (menu_) return;
+  if (menu_) {
+    // The active item moved.
+    if (menu.active >= 0 && static_cast<std::size_t>(menu.active) < menu_actions_.size()) {
+      QAction* active = menu_actions_[static_cast<std::size_t>(menu.active)];
+      if (menu.items[static_cast<std::size_t>(menu.active)].depth == 0) {
+        menu_->setActiveAction(active);
+      } else if (auto* sub = qobject_cast<QMenu*>(active->parent())) {
+        menu_->setActiveAction(sub->menuAction());
+        sub->setActiveAction(active);
+      }
+    }
+    return;
+  }
+  menu_actions_.clear();
   QListWidget* list = lists_.value(FromUtf8(menu.list));
   if (list == nullptr) return;
   auto* shown = new QMenu(list);
@@ -676,11 +703,14 @@ void Front::DrawMenu() {
     if (item.separator_before) into->addSeparator();
     if (item.act == ui::MenuItem::Act::Submenu) {
       target = shown->addMenu(FromUtf8(item.text));
+      target->installEventFilter(this);
+      menu_actions_.push_back(target->menuAction());
       group = nullptr;
       if (static_cast<int>(i) == menu.active) active = target->menuAction();
       continue;
     }
     QAction* action = into->addAction(FromUtf8(item.text));
+    menu_actions_.push_back(action);
     if (item.checked >= 0) {
       if (group == nullptr || group->parent() != into) group = new QActionGroup(into);
       action->setCheckable(true);
@@ -695,36 +725,25 @@ void Front::DrawMenu() {
     });
     if (index == menu.active && item.depth == 0) active = action;
   }
-  connect(shown, &QObject::destroyed, this, [this] {
-    QMetaObject::invokeMethod(
-        this,
-        [this] {
-          if (!menu_chosen_ && controller_->MenuNow().open && menu_ == nullptr) {
-            controller_->KeyIn(ostrolen::Key{ostrolen::Key::Code::Escape, {}, false, false, false, false});
-            Apply();
-          }
-        },
-        Qt::QueuedConnection);
-  });
+  // A click away closes the menu, or the menu is dropped; a chosen item comes after this.
+  connect(shown, &QObject::destroyed, this, [this] { QTimer::singleShot(0, this, &Front::MenuGone); });
   connect(shown, &QMenu::aboutToHide, this, [this, shown] {
-    // A click away or Escape closes the menu; a chosen item comes after this.
-    QMetaObject::invokeMethod(
-        this,
-        [this, shown] {
-          if (menu_ == shown) menu_ = nullptr;
-          if (!menu_chosen_ && controller_->MenuNow().open && menu_ == nullptr) {
-            controller_->KeyIn(ostrolen::Key{ostrolen::Key::Code::Escape, {}, false, false, false, false});
-            Apply();
-          }
-        },
-        Qt::QueuedConnection);
+    if (menu_ == shown) menu_ = nullptr;
+    QTimer::singleShot(0, this, &Front::MenuGone);
   });
   QPoint at(5, 5);
   if (menu.line >= 0 && menu.line < list->count()) {
     at = list->viewport()->mapTo(list, list->visualItemRect(list->item(menu.line)).bottomLeft());
   }
+  shown->installEventFilter(this);
   shown->popup(list->mapToGlobal(at));
   if (active != nullptr) shown->setActiveAction(active);
+}
+
+void Front::MenuGone() {
+  if (menu_chosen_ || menu_ != nullptr || !controller_->MenuNow().open) return;
+  controller_->KeyIn(ostrolen::Key{ostrolen::Key::Code::Escape, {}, false, false, false, false});
+  Apply();
 }
 
 void Front::DrawEditor() {
@@ -784,6 +803,7 @@ void Front::DrawEditor() {
     editor_ok_ = buttons->button(QDialogButtonBox::Ok);
     dialog->open();
   }
+  if (editor_box_ == nullptr || editor_ok_ == nullptr) return;
   if (editor_box_->text() != FromUtf8(editor.text)) editor_box_->setText(FromUtf8(editor.text));
   editor_ok_->setEnabled(editor.ok);
 }
@@ -858,6 +878,7 @@ void Front::DrawHistory() {
     dialog->setWindowModality(Qt::ApplicationModal);
     dialog->show();
   }
+  if (history_list_ == nullptr || choose_ == nullptr || compare_ == nullptr) return;
   for (int i = 0; i < history_list_->count() && i < static_cast<int>(view.entries.size()); ++i) {
     history_list_->item(i)->setSelected(view.entries[static_cast<std::size_t>(i)].selected);
   }

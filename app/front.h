@@ -79,9 +79,9 @@ class Front : public QObject {
 
   // The boxes lit by the chosen line of `list`, in the order they were lit.
   QStringList Highlighted(const QString& list) const;
-  QMenu* Menu() const { return menu_; }
-  QDialog* Editor() const { return editor_; }
-  QDialog* History() const { return history_; }
+  QMenu* Menu() const { return menu_.data(); }
+  QDialog* Editor() const { return editor_.data(); }
+  QDialog* History() const { return history_.data(); }
 
   bool eventFilter(QObject* watched, QEvent* event) override;
 
@@ -98,6 +98,8 @@ class Front : public QObject {
   void DrawLit(const std::string& list);
   void DrawTabs();
   void DrawMenu();
+  // The menu's widget went without a choice: the controller's menu closes too.
+  void MenuGone();
   void DrawEditor();
   void DrawHistory();
   void DrawSearch();
@@ -124,6 +126,7 @@ class Front : public QObject {
   QLineEdit* search_box_ = nullptr;
   QListWidget* search_list_ = nullptr;
   QPointer<QMenu> menu_;
+  std::vector<QAction*> menu_actions_;  // by the controller's item
   bool menu_chosen_ = false;
   QPointer<QDialog> editor_;
   QLineEdit* editor_box_ = nullptr;

@@ -73,6 +73,11 @@ class Replay {
   void Settle() {
     form_.WaitForReading();
     QCoreApplication::processEvents();
+    // Offscreen, nothing gives the window back its activation when a dialog closes.
+    if (!Modal() && QApplication::activeWindow() != &form_) {
+      QApplication::setActiveWindow(&form_);
+      QCoreApplication::processEvents();
+    }
   }
 
   QWidget* Popup() const { return QApplication::activePopupWidget(); }
@@ -110,7 +115,7 @@ class Replay {
   // bar, a dialog's button) counts as a control with the focus.
   std::string ControlName(const QWidget* widget) const {
     if (widget == nullptr) return {};
-    const std::string name = widget->objectName().toStdString();
+    std::string name = widget->objectName().toStdString();
     if (name == "SearchBox" || name == "NumberEditorValue" || name == "HistoryEntries") return name;
     const ostrolen::PageLayout* page = Front();
     if (page == nullptr) return {};
@@ -161,8 +166,9 @@ class Replay {
         QWidget* target = Target();
         if (target == nullptr) return false;
         const QString text = FromUtf8(c);
-        QTest::keyClick(target, text.size() == 1 ? text.at(0).toLatin1() : '\0');
-        if (text.size() != 1 || text.at(0).unicode() > 0x7E) {
+        if (text.size() == 1 && text.at(0).unicode() >= 0x20 && text.at(0).unicode() <= 0x7E) {
+          QTest::keyClick(target, text.at(0).toLatin1());
+        } else {
           // A character beyond ASCII comes with its text alone, as from a keyboard layout.
           QTest::sendKeyEvent(QTest::Press, target, Qt::Key_unknown, text, Qt::NoModifier);
           QTest::sendKeyEvent(QTest::Release, target, Qt::Key_unknown, text, Qt::NoModifier);

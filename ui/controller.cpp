@@ -282,14 +282,18 @@ void Controller::BringToFront(const PageLayout& page) {
   }
 }
 
-bool Controller::ShowPage(std::string_view sheet) {
+bool Controller::ShowPage(std::string_view sheet, bool on_tabs) {
   std::vector<std::pair<const TabNode*, int>> path;
   if (!PathTo(PageTree(), sheet, path)) return false;
   for (const auto& [node, child] : path) tabs_[node->control] = child;
   const TabNode* node = &path.back().first->children[static_cast<std::size_t>(path.back().second)];
   while (node->page == nullptr) node = &node->children[static_cast<std::size_t>(TabOf(node->control))];
   if (node->page == front_) return true;
-  // The operator chose a tab: the focus stays on the tabs, where the toolkit has it.
+  if (!on_tabs) {
+    BringToFront(*node->page);
+    return true;
+  }
+  // Chosen with the keys on the tabs: the focus stays there, where the toolkit has it.
   front_ = node->page;
   Emit(Effect::Kind::Page, front_->sheet);
   if (search_.open) {
@@ -301,7 +305,9 @@ bool Controller::ShowPage(std::string_view sheet) {
 }
 
 bool Controller::Tab(bool back) {
-  const std::vector<std::string> order = TabOrder(*front_);
+  // The page's controls, then the search box of the toolbar.
+  std::vector<std::string> order = TabOrder(*front_);
+  order.emplace_back(kSearchBox);
   if (order.empty()) return true;
   const auto at = std::find(order.begin(), order.end(), focus_.control);
   const int n = static_cast<int>(order.size());
@@ -316,7 +322,9 @@ bool Controller::Tab(bool back) {
     }
   }
   const std::string& control = order[static_cast<std::size_t>(next)];
-  if (FindBox(control).box != nullptr) {
+  if (control == kSearchBox) {
+    SetFocus(control, Length(search_.text), 0);
+  } else if (FindBox(control).box != nullptr) {
     SetFocus(control, Length(model_.Text(control)), 0);
   } else {
     SetFocus(control, -1, -1);
@@ -1296,11 +1304,7 @@ bool Controller::KeyInSearch(const Key& key) {
     case Key::Code::Enter:
       if (search_.open && search_.current >= 0) ChooseMatch(search_.current);
       return true;
-    case Key::Code::Tab:
-      // The search box is the toolbar's: Tab goes on as the toolkit leads it.
-      CloseSearch();
-      focus_ = {};
-      return false;
+    case Key::Code::Tab: CloseSearch(); return Tab(key.shift);
     default: break;
   }
   std::string text = search_.text;

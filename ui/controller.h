@@ -191,8 +191,10 @@ class Controller {
   // A page button's click; false for a button no page has, or while a
   // menu, the editor or the history is open.
   bool Press(std::string_view button);
-  // Brings the page of `sheet` to the front.
-  bool ShowPage(std::string_view sheet);
+  // Brings the page of `sheet` to the front, as a click on its tab does:
+  // the focus goes to the page's first control. Chosen with the keys on the
+  // tabs (`on_tabs`), the focus stays there, with the toolkit.
+  bool ShowPage(std::string_view sheet, bool on_tabs = false);
   // An item of the open menu, the editor's buttons, an entry or button of
   // the history view, a line of the search list: by index in the menu, or
   // by exact text (the first that matches). False when not offered.

@@ -4,6 +4,7 @@
 #include <array>
 #include <ctime>
 #include <random>
+#include <utility>
 
 #include "core/shell.h"
 #include "core/utf8.h"
@@ -289,12 +290,9 @@ int RunReplay(std::string_view script, std::string& out, std::string& err) {
     bool done = true;
     if (action.name == "dump") {
       DumpState state = StateOf(controller);
-      state.messages = std::move(messages);
-      state.clipboard = std::move(clipboard);
-      state.skipped = std::move(skipped);
-      messages.clear();
-      clipboard.reset();
-      skipped.clear();
+      state.messages = std::exchange(messages, {});
+      state.clipboard = std::exchange(clipboard, std::nullopt);
+      state.skipped = std::exchange(skipped, {});
       out += FormatDump(++dumps, state);
       continue;
     }
@@ -317,7 +315,9 @@ int RunReplay(std::string_view script, std::string& out, std::string& err) {
       done = !controller.FocusNow().control.empty();
       if (done) controller.KeyIn(*ParseKey(action.arg));
     } else if (action.name == "paste") {
-      done = !controller.FocusNow().control.empty() && controller.Paste(action.arg);
+      // A paste is Ctrl+V with the text on the clipboard: whatever has the focus takes it, or not.
+      done = !controller.FocusNow().control.empty();
+      if (done) controller.Paste(action.arg);
     } else if (action.name == "press") {
       const ButtonOnPage button = FindButton(action.arg);
       done = button.page == &controller.Front() && controller.Press(action.arg);

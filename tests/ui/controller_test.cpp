@@ -76,9 +76,11 @@ TEST(Controller, StartsOnTheInitialPageWithTheFocusInItsFirstBox) {
 
 TEST(Controller, TypingRunsThroughTheBoxesAndEnterPressesWithTheLinesDrawn) {
   Controller c(Quiet());
+  ASSERT_TRUE(c.ShowPage(SkoPage().sheet, true));
+  EXPECT_EQ(c.FocusNow().control, "") << "a tab chosen with the keys keeps the focus on the tabs";
+  ASSERT_TRUE(c.ShowPage(ConverterPage().sheet));
   ASSERT_TRUE(c.ShowPage(SkoPage().sheet));
-  EXPECT_EQ(c.FocusNow().control, "") << "a tab chosen keeps the focus on the tabs";
-  ASSERT_TRUE(c.FocusOn("Edit274"));
+  EXPECT_EQ(c.FocusNow().control, "Edit274") << "a tab clicked: the page's first box";
   Type(c, "271A6");
   EXPECT_EQ(c.Text("Edit274"), "2");
   EXPECT_EQ(c.Text("Edit278"), "6");
