@@ -201,6 +201,10 @@ Front::Front(QMainWindow* form, WidgetWindow& window)
     return &listing;
   };
   controller_ = std::make_unique<ui::Controller>(options);
+  menu_gone_ = new QTimer(this);
+  menu_gone_->setSingleShot(true);
+  menu_gone_->setInterval(0);
+  connect(menu_gone_, &QTimer::timeout, this, &Front::MenuGone);
 }
 
 Front::~Front() = default;
@@ -298,9 +302,13 @@ void Front::AttachSearch(QLineEdit* box, QListWidget* list) {
 
 void Front::AttachTabs(QTabWidget* tabs) {
   tabs_.push_back(tabs);
+  tabs->tabBar()->installEventFilter(this);
   connect(tabs, &QTabWidget::currentChanged, this, [this, tabs](int index) {
     if (applying_ || index < 0) return;
-    controller_->ShowPage(tabs->widget(index)->objectName().toStdString(), tabs->tabBar()->hasFocus());
+    // A tab clicked puts the focus in its page; chosen with the keys, the focus stays on the tabs.
+    const bool keys = tabs->tabBar()->hasFocus() && !tab_clicked_;
+    tab_clicked_ = false;
+    controller_->ShowPage(tabs->widget(index)->objectName().toStdString(), keys);
     Apply();
   });
 }
@@ -373,6 +381,11 @@ bool Front::ListMouse(QListWidget* list, QEvent* event) {
 }
 
 bool Front::eventFilter(QObject* watched, QEvent* event) {
+  if (qobject_cast<QTabBar*>(watched) != nullptr) {
+    if (event->type() == QEvent::MouseButtonPress) tab_clicked_ = true;
+    if (event->type() == QEvent::KeyPress) tab_clicked_ = false;
+    return false;
+  }
   // The open menu's keys are the controller's too: it moves the active item and chooses.
   if (menu_ && (watched == menu_ || watched->parent() == menu_) && qobject_cast<QMenu*>(watched) != nullptr) {
     if (event->type() == QEvent::ShortcutOverride) {
@@ -726,10 +739,10 @@ void Front::DrawMenu() {
     if (index == menu.active && item.depth == 0) active = action;
   }
   // A click away closes the menu, or the menu is dropped; a chosen item comes after this.
-  connect(shown, &QObject::destroyed, this, [this] { QTimer::singleShot(0, this, &Front::MenuGone); });
+  connect(shown, &QObject::destroyed, menu_gone_, qOverload<>(&QTimer::start));
   connect(shown, &QMenu::aboutToHide, this, [this, shown] {
     if (menu_ == shown) menu_ = nullptr;
-    QTimer::singleShot(0, this, &Front::MenuGone);
+    menu_gone_->start();
   });
   QPoint at(5, 5);
   if (menu.line >= 0 && menu.line < list->count()) {

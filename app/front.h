@@ -31,6 +31,7 @@ class QMainWindow;
 class QMenu;
 class QPushButton;
 class QTabWidget;
+class QTimer;
 class QToolButton;
 class QWidget;
 
@@ -128,6 +129,8 @@ class Front : public QObject {
   QPointer<QMenu> menu_;
   std::vector<QAction*> menu_actions_;  // by the controller's item
   bool menu_chosen_ = false;
+  bool tab_clicked_ = false;     // the tabs' last input was a click
+  QTimer* menu_gone_ = nullptr;  // looks, once the events settle, whether a menu went without a choice
   QPointer<QDialog> editor_;
   QLineEdit* editor_box_ = nullptr;
   QPushButton* editor_ok_ = nullptr;

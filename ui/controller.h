@@ -176,7 +176,7 @@ class Controller {
   // `control`, with its caret (-1 for a control without text).
   void Focused(std::string_view control, int caret, int anchor);
   // The toolkit chose lines of `list` itself.
-  void LinesChosen(std::string_view list, const std::vector<int>& rows, int current);
+  void LinesChosen(std::string_view name, const std::vector<int>& rows, int current);
   // A click, a double click or the context menu on line `line` of the list
   // in front (the history's when it is open); -1: on no line. False when
   // there is no such line or list.
@@ -263,18 +263,18 @@ class Controller {
   const ListSpec* FrontList() const;
   List& MutableList(std::string_view list);
   void ForgetLine(const PageLayout& page);
-  void Select(const std::string& list, int line, bool shift, bool ctrl);
-  void SelectField(const std::string& list, int field);
-  void Redraw(const std::string& list);
-  std::optional<LineOffer> OfferOf(const std::string& list, int line) const;
-  void Activate(const std::string& list, int line);
-  void OpenMenu(const std::string& list, int line);
+  void Select(const std::string& name, int line, bool shift, bool ctrl);
+  void SelectField(const std::string& name, int field);
+  void Redraw(const std::string& name);
+  std::optional<LineOffer> OfferOf(const std::string& name, int line) const;
+  void Activate(const std::string& name, int line);
+  void OpenMenu(const std::string& name, int line);
   void CloseMenu();
   void RunMenuItem(int index);
-  void OpenEditor(const std::string& list, int line);
+  void OpenEditor(const std::string& name, int line);
   void CloseEditor();
-  bool SetField(const std::string& list, int line, const AhField& field, std::uint32_t value);
-  bool Undo(const std::string& list);
+  bool SetField(const std::string& name, int line, const AhField& field, std::uint32_t value);
+  bool Undo(const std::string& name);
   void RefreshHistory();
   void RefreshSearch();
   // Runs `press` (which presses `button` on the model, perhaps after
@@ -286,7 +286,7 @@ class Controller {
   bool KeyInBox(int index, const Key& key);
   bool KeyInText(std::string& text, int& caret, int& anchor, int max_length, const Key& key,
                  const std::function<bool(const std::string&)>& accept);
-  bool KeyInList(const std::string& list, const Key& key);
+  bool KeyInList(const std::string& name, const Key& key);
   bool KeyInMenu(const Key& key);
   bool KeyInEditor(const Key& key);
   bool KeyInHistory(const Key& key);
