@@ -207,8 +207,9 @@ class Replay {
       const int row = arg.toInt(&number);
       QListWidget* list = FrontList();
       if (!number || list == nullptr || Popup() != nullptr || row < 0 || row >= list->count()) return false;
-      // The history's entries have no menu.
+      // The history's entries have no menu; the number editor keeps the lines from the mouse.
       if (name == "menu" && Dialog("HistoryView") != nullptr) return false;
+      if (Dialog("NumberEditor") != nullptr) return false;
       list->scrollToItem(list->item(row));
       const QPoint at = list->visualItemRect(list->item(row)).center();
       if (name == "click") {
