@@ -134,15 +134,6 @@ int Utf16Length(std::string_view text) {
   return units;
 }
 
-// A key that types into a box: a printable character without Ctrl, Alt or Meta.
-bool Typed(const Key& key) {
-  if (key.code != Key::Code::Character || key.ctrl || key.alt || key.meta) return false;
-  const std::vector<std::string_view> characters = SplitChars(key.text);
-  if (characters.size() != 1) return false;
-  const char32_t code = CodePoint(characters.front());
-  return code >= 0x20 && code != 0x7F && !(code >= 0x80 && code < 0xA0) && code != 0x2028 && code != 0x2029;
-}
-
 // Arrows and Backspace with Shift, Ctrl, Alt or Meta select or jump by words
 // inside a box, as usual.
 bool Plain(const Key& key) { return !(key.shift || key.ctrl || key.alt || key.meta); }
@@ -263,6 +254,14 @@ std::vector<std::string> TabOrder(const PageLayout& page) {
   for (const ButtonSpec& button : page.buttons) order.push_back(button.name);
   for (const ListSpec& list : page.lists) order.push_back(list.name);
   return order;
+}
+
+bool Typed(const Key& key) {
+  if (key.code != Key::Code::Character || key.ctrl || key.alt || key.meta) return false;
+  const std::vector<std::string_view> characters = SplitChars(key.text);
+  if (characters.size() != 1) return false;
+  const char32_t code = CodePoint(characters.front());
+  return code >= 0x20 && code != 0x7F && !(code >= 0x80 && code < 0xA0) && code != 0x2028 && code != 0x2029;
 }
 
 }  // namespace ostrolen

@@ -124,6 +124,9 @@ struct KeyOutcome {
   std::vector<KeyAction> actions;
 };
 
+// A key that types into a box: a printable character without Ctrl, Alt or Meta.
+bool Typed(const Key& key);
+
 // What `key` does in box `index`: typing runs on through the boxes one
 // press reads, Backspace and the arrows move between boxes, Enter presses
 // the box's button, a paste spreads a word over one-character boxes.

@@ -63,13 +63,6 @@ bool CtrlLetter(const Key& key, char letter) {
   return key.code == Key::Code::Character && key.ctrl && !key.alt && !key.meta && !key.shift && key.text.size() == 1 &&
          (key.text[0] == letter || key.text[0] == letter - 'a' + 'A');
 }
-bool Printable(const Key& key) {
-  if (key.code != Key::Code::Character || key.ctrl || key.alt || key.meta) return false;
-  const std::vector<std::string_view> characters = SplitChars(key.text);
-  if (characters.size() != 1) return false;
-  const char32_t code = DecodeUtf8(characters.front()).front();
-  return code >= 0x20 && code != 0x7F && !(code >= 0x80 && code < 0xA0) && code != 0x2028 && code != 0x2029;
-}
 
 // The path of tab sets from the top to the node whose sheet is `sheet`.
 bool PathTo(const TabNode& node, std::string_view sheet, std::vector<std::pair<const TabNode*, int>>& path) {
@@ -226,11 +219,7 @@ std::vector<std::string> Controller::LitBoxes() const {
 // ---- Focus and pages.
 
 void Controller::SetFocus(std::string control, int caret, int anchor) {
-  if (control != kSearchBox && search_.open) {
-    search_.open = false;
-    Emit(Effect::Kind::Search);
-  }
-  focus_ = {std::move(control), caret, anchor};
+  Focused(control, caret, anchor);
   Emit(Effect::Kind::Focus);
 }
 
@@ -680,7 +669,7 @@ bool Controller::KeyInText(std::string& text, int& caret, int& anchor, int max_l
         caret = length;
         return true;
       }
-      if (!Printable(key)) return false;
+      if (!Typed(key)) return false;
       replace(key.text);
       return true;
     case Key::Code::Paste: replace(OneLine(key.text)); return true;
@@ -815,11 +804,8 @@ void Controller::BoxEdited(std::string_view box, const std::string& text, int ca
 }
 
 void Controller::Focused(std::string_view control, int caret, int anchor) {
-  if (focus_.control == control && focus_.caret == caret && focus_.anchor == anchor) return;
-  if (control != kSearchBox && search_.open) {
-    search_.open = false;
-    Emit(Effect::Kind::Search);
-  }
+  // The search list closes when the focus leaves its box.
+  if (control != kSearchBox) CloseSearch();
   focus_ = {std::string(control), caret, anchor};
 }
 
@@ -1174,13 +1160,17 @@ bool Controller::ChooseEntry() {
   for (const HistoryEntryView& entry : history_.entries) {
     if (entry.selected) number = entry.number;
   }
+  return BackOnPage(number, [this, number] { session_.Choose(model_, number); });
+}
+
+bool Controller::BackOnPage(int number, std::function<void()> press) {
   const std::optional<History::Choice> choice = session_.history().Choose(number);
   const PageCommand* command = choice ? FindPageCommand(choice->page) : nullptr;
   CloseHistory();
   if (command == nullptr) return false;
   BringToFront(*FindButton(command->button).page);
   for (const auto& [name, text] : choice->boxes) model_.SetText(name, text);
-  WhenRead(command->button, [this, number] { session_.Choose(model_, number); }, {});
+  WhenRead(command->button, std::move(press), {});
   return true;
 }
 
@@ -1192,14 +1182,7 @@ bool Controller::CompareEntries() {
   }
   const int older = std::min(numbers[0], numbers[1]);
   const int newer = std::max(numbers[0], numbers[1]);
-  const std::optional<History::Choice> choice = session_.history().Choose(newer);
-  const PageCommand* command = choice ? FindPageCommand(choice->page) : nullptr;
-  CloseHistory();
-  if (command == nullptr) return false;
-  BringToFront(*FindButton(command->button).page);
-  for (const auto& [name, text] : choice->boxes) model_.SetText(name, text);
-  WhenRead(command->button, [this, older, newer] { session_.CompareEntries(model_, older, newer); }, {});
-  return true;
+  return BackOnPage(newer, [this, older, newer] { session_.CompareEntries(model_, older, newer); });
 }
 
 bool Controller::KeyInHistory(const Key& key) {

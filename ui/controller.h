@@ -276,6 +276,9 @@ class Controller {
   bool SetField(const std::string& name, int line, const AhField& field, std::uint32_t value);
   bool Undo(const std::string& name);
   void RefreshHistory();
+  // Closes the history and puts entry `number`'s words back on its page,
+  // then `press` (once the database has answered, on the segments' page).
+  bool BackOnPage(int number, std::function<void()> press);
   void RefreshSearch();
   // Runs `press` (which presses `button` on the model, perhaps after
   // writing boxes) once the database has answered the statements a press
