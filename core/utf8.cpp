@@ -2,6 +2,8 @@
 
 #include <cstdint>
 
+#include "core/code_word.h"
+
 namespace ostrolen {
 namespace {
 
@@ -234,17 +236,9 @@ std::optional<std::string> UnescapeField(std::string_view text) {
     if (at + digits > text.size()) return std::nullopt;
     std::uint32_t value = 0;
     for (std::size_t i = at; i < at + digits; ++i) {
-      const char c = text[i];
-      value <<= 4U;
-      if (c >= '0' && c <= '9') {
-        value |= static_cast<std::uint32_t>(c - '0');
-      } else if (c >= 'a' && c <= 'f') {
-        value |= static_cast<std::uint32_t>(c - 'a' + 10);
-      } else if (c >= 'A' && c <= 'F') {
-        value |= static_cast<std::uint32_t>(c - 'A' + 10);
-      } else {
-        return std::nullopt;
-      }
+      const int digit = HexDigitValue(text[i]);
+      if (digit < 0) return std::nullopt;
+      value = (value << 4U) | static_cast<std::uint32_t>(digit);
     }
     return value;
   };

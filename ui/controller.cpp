@@ -218,7 +218,7 @@ std::vector<std::string> Controller::LitBoxes() const {
 
 // ---- Focus and pages.
 
-void Controller::SetFocus(std::string control, int caret, int anchor) {
+void Controller::SetFocus(const std::string& control, int caret, int anchor) {
   Focused(control, caret, anchor);
   Emit(Effect::Kind::Focus);
 }

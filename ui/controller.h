@@ -257,7 +257,7 @@ class Controller {
   struct Pending;
 
   void Emit(Effect::Kind kind, std::string name = {}, std::string text = {});
-  void SetFocus(std::string control, int caret, int anchor);
+  void SetFocus(const std::string& control, int caret, int anchor);
   void FocusBox(int index, Caret caret);
   void BringToFront(const PageLayout& page);
   const ListSpec* FrontList() const;
