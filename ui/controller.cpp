@@ -199,6 +199,10 @@ bool Controller::CanUndo(std::string_view list) const {
   return it != undo_.end() && !it->second.Empty();
 }
 
+std::vector<Statement> Controller::StatementsOf(std::string_view button) const {
+  return PressStatements(model_, button);
+}
+
 const ListSpec* Controller::FrontList() const { return front_->list(); }
 
 std::vector<std::string> Controller::LitOf(std::string_view list) const {

@@ -246,6 +246,9 @@ class Controller {
   const HistoryView& History() const { return history_; }
   const SearchView& Search() const { return search_; }
   bool CanUndo(std::string_view list) const;
+  // What a press of `button` would read with the boxes as they are (the
+  // browser reads it ahead, so that the first lookup need not wait).
+  std::vector<Statement> StatementsOf(std::string_view button) const;
   std::string Address() const { return session_.LastAddress().value_or(""); }
   const std::string& Clipboard() const { return clipboard_; }
   // The current child of each tab set, by its control name.

@@ -7,19 +7,22 @@
 (async () => {
   const started = performance.now();
   const Module = await OstrolenModule();
-  const call = (name, ...args) =>
-    Module.ccall(name, 'string', args.map((a) => (typeof a === 'number' ? 'number' : 'string')), args);
-
-  const layout = JSON.parse(call('ostrolen_layout'));
+  // The application's title comes from the page's file name, as the
+  // desktop takes it from the program's.
+  const fileName = (() => {
+    const name = location.pathname.split('/').pop() || '';
+    try {
+      return decodeURIComponent(name);
+    } catch {
+      return name;
+    }
+  })();
+  const layout = JSON.parse(Module.ccall('ostrolen_layout', 'string', ['string'], [fileName]));
+  const title = layout.title;
   const shell = layout.shell;
   const boxes = new Map();  // control name -> input element
   const lists = new Map();  // control name -> list element
   const buttons = new Map();
-  const pageOfBox = new Map();  // input element -> {page, index}
-  Module.boxText = (name) => {
-    const box = boxes.get(name);
-    return box ? box.value : '';
-  };
 
   const element = (tag, props = {}, children = []) => {
     const e = document.createElement(tag);
@@ -34,18 +37,6 @@
   };
   const px = (n) => `${n}px`;
   const place = (spec) => ({ left: px(spec.x), top: px(spec.y), width: px(spec.width), height: px(spec.height) });
-
-  // The application's title, from the page's file name as the desktop takes
-  // it from the program's.
-  const title = (() => {
-    let name = '';
-    try {
-      name = decodeURIComponent(location.pathname.split('/').pop() || '');
-    } catch {
-      name = location.pathname.split('/').pop() || '';
-    }
-    return call('ostrolen_title', name);
-  })();
 
   // ---- Message boxes: modal, one at a time, each answered by OK.
   let dialogCount = 0;
@@ -242,8 +233,8 @@
   // answer: the worker keeps what it read while the file stays the same, so
   // the operator's first lookup on a newly chosen file need not wait for it.
   function readAhead() {
-    const request = call('ostrolen_request', layout.web.databaseButton, chosenName());
-    if (request) readDatabase(request);
+    send({ do: 'database', file: chosenName() });
+    send({ do: 'readAhead', button: layout.web.databaseButton });
     listRows();
   }
   // The rows of the chosen file (or the sample) for the search box, listed
@@ -255,7 +246,7 @@
   const listedPiece = 16384;
   async function listRows() {
     const choice = database.choice;
-    const request = JSON.parse(call('ostrolen_rows_request'));
+    const request = layout.rowsRequest;
     let pieces = [];
     let stamp = null;
     let from = [0, 0];
@@ -286,18 +277,13 @@
     }
     const rows = new Uint8Array(pieces.reduce((n, piece) => n + piece.length, 0));
     pieces.reduce((at, piece) => (rows.set(piece, at), at + piece.length), 0);
-    setSearchRows(rows, chosenName());
+    setSearchRows(rows);
     database.rowsListed();
   }
   // Rows as the row lister writes them, its UTF-8 bytes or a text, from the
   // file `name`; a large file's are far more than a call's stack can take.
-  function setSearchRows(rows, name) {
-    const bytes = typeof rows === 'string' ? new TextEncoder().encode(rows) : rows;
-    const pointer = Module._malloc(bytes.length + 1);
-    Module.HEAPU8.set(bytes, pointer);
-    Module.HEAPU8[pointer + bytes.length] = 0;
-    Module.ccall('ostrolen_search_rows', null, ['number', 'string'], [pointer, name]);
-    Module._free(pointer);
+  function setSearchRows(rows) {
+    send({ do: 'searchRows' }, typeof rows === 'string' ? new TextEncoder().encode(rows) : rows);
   }
   // The name the press's messages give the file: the chosen one's, or the sample's.
   function chosenName() {
@@ -375,442 +361,473 @@
     });
   }
 
-  // ---- Presses.
-  const afterJournal = [];  // other scripts' work once a press's journal is shown
-  let busy = false;  // a press or an edit is under way
-  async function press(name) {
-    if (busy) return;
-    busy = true;
+  // ---- The controller: every key, click and menu choice goes to it as an
+  // intent (web/bridge.cpp, ui/wire.h); what comes back is drawn here. The
+  // page decides no rule of its own.
+  const encoder = new TextEncoder();
+  function callIntent(intent, bytes) {
+    const json = encoder.encode(JSON.stringify(intent));
+    const text = Module._malloc(json.length + 1);
+    Module.HEAPU8.set(json, text);
+    Module.HEAPU8[text + json.length] = 0;
+    let data = 0;
+    if (bytes && bytes.length) {
+      data = Module._malloc(bytes.length);
+      Module.HEAPU8.set(bytes, data);
+    }
     try {
-      const request = call('ostrolen_request', name, chosenName());
-      if (request) {
-        const answer = await readDatabase(request);
-        const size = answer.bytes.length;
-        const pointer = Module._malloc(Math.max(size, 1));
-        Module.HEAPU8.set(answer.bytes, pointer);
-        Module._ostrolen_set_outcomes(pointer, size, Module.ccall('ostrolen_failure_code', 'number', ['string'], [answer.failure]), 64);
-        Module._free(pointer);
-      }
-      forgetExplained(name);
-      const journal = JSON.parse(call('ostrolen_press', name));
-      if (!journal) return;
-      await applyJournal(journal);
+      return JSON.parse(Module.UTF8ToString(Module._ostrolen_intent(text, data, bytes ? bytes.length : 0)));
     } finally {
-      busy = false;
+      Module._free(text);
+      if (data) Module._free(data);
     }
   }
-  async function applyJournal(journal) {
-    for (const event of journal) {
-      switch (event.op) {
-        case 'box': boxes.get(event.name).value = event.text; break;
-        case 'clear': clearList(lists.get(event.list)); break;
-        case 'line': lists.get(event.list).append(resultLine(event, lists.get(event.list))); break;
-        case 'report': await showMessage(shell.reportCaption, event.text, null); break;
-        case 'error': await showMessage(title, event.text, 'stop'); break;
+
+  const drawers = {};     // other scripts' drawings: history, search, saveReport, address
+  const drawn = new Map();  // box name -> the text the controller last knew it to hold
+  let idle = true;        // no database reading under way
+  let drawing = false;    // effects being drawn: the events they cause are no operator's
+  const queue = [];       // effects waiting behind a message box
+  let showing = null;     // the message box shown now
+  let wantedFocus = null; // the focus to draw once the effects are drawn
+  let copyText = null;    // what the copy under way puts on the clipboard
+  let inCopy = false;     // the browser's own copy asked for the lines
+  const idleWaiters = [];
+  const busy = () => !idle || queue.length > 0 || showing !== null;
+
+  // Code points before UTF-16 unit `units` of `text`, and back.
+  const codePoints = (text, units) => Array.from(text.slice(0, units)).length;
+  const units = (text, points) => Array.from(text).slice(0, points).join('').length;
+  const caretOf = (input) => {
+    const start = input.selectionStart ?? 0;
+    const end = input.selectionEnd ?? start;
+    const backward = input.selectionDirection === 'backward';
+    return { caret: codePoints(input.value, backward ? start : end), anchor: codePoints(input.value, backward ? end : start) };
+  };
+
+  // A box changed behind the controller's back (a cut, a drop, an input
+  // method, a script) is told as the toolkit's own edit before anything else.
+  function syncBoxes() {
+    for (const [name, box] of boxes) {
+      if (box.readOnly || drawn.get(name) === box.value) continue;
+      drawn.set(name, box.value);
+      const at = document.activeElement === box ? caretOf(box) : { caret: -1, anchor: -1 };
+      take(callIntent({ do: 'boxEdited', control: name, text: box.value, ...at }));
+    }
+  }
+  function send(intent, bytes) {
+    syncBoxes();
+    return take(callIntent(intent, bytes));
+  }
+  function take(answer) {
+    if (answer.error) throw new Error(answer.error);
+    idle = answer.idle;
+    for (const [name, can] of Object.entries(answer.undo)) {
+      const list = lists.get(name);
+      if (list) list.dataset.canUndo = can ? '1' : '0';
+    }
+    queue.push(...answer.effects);
+    drain();
+    return answer.handled;
+  }
+  // Draws the effects in order; a message box waits for its OK, over the
+  // page as it stood, and what came after it is drawn then.
+  function drain() {
+    if (showing) return;
+    while (queue.length) {
+      const effect = queue.shift();
+      if (effect.kind === 'message') {
+        const error = effect.name !== 'report';
+        showing = showMessage(error ? title : shell.reportCaption, effect.text, error ? 'stop' : null).then(() => {
+          showing = null;
+          drain();
+        });
+        return;
+      }
+      drawing = true;
+      try {
+        draw(effect);
+      } finally {
+        drawing = false;
       }
     }
-    for (const hook of afterJournal) hook(journal);
-  }
-  // One result line; a line of a decoded word knows the field it shows, the
-  // boxes its bits are in and says which bits in its tooltip.
-  function resultLine(event, list) {
-    const line = element('div', {
-      class: 'line',
-      role: 'option',
-      id: `${list.id}-line-${list.children.length}`,
-      textContent: event.text,
-      'aria-selected': 'false',
-    });
-    if (event.tip !== undefined) {
-      line.title = event.tip;
-      line.dataset.field = String(event.field);
+    if (wantedFocus) {
+      const focus = wantedFocus;
+      wantedFocus = null;
+      drawing = true;
+      try {
+        drawFocus(focus);
+      } finally {
+        drawing = false;
+      }
     }
-    return line;
+    if (!busy()) for (const resolve of idleWaiters.splice(0)) resolve();
+  }
+  const whenIdle = () => (busy() ? new Promise((resolve) => idleWaiters.push(resolve)) : Promise.resolve());
+
+  function draw(effect) {
+    switch (effect.kind) {
+      case 'box': {
+        const box = boxes.get(effect.name);
+        if (box && box.value !== effect.text) box.value = effect.text;
+        drawn.set(effect.name, effect.text);
+        break;
+      }
+      case 'clear': lists.get(effect.name)?.replaceChildren(); break;
+      case 'line': {
+        const list = lists.get(effect.name);
+        if (list) list.append(element('div', { class: 'line', role: 'option', textContent: effect.text, 'aria-selected': 'false' }));
+        break;
+      }
+      case 'lines': drawLines(effect); break;
+      case 'selection': drawSelection(effect); break;
+      case 'focus': wantedFocus = effect; break;
+      case 'page': drawTabs(effect.tabs); break;
+      case 'menu': drawMenu(effect); break;
+      case 'editor': drawEditor(effect); break;
+      case 'read': startReading(effect.request); break;
+      case 'readAhead': readDatabase(effect.request).catch(() => {}); break;
+      case 'cancelReading': cancelReading(); break;
+      case 'clipboard':
+        copyText = effect.text;
+        if (!inCopy) document.execCommand('copy');
+        break;
+      default: drawers[effect.kind]?.(effect);
+    }
   }
 
-  function clearList(list) {
-    list.replaceChildren();
-    list.anchor = null;
-    list.removeAttribute('aria-activedescendant');
+  // The element of a control by the name the controller gives it.
+  function controlElement(name) {
+    return boxes.get(name) || lists.get(name) || buttons.get(name) || others.get(name)?.() || null;
   }
-  // The line the arrows move from, which a screen reader reads as the list's current one.
-  function setCurrent(list, line) {
-    list.anchor = line;
-    if (line) list.setAttribute('aria-activedescendant', line.id);
-    else list.removeAttribute('aria-activedescendant');
+  const others = new Map();  // the controls that are no page's own: the search box, the editor, the history
+  // The control `e` is, with its caret; null for none the controller knows.
+  function controlOf(e) {
+    if (!e || !e.id) return null;
+    const control = controlElement(e.id);
+    if (control !== e || (e.tagName === 'INPUT' && e.readOnly)) return null;
+    return e.tagName === 'INPUT' ? { at: e.id, ...caretOf(e) } : { at: e.id, caret: -1, anchor: -1 };
+  }
+  function drawFocus(focus) {
+    const e = controlElement(focus.control);
+    if (!e || e.offsetParent === null) return;
+    if (document.activeElement !== e) e.focus();
+    if (e.tagName === 'INPUT' && focus.caret >= 0) {
+      const caret = units(e.value, focus.caret);
+      const anchor = units(e.value, focus.anchor);
+      if (caret >= anchor) e.setSelectionRange(anchor, caret, 'forward');
+      else e.setSelectionRange(caret, anchor, 'backward');
+    }
   }
 
-  // ---- Explaining: the one selected line of a decoding page lights the
-  // boxes its bits are in; the next press or edit puts them out.
-  const lit = new Map();  // list element -> the boxes its chosen line lights
-  const pageList = new Map();  // box or button name -> the list of its page
-  function putOut(list) {
-    for (const box of lit.get(list) || []) {
+  // ---- Reading the database for a press: the answer goes back to the controller.
+  let lookup = 0;  // the reading the controller waits for
+  function startReading(request) {
+    const token = ++lookup;
+    const answered = (failure, bytes) => {
+      if (token !== lookup) return;  // ended by the operator meanwhile
+      ++lookup;
+      send({ do: 'readingAnswered', failure }, bytes);
+    };
+    readDatabase(request).then((answer) => answered(answer.failure, answer.bytes), () => answered('crashed', null));
+  }
+  // Ended by the operator: the controller hears at once, the answer when it
+  // comes is nobody's (the worker stays within its time limit).
+  function cancelReading() {
+    ++lookup;
+    queueMicrotask(() => send({ do: 'readingAnswered', failure: 'cancelled' }));
+  }
+
+  // ---- Keys: each goes to the controller with where the focus is; what it
+  // does not take the browser has.
+  const keyNames = {
+    Enter: 'enter', Backspace: 'backspace', Delete: 'delete', ArrowLeft: 'left', ArrowRight: 'right',
+    ArrowUp: 'up', ArrowDown: 'down', Home: 'home', End: 'end', PageUp: 'pageUp', PageDown: 'pageDown',
+    Escape: 'escape', Tab: 'tab', ContextMenu: 'menu',
+  };
+  function keyOf(event) {
+    const key = { shift: event.shiftKey, ctrl: event.ctrlKey, alt: event.altKey, meta: event.metaKey, text: '' };
+    if (event.key === 'F10' && key.shift && !key.ctrl && !key.alt && !key.meta) return { ...key, code: 'menu', shift: false };
+    if (keyNames[event.key]) return { ...key, code: keyNames[event.key] };
+    if (Array.from(event.key).length !== 1 || event.isComposing) return null;
+    // A letter with Ctrl by the key it is on, whatever the keyboard's layout writes there.
+    if (key.ctrl && /^Key[A-Z]$/.test(event.code)) return { ...key, code: 'character', text: event.code.slice(3).toLowerCase() };
+    return { ...key, code: 'character', text: event.key };
+  }
+  const menuOpen = () => Boolean(document.querySelector('.menu:not(.submenu)'));
+  const messageOpen = () => Boolean(document.querySelector('dialog.message[data-kind][open], dialog.about[open]'));
+  const dialogOpen = () => Boolean(document.querySelector('dialog[open]'));
+  // The window's own keys work wherever the focus is, as the toolbar's shortcuts do.
+  const windowKey = (key) => key.ctrl && !key.alt && !key.meta && !key.shift && ['r', 'h', 's', 'f'].includes(key.text.toLowerCase());
+  document.addEventListener('keydown', (event) => {
+    if (messageOpen() || event.defaultPrevented) return;
+    const key = keyOf(event);
+    if (!key) return;
+    const pasteKey = key.ctrl && !key.alt && !key.meta && key.text === 'v';
+    const intent = { do: 'key', ...key };
+    if (menuOpen()) {
+      if (pasteKey) intent.code = 'paste';
+    } else {
+      // Ctrl+V: the paste that follows brings the clipboard's text.
+      if (pasteKey) return;
+      const at = controlOf(event.target);
+      if (at) Object.assign(intent, at);
+      else if (dialogOpen() || !windowKey(key)) return;
+      else intent.at = '';
+    }
+    if (send(intent)) {
+      event.preventDefault();
+      event.stopPropagation();
+    }
+  }, true);
+  document.addEventListener('paste', (event) => {
+    const at = controlOf(event.target);
+    if (!at || menuOpen()) return;
+    event.preventDefault();
+    send({ do: 'paste', text: (event.clipboardData || window.clipboardData).getData('text/plain'), ...at });
+  });
+  // A copy puts the text the controller gave on the clipboard; the browser's
+  // own copy command on a list asks the controller for its lines.
+  document.addEventListener('copy', (event) => {
+    if (copyText === null && controlOf(event.target) && lists.has(event.target.id)) {
+      inCopy = true;
+      try {
+        send({ do: 'copyLines' });
+      } finally {
+        inCopy = false;
+      }
+    }
+    if (copyText === null) return;
+    event.preventDefault();
+    event.clipboardData.setData('text/plain', copyText);
+    copyText = null;
+  });
+  // The focus moved by the browser (a click, a dialog closed): the controller hears where.
+  document.addEventListener('focusin', (event) => {
+    if (drawing || showing) return;
+    const at = controlOf(event.target);
+    if (at) send({ do: 'focused', control: at.at, caret: at.caret, anchor: at.anchor });
+  });
+
+  // ---- Result lists: the lines with their marks, drawn as the controller holds them.
+  const pageOfList = new Map();  // list name -> its page
+  function drawLines(effect) {
+    const list = lists.get(effect.name);
+    if (!list) return;
+    const marked = effect.lines.some((l) => l.mark);
+    list.classList.toggle('marked', marked);
+    list.replaceChildren(...effect.lines.map((l, i) => {
+      const line = element('div', {
+        class: l.gone ? 'line gone' : 'line',
+        role: 'option',
+        id: `${list.id}-line-${i}`,
+        'aria-selected': String(l.selected),
+      });
+      if (l.gone) line.setAttribute('aria-disabled', 'true');
+      if (marked) {
+        // The mark before the text, the old value after it, as in the window.
+        line.dataset.mark = l.mark;
+        line.append(element('span', { class: 'mark', 'aria-hidden': 'true', textContent: l.mark }),
+          element('span', { class: 'text', textContent: l.text }));
+        if (l.old) line.append(element('span', { class: 'old', textContent: l.old }));
+      } else {
+        line.textContent = l.text;
+      }
+      if (l.tip) line.title = l.tip;
+      if (l.description) line.setAttribute('aria-description', l.description);
+      return line;
+    }));
+    drawSelection(effect);
+  }
+  function drawSelection(effect) {
+    const list = lists.get(effect.name);
+    if (!list) return;
+    const all = [...list.children];
+    const selected = effect.selected || effect.lines.map((l) => l.selected);
+    all.forEach((line, i) => line.setAttribute('aria-selected', String(Boolean(selected[i]))));
+    const current = all[effect.current];
+    if (current) {
+      list.setAttribute('aria-activedescendant', current.id);
+      current.scrollIntoView({ block: 'nearest' });
+    } else {
+      list.removeAttribute('aria-activedescendant');
+    }
+    // The boxes the one chosen line's bits are in, lit and framed.
+    const page = pageOfList.get(effect.name);
+    for (const spec of page ? page.boxes : []) {
+      const box = boxes.get(spec.name);
+      if (!box.classList.contains('explained')) continue;
       box.classList.remove('explained');
       box.removeAttribute('aria-description');
     }
-    lit.delete(list);
-  }
-  const chosenFlags = (list) =>
-    [...list.children].map((l) => (l.getAttribute('aria-selected') === 'true' ? '1' : '0')).join('');
-  function explain(list) {
-    putOut(list);
-    if (!list.classList.contains('explains')) return;
-    const boxesLit = new Set();
-    const chosen = list.querySelector('.line[aria-selected="true"]');
-    for (const name of JSON.parse(call('ostrolen_lit', list.id, chosenFlags(list)))) {
+    for (const name of effect.lit) {
       const box = boxes.get(name);
-      if (box) {
-        box.classList.add('explained');
-        box.setAttribute('aria-description', layout.web.litBoxDescription + chosen.textContent);
-        boxesLit.add(box);
-      }
-    }
-    lit.set(list, boxesLit);
-  }
-  // A press on a page, or an edit of one of its boxes: its list's line is
-  // no longer chosen and its boxes go out.
-  function forgetExplained(name) {
-    const list = lists.get(pageList.get(name));
-    if (!list || !list.classList.contains('explains')) return;
-    putOut(list);
-    for (const line of list.querySelectorAll('.line[aria-selected="true"]')) line.setAttribute('aria-selected', 'false');
-  }
-  function selectLine(list, line) {
-    for (const l of list.children) l.setAttribute('aria-selected', String(l === line));
-    setCurrent(list, line);
-    if (line) line.scrollIntoView({ block: 'nearest' });
-    explain(list);
-  }
-
-  // ---- Composing: a line of a field switches, offers its values or edits
-  // its number; every change is one press of the page's button and is
-  // taken back by Ctrl+Z.
-  const fieldOf = (line) => (line && line.dataset.field !== undefined ? Number(line.dataset.field) : -1);
-  const lineMenu = (list, line) => {
-    const field = fieldOf(line);
-    return field < 0 ? null : JSON.parse(call('ostrolen_line_menu', list.id, field));
-  };
-  async function edit(list, field, form, value) {
-    if (busy) return;
-    busy = true;
-    try {
-      const change = JSON.parse(call('ostrolen_edit', list.id, field, form ? 1 : 0, value));
-      if (!change) return;
-      forgetExplained(change.button);
-      await applyJournal(change.journal);
-      field = change.field;
-    } finally {
-      busy = false;
-    }
-    reselect(list, field);
-  }
-  function reselect(list, field) {
-    const line = [...list.children].find((l) => fieldOf(l) === field);
-    if (line) selectLine(list, line);
-  }
-  async function undoEdit(list) {
-    if (busy) return;
-    busy = true;
-    let change;
-    try {
-      change = JSON.parse(call('ostrolen_undo', list.id));
-      if (!change) return;
-      forgetExplained(change.button);
-      await applyJournal(change.journal);
-    } finally {
-      busy = false;
-    }
-    reselect(list, change.field);
-  }
-  function activate(list, line) {
-    const menu = lineMenu(list, line);
-    if (!menu) return;
-    if (menu.activation === 'number') editNumber(list, fieldOf(line), menu.number);
-    else if (menu.activation === 'toggle') edit(list, fieldOf(line), false, menu.toggle);
-    else {
-      const rect = line.getBoundingClientRect();
-      openMenu(list, line, rect.left, rect.bottom);
+      if (!box) continue;
+      box.classList.add('explained');
+      if (effect.litDescription) box.setAttribute('aria-description', effect.litDescription);
     }
   }
-  // The editor of a number: OK only for a value the field takes.
-  function editNumber(list, field, spec) {
-    const n = ++dialogCount;
-    const captionId = `message-caption-${n}`;
-    const input = element('input', { type: 'text', id: 'NumberEditorValue', value: spec.value, autocomplete: 'off' });
-    const ok = element('button', { type: 'button', class: 'ok', textContent: spec.ok });
-    const cancel = element('button', { type: 'button', class: 'ok', textContent: layout.web.cancel });
-    const dialog = element('dialog', { class: 'message number-editor', id: 'NumberEditor', 'aria-labelledby': captionId }, [
-      element('div', { id: captionId, class: 'caption', textContent: spec.caption }),
-      element('div', { class: 'message-body number-body' }, [
-        element('label', { for: 'NumberEditorValue', textContent: spec.label }),
-        input,
-      ]),
-      element('div', { class: 'message-buttons' }, [ok, cancel]),
-    ]);
-    const valid = () => Module.ccall('ostrolen_value_ok', 'number', ['string', 'number', 'string'], [list.id, field, input.value]) === 1;
-    // A text that names no value yet may grow to 18 characters, as in the window; no further.
-    let kept = input.value;
-    input.addEventListener('input', () => {
-      if (!valid() && [...input.value].length > 18) {
-        input.value = kept;
-      } else {
-        kept = input.value;
-      }
-      ok.disabled = !valid();
-    });
-    input.addEventListener('keydown', (e) => {
-      if (e.key === 'Enter') {
-        e.preventDefault();
-        if (!ok.disabled) ok.click();
-      }
-    });
-    // The change is made at once, so that a press waits for it.
-    ok.addEventListener('click', () => {
-      if (!valid()) return;
-      const value = input.value;
-      dialog.close();
-      edit(list, field, false, value);
-    });
-    cancel.addEventListener('click', () => dialog.close());
-    dialog.addEventListener('close', () => {
-      dialog.remove();
-      list.focus();
-    });
-    document.body.append(dialog);
-    dialog.showModal();
-    input.select();
-  }
-
-  // ---- Typing, by the typing rules of the pages.
-  const focusBox = (box, caret) => {
-    box.focus();
-    if (caret === 'all') box.select();
-    else if (caret === 'start') box.setSelectionRange(0, 0);
-    else box.setSelectionRange(box.value.length, box.value.length);
-  };
-  const characters = (text) => Array.from(text);
-
-  // The key as the typing rules take it; null for one they never see.
-  const keyCode = (event) => {
-    switch (event.key) {
-      case 'Enter': return 'enter';
-      case 'Backspace': return 'backspace';
-      case 'ArrowLeft': return 'left';
-      case 'ArrowRight': return 'right';
-      case 'ArrowUp': return 'up';
-      case 'ArrowDown': return 'down';
-    }
-    return characters(event.key).length === 1 && !event.isComposing ? 'character' : null;
-  };
-  const modifiers = (event) =>
-    (event.shiftKey ? 1 : 0) | (event.ctrlKey ? 2 : 0) | (event.altKey ? 4 : 0) | (event.metaKey ? 8 : 0);
-  // Carries out what the typing rules say a key does in a box; false when
-  // they leave it to the box itself.
-  function carry(box, code, text, event) {
-    const { page, index } = pageOfBox.get(box);
-    const outcome = JSON.parse(call('ostrolen_key', page.number, index, code, text, modifiers(event),
-      box.value, box.selectionStart || 0, box.selectionStart !== box.selectionEnd ? 1 : 0));
-    if (!outcome || !outcome.handled) return false;
-    event.preventDefault();
-    for (const action of outcome.actions) {
-      const target = action.box >= 0 ? boxes.get(page.boxes[action.box].name) : null;
-      switch (action.kind) {
-        case 'write': target.value = action.text; break;
-        case 'erase': target.value = characters(target.value).slice(0, -1).join(''); break;
-        case 'focus': focusBox(target, action.caret); break;
-        case 'press': press(action.button); break;
-        case 'forget': forgetExplained(box.id); break;
-      }
-    }
-    return true;
-  }
-
-  function keyDown(event) {
-    const code = keyCode(event);
-    if (code) carry(event.target, code, code === 'character' ? event.key : '', event);
-  }
-
-  function paste(event) {
-    const text = (event.clipboardData || window.clipboardData).getData('text/plain');
-    carry(event.target, 'paste', text, event);
-  }
-
-  // ---- Result lists: lines are selected by clicks and copied with Ctrl+C.
-  function listClick(event) {
-    const list = event.currentTarget;
+  const rowOf = (list, event) => {
     const line = event.target.closest('.line');
-    if (!line) return;
-    const all = [...list.children];
-    if (event.shiftKey && list.anchor && list.contains(list.anchor)) {
-      const [a, b] = [all.indexOf(list.anchor), all.indexOf(line)].sort((x, y) => x - y);
-      all.forEach((l, i) => l.setAttribute('aria-selected', String(i >= a && i <= b)));
-    } else if (event.ctrlKey || event.metaKey) {
-      line.setAttribute('aria-selected', String(line.getAttribute('aria-selected') !== 'true'));
-      setCurrent(list, line);
-    } else {
-      all.forEach((l) => l.setAttribute('aria-selected', String(l === line)));
-      setCurrent(list, line);
-    }
-    explain(list);
+    return line && line.parentElement === list ? [...list.children].indexOf(line) : -1;
+  };
+  function attachList(list) {
+    // The focus and the selection are the controller's: a press only tells where.
+    list.addEventListener('mousedown', (event) => {
+      event.preventDefault();
+      if (event.button === 2 || (event.button === 0 && rowOf(list, event) < 0)) send({ do: 'focusOn', control: list.id });
+    });
+    list.addEventListener('click', (event) => {
+      const row = rowOf(list, event);
+      if (row >= 0) send({ do: 'clickLine', line: row, shift: event.shiftKey, ctrl: event.ctrlKey || event.metaKey });
+    });
+    list.addEventListener('dblclick', (event) => {
+      const row = rowOf(list, event);
+      if (row >= 0) send({ do: 'doubleClickLine', line: row });
+    });
+    list.addEventListener('contextmenu', (event) => {
+      event.preventDefault();
+      send({ do: 'menuOnLine', line: rowOf(list, event) });
+    });
   }
-  // The selected lines in list order, or every line when none is selected.
-  const copiedLines = (list) => call('ostrolen_copy', list.id, chosenFlags(list));
-  document.addEventListener('copy', (event) => {
-    const list = document.activeElement;
-    if (!list || !list.classList || !list.classList.contains('list')) return;
-    if (list.children.length === 0) return;
-    event.preventDefault();
-    event.clipboardData.setData('text/plain', copiedLines(list));
-  });
 
-  // The context menu of a result list: a line of a field lists its values
-  // (or edits its number) and the page's forms; "Копировать" copies as
-  // Ctrl+C does.
-  function listMenu(event) {
-    const list = event.currentTarget;
-    event.preventDefault();
-    list.focus();
-    const line = event.target.closest('.line');
-    if (line && line.getAttribute('aria-selected') !== 'true') listClick({ currentTarget: list, target: line });
-    openMenu(list, line, event.clientX, event.clientY);
+  // ---- The menu of a line: its items as the controller lists them.
+  let menu = null;  // {root, items, outside}
+  function drawMenu(effect) {
+    if (!effect.open) {
+      if (menu) {
+        // The focus goes back to the list the menu was of, as from a popup.
+        const { root } = menu;
+        document.removeEventListener('mousedown', menu.outside, true);
+        menu = null;
+        const had = root.contains(document.activeElement);
+        root.remove();
+        if (had) lists.get(root.dataset.list)?.focus();
+      }
+      return;
+    }
+    if (!menu) buildMenu(effect);
+    const active = menu.items[effect.active];
+    for (const sub of menu.root.querySelectorAll('.submenu')) {
+      const open = Boolean(active && sub.contains(active));
+      if (open || active !== sub.parentElement) sub.hidden = !open;
+      sub.parentElement.setAttribute('aria-expanded', String(!sub.hidden));
+    }
+    active?.focus();
   }
-  function openMenu(list, line, x, y) {
-    document.querySelector('.menu')?.remove();
-    const offer = line ? lineMenu(list, line) : null;
-    const field = fieldOf(line);
-    const closeMenu = () => {
-      menu.remove();
-      document.removeEventListener('mousedown', outside, true);
-      list.focus();
-    };
-    const outside = (e) => {
-      if (!menu.contains(e.target)) closeMenu();
-    };
+  function buildMenu(effect) {
+    const list = lists.get(effect.list);
     // The mark of the value the field holds is drawn, not read: a screen
     // reader says "checked" from aria-checked instead.
     const mark = () => element('span', { class: 'mark', 'aria-hidden': 'true' });
-    const item = (text, action, checked) => {
-      const e = element('div', {
-        class: 'menu-item',
-        role: checked === undefined ? 'menuitem' : 'menuitemradio',
-        tabIndex: -1,
-        textContent: text,
-      });
-      if (checked !== undefined) e.prepend(mark());
-      if (checked !== undefined) e.setAttribute('aria-checked', String(checked));
-      e.addEventListener('click', (event) => {
-        event.stopPropagation();
-        closeMenu();
-        action();
-      });
-      return e;
-    };
-    const values = (choices, form) =>
-      choices.map((c) => item(c.text, () => edit(list, field, form, c.value), c.current));
+    const root = element('div', { class: 'menu', role: 'menu' });
+    root.dataset.list = effect.list;
     const items = [];
-    if (offer) {
-      if (offer.number) items.push(item(offer.number.item, () => editNumber(list, field, offer.number)));
-      if (offer.choices) items.push(...values(offer.choices, false));
-      if (offer.form) {
-        const sub = element('div', { class: 'menu submenu', role: 'menu' }, values(offer.form.choices, true));
-        const open = element('div', {
-          class: 'menu-item has-submenu',
-          role: 'menuitem',
-          tabIndex: -1,
-          textContent: offer.form.item,
-          'aria-haspopup': 'menu',
-        }, [mark(), sub]);
-        const show = () => {
-          sub.hidden = false;
-          open.setAttribute('aria-expanded', 'true');
-        };
-        sub.hidden = true;
-        open.addEventListener('mouseenter', show);
-        open.addEventListener('click', (e) => {
-          if (e.target === open) {
-            show();
-            sub.firstChild?.focus();
-          }
-        });
-        open.addEventListener('keydown', (e) => {
-          if (e.target === open && e.key === 'ArrowRight') {
-            e.stopPropagation();
-            show();
-            sub.firstChild?.focus();
-          }
-        });
-        items.push(open);
+    let sub = null;
+    effect.items.forEach((item, index) => {
+      const into = item.depth === 0 ? root : sub;
+      if (item.separator) into.append(element('div', { class: 'menu-separator', role: 'separator' }));
+      const e = element('div', {
+        class: item.submenu ? 'menu-item has-submenu' : 'menu-item',
+        role: item.checked < 0 ? 'menuitem' : 'menuitemradio',
+        tabIndex: -1,
+        textContent: item.text,
+      });
+      if (item.checked >= 0) {
+        e.prepend(mark());
+        e.setAttribute('aria-checked', String(item.checked === 1));
       }
-      items.push(element('div', { class: 'menu-separator', role: 'separator' }));
-    }
-    items.push(item(layout.web.copyLines, () => {
-      if (list.children.length) document.execCommand('copy');
-    }));
-    const menu = element('div', { class: 'menu', role: 'menu' }, items);
-    menu.addEventListener('keydown', (e) => {
-      const here = document.activeElement;
-      const siblings = [...here.parentElement.children].filter((c) => c.classList.contains('menu-item'));
-      const i = siblings.indexOf(here);
-      if (e.key === 'Escape') closeMenu();
-      else if (e.key === 'Enter' || e.key === ' ') here.click();
-      else if (e.key === 'ArrowDown') siblings[(i + 1) % siblings.length].focus();
-      else if (e.key === 'ArrowUp') siblings[(i - 1 + siblings.length) % siblings.length].focus();
-      else if (e.key === 'ArrowLeft' && here.parentElement.classList.contains('submenu')) {
-        here.parentElement.hidden = true;
-        here.parentElement.parentElement.focus();
-      } else return;
-      e.preventDefault();
-      e.stopPropagation();
+      if (item.submenu) {
+        sub = element('div', { class: 'menu submenu', role: 'menu', hidden: true });
+        e.setAttribute('aria-haspopup', 'menu');
+        e.append(mark(), sub);
+        const own = sub;
+        // The pointer shows a submenu, as the toolkit's menus do.
+        e.addEventListener('mouseenter', () => {
+          own.hidden = false;
+          e.setAttribute('aria-expanded', 'true');
+        });
+      }
+      e.addEventListener('click', (event) => {
+        if (event.target.closest('.menu-item') !== e) return;
+        event.stopPropagation();
+        send({ do: 'chooseMenuItem', index });
+      });
+      into.append(e);
+      items.push(e);
     });
+    // A click away closes the menu.
+    const outside = (event) => {
+      if (!root.contains(event.target)) send({ do: 'key', code: 'escape', text: '' });
+    };
     document.addEventListener('mousedown', outside, true);
-    document.body.append(menu);
-    // The whole menu stays in the view: upwards from the point when there is
-    // no room below it, scrolling inside itself when it is taller than the view.
+    document.body.append(root);
+    menu = { root, items, outside };
+    // Under its line (or the list's corner); the whole menu stays in the view:
+    // upwards from the point when there is no room below it, scrolling inside
+    // itself when it is taller than the view.
+    const line = list && list.children[effect.line];
+    const anchor = (line || list).getBoundingClientRect();
+    const x = line ? anchor.left : anchor.left + 5;
+    const y = line ? anchor.bottom : anchor.top + 5;
     const view = document.documentElement;
-    if (menu.offsetHeight > view.clientHeight) {
-      menu.style.boxSizing = 'border-box';
-      menu.style.maxHeight = px(view.clientHeight);
-      menu.style.overflowY = 'auto';
+    if (root.offsetHeight > view.clientHeight) {
+      root.style.boxSizing = 'border-box';
+      root.style.maxHeight = px(view.clientHeight);
+      root.style.overflowY = 'auto';
     }
     let top = y;
-    if (top + menu.offsetHeight > view.clientHeight) {
-      top = y >= menu.offsetHeight ? y - menu.offsetHeight : Math.max(0, view.clientHeight - menu.offsetHeight);
+    if (top + root.offsetHeight > view.clientHeight) {
+      top = y >= root.offsetHeight ? y - root.offsetHeight : Math.max(0, view.clientHeight - root.offsetHeight);
     }
-    const left = Math.max(0, Math.min(x, view.clientWidth - menu.offsetWidth));
-    menu.style.left = px(left + window.scrollX);
-    menu.style.top = px(top + window.scrollY);
-    menu.querySelector('.menu-item').focus();
+    const left = Math.max(0, Math.min(x, view.clientWidth - root.offsetWidth));
+    root.style.left = px(left + window.scrollX);
+    root.style.top = px(top + window.scrollY);
   }
-  // Arrow keys move the selection; Enter switches or edits the selected
-  // line; Ctrl+Z takes the last change back.
-  const lineSteps = { ArrowDown: 1, ArrowUp: -1, PageDown: 'page', PageUp: '-page', End: Infinity, Home: -Infinity };
-  function listKey(event) {
-    const list = event.currentTarget;
-    const all = [...list.children];
-    const selected = all.filter((l) => l.getAttribute('aria-selected') === 'true');
-    const plain = !(event.shiftKey || event.ctrlKey || event.altKey || event.metaKey);
-    if ((event.ctrlKey || event.metaKey) && !event.shiftKey && !event.altKey && event.key.toLowerCase() === 'z') {
-      event.preventDefault();
-      undoEdit(list);
-    } else if (plain && event.key in lineSteps && all.length) {
-      event.preventDefault();
-      // PageUp and PageDown go as many lines as the list declares it shows, less one.
-      const step = lineSteps[event.key] === 'page' ? list.pageStep : lineSteps[event.key] === '-page' ? -list.pageStep
-        : lineSteps[event.key];
-      const current = list.anchor && list.contains(list.anchor) ? all.indexOf(list.anchor) : -1;
-      const from = current < 0 ? (step === Infinity ? all.length - 1 : 0) : current + step;
-      const next = Math.max(0, Math.min(all.length - 1, from));
-      selectLine(list, all[next]);
-    } else if (plain && event.key === 'Enter' && selected.length === 1) {
-      event.preventDefault();
-      activate(list, selected[0]);
-    } else if (event.key === 'ContextMenu' || (event.shiftKey && event.key === 'F10')) {
-      event.preventDefault();
-      const line = selected[0] || null;
-      const rect = (line || list).getBoundingClientRect();
-      openMenu(list, line, rect.left, rect.bottom);
+
+  // ---- The editor of a number: OK only for a value the field takes.
+  let editor = null;  // {dialog, input, ok}
+  others.set('NumberEditorValue', () => editor?.input);
+  function drawEditor(effect) {
+    if (!effect.open) {
+      if (editor) {
+        const { dialog } = editor;
+        editor = null;
+        dialog.close();
+        dialog.remove();
+      }
+      return;
     }
+    if (!editor) {
+      const n = ++dialogCount;
+      const captionId = `message-caption-${n}`;
+      const input = element('input', { type: 'text', id: 'NumberEditorValue', autocomplete: 'off', spellcheck: false });
+      const ok = element('button', { type: 'button', class: 'ok', textContent: shell.ok });
+      const cancel = element('button', { type: 'button', class: 'ok', textContent: layout.web.cancel });
+      const dialog = element('dialog', { class: 'message number-editor', id: 'NumberEditor', 'aria-labelledby': captionId }, [
+        element('div', { id: captionId, class: 'caption', textContent: effect.caption }),
+        element('div', { class: 'message-body number-body' }, [
+          element('label', { for: 'NumberEditorValue', textContent: effect.label }),
+          input,
+        ]),
+        element('div', { class: 'message-buttons' }, [ok, cancel]),
+      ]);
+      input.addEventListener('input', () => {
+        if (!drawing) send({ do: 'editorEdited', text: input.value });
+      });
+      ok.addEventListener('click', () => send({ do: 'editorOk' }));
+      cancel.addEventListener('click', () => send({ do: 'editorCancel' }));
+      dialog.addEventListener('cancel', (event) => {
+        event.preventDefault();
+        if (editor && editor.dialog === dialog) send({ do: 'editorCancel' });
+      });
+      document.body.append(dialog);
+      editor = { dialog, input, ok };
+      input.value = effect.text;
+      dialog.showModal();
+    }
+    if (editor.input.value !== effect.text) editor.input.value = effect.text;
+    editor.ok.disabled = !effect.ok;
   }
 
   // ---- The window.
@@ -839,7 +856,7 @@
       sheet.append(e);
       grow(label.x + (label.width || 40), label.y + label.pixelSize + 4);
     }
-    page.boxes.forEach((spec, index) => {
+    for (const spec of page.boxes) {
       const box = element('input', {
         type: 'text',
         id: spec.name,
@@ -859,18 +876,20 @@
       } else if (spec.role === 'output') {
         box.tabIndex = -1;  // every press rewrites the bit rows: Tab passes them by
       }
-      box.addEventListener('keydown', keyDown);
-      box.addEventListener('paste', paste);
-      box.addEventListener('input', () => forgetExplained(spec.name));
-      if (page.lists.length) pageList.set(spec.name, page.lists[0].name);
-      box.addEventListener('mouseup', () => {
-        if (spec.role === 'input' && spec.maxLength === 1 && box.selectionStart === box.selectionEnd) box.select();
-      });
+      if (spec.role === 'input') {
+        // A click puts the caret where it lands; a change the browser made itself is told.
+        box.addEventListener('mouseup', () => {
+          if (document.activeElement === box) send({ do: 'clickBox', control: spec.name, ...caretOf(box) });
+        });
+        box.addEventListener('input', () => {
+          if (!drawing) syncBoxes();
+        });
+      }
+      drawn.set(spec.name, box.value);
       boxes.set(spec.name, box);
-      pageOfBox.set(box, { page, index });
       sheet.append(box);
       grow(spec.x + spec.width, spec.y + spec.height);
-    });
+    }
     // Tab runs as in the window: the boxes, the buttons they press, then the list.
     for (const spec of page.buttons) {
       const button = element('button', {
@@ -885,8 +904,9 @@
       button.append(picture);
       if (spec.caption) button.append(element('span', { textContent: spec.caption }));
       button.setAttribute('aria-label', spec.accessibleName);
-      button.addEventListener('click', () => press(spec.name));
-      if (page.lists.length) pageList.set(spec.name, page.lists[0].name);
+      // A click presses it and leaves the focus where it is, as the window's tool buttons do.
+      button.addEventListener('mousedown', (event) => event.preventDefault());
+      button.addEventListener('click', () => send({ do: 'press', button: spec.name }));
       buttons.set(spec.name, button);
       sheet.append(button);
       grow(spec.x + spec.width, spec.y + spec.height);
@@ -903,13 +923,8 @@
       });
       list.style.setProperty('--line-height', px(spec.lineHeight));
       list.pageStep = Math.max(1, Math.floor(spec.height / spec.lineHeight) - 1);
-      list.addEventListener('click', listClick);
-      list.addEventListener('contextmenu', listMenu);
-      list.addEventListener('keydown', listKey);
-      list.addEventListener('dblclick', (event) => {
-        const line = event.target.closest('.line');
-        if (line) activate(list, line);
-      });
+      attachList(list);
+      pageOfList.set(spec.name, page);
       if (spec.explains) list.classList.add('explains');
       lists.set(spec.name, list);
       sheet.append(list);
@@ -919,6 +934,10 @@
     sheet.style.minHeight = px(height + 4);
   }
 
+  const tabSets = new Map();  // a tab set's control name -> what shows its child
+  function drawTabs(tabs) {
+    for (const [control, index] of Object.entries(tabs)) tabSets.get(control)?.(index);
+  }
   function buildTabs(node) {
     const set = element('div', { class: 'tabs', id: node.control });
     const bar = element('div', { class: 'tab-bar', role: 'tablist' });
@@ -940,13 +959,18 @@
         textContent: child.caption,
         'aria-controls': child.sheet,
       });
-      tab.addEventListener('click', () => select(i));
+      // A tab clicked brings its page with the focus in it; chosen with the
+      // arrow keys, the focus stays on the tabs. A click leaves the focus
+      // where it is until the page takes it, as the window's tab bars do.
+      tab.addEventListener('mousedown', (event) => event.preventDefault());
+      tab.addEventListener('click', () => send({ do: 'showPage', sheet: child.sheet, onTabs: false }));
       tab.addEventListener('keydown', (event) => {
         const step = event.key === 'ArrowRight' ? 1 : event.key === 'ArrowLeft' ? -1 : 0;
-        if (!step) return;
+        if (!step || event.ctrlKey || event.altKey || event.metaKey) return;
+        event.preventDefault();
         const j = (i + step + tabs.length) % tabs.length;
-        select(j);
         tabs[j].focus();
+        send({ do: 'showPage', sheet: node.children[j].sheet, onTabs: true });
       });
       const sheet = element('div', {
         class: child.page === undefined ? 'sheet nested' : 'sheet page',
@@ -967,6 +991,7 @@
     });
     set.append(bar, ...sheets);
     select(node.initial);
+    tabSets.set(node.control, select);
     return set;
   }
 
@@ -1066,6 +1091,7 @@
       remembered.load().then((handle) => {
         if (handle && !database.file && !database.handle) {
           database.handle = handle;
+          send({ do: 'database', file: chosenName() });
           show();
         }
       });
@@ -1113,37 +1139,32 @@
   root.replaceChildren(toolbar, buildTabs(layout.tree));
   buildDatabaseChooser();
   document.title = shell.caption;
-  const search = OstrolenSearch({
-    call,
-    element,
-    texts: layout.web,
-    toolbar,
-    press,
-    applyJournal,
-    lists,
-    selectLine,
-    busy: () => busy,
-    chosenLine: (list) => Module.ccall('ostrolen_chosen_line', 'number', ['string'], [list]),
-    setRows: setSearchRows,
-  });
+  const search = OstrolenSearch({ element, texts: layout.web, toolbar, send, drawers, others, quiet: () => drawing || showing !== null });
+  const press = (name) => {
+    send({ do: 'press', button: name });
+    return whenIdle();
+  };
 
-  // For scripts that drive the page: the pages' own answers, and when the page was ready.
+  // For scripts that drive the page, and for web/session.js: an intent
+  // given to the controller, when the page is idle again, and when it was ready.
   window.ostrolen = {
     ready: performance.now() - started,
     readyAt: performance.now(),
     layout,
     title,
+    send,
+    whenIdle,
+    drawers,
+    others,
+    quiet: () => drawing || showing !== null,
+    // A page's button pressed with its boxes as they stand (set by a script or typed).
     press,
-    busy: () => busy,
+    pressInside: (name) => send({ do: 'press', button: name }),
+    busy,
     search,
-    pressInside: (name) => JSON.parse(call('ostrolen_press', name)),
-    // For web/session.js: the pages' calls, a journal shown, the lists and message boxes.
-    call,
-    applyJournal,
-    afterJournal,
     lists,
     element,
-    showMessage,
+    download: null,
     // The chosen file's (or the sample's) answer to a request of the reader
     // program's form, as the reader program would write it.
     read: async (request) => {
@@ -1155,6 +1176,8 @@
   document.documentElement.dataset.ready = 'true';
   // The reader's worker, started once the window is up (and readied on the
   // sample), answers the first lookup at once.
+  // The focus where the controller has it as the window starts.
+  send({ do: 'start' });
   setTimeout(() => {
     if (!database.worker) database.worker = startWorker();
     if (!database.handle && !database.file) readAhead();

@@ -1,139 +1,97 @@
-// The session in the browser page: a page's result kept as the reference
-// and the marks of the next press beside its lines, the history view, the
+// The session in the browser page: the toolbar's commands (a page's result
+// kept as the reference, the history, the report), the history view, the
 // report downloaded, and the address (#sko=271A6) that reopens a decode.
-// What is kept, compared and written comes from the pages' own session;
-// this only draws it.
+// What is kept, compared, chosen and written is the controller's; this
+// draws it.
 'use strict';
 
 (() => {
   function start() {
     const page = window.ostrolen;
-    const { call, element } = page;
-    const texts = JSON.parse(call('ostrolen_session_texts'));
+    const { element, send } = page;
+    const texts = page.layout.session;
     for (const [mark, colour] of Object.entries(texts.colours)) {
       const name = { '=': 'same', '~': 'changed', '+': 'added', '-': 'gone' }[mark];
       document.documentElement.style.setProperty(`--mark-${name}`, colour);
     }
+    document.documentElement.style.setProperty('--gone-line', texts.goneColour);
 
-    // ---- Marks: the page's own lines keep their texts; a mark and an old
-    // value are drawn after a line, the gone lines before the line that now
-    // stands in their place (or after the last).
-    function drawMarks(listName) {
-      const list = page.lists.get(listName);
-      if (!list) return;
-      delete list.dataset.goneEnd;
-      const marks = JSON.parse(call('ostrolen_marks', listName));
-      if (!marks) return;
-      const own = [...list.children];
-      let row = 0;
-      let gone = [];
-      for (const line of marks) {
-        if (line.mark === '-') {
-          gone.push(line.text);
-          continue;
+    // ---- The history view: modal, its entries chosen as the controller has them.
+    let view = null;  // {dialog, entries, choose, compare}
+    page.others.set('HistoryEntries', () => view?.entries);
+    page.drawers.history = (history) => {
+      if (!history.open) {
+        if (view) {
+          const { dialog } = view;
+          view = null;
+          dialog.close();
+          dialog.remove();
         }
-        const item = own[row++];
-        if (!item) break;
-        item.dataset.mark = line.mark;
-        item.dataset.old = line.old;
-        if (gone.length) item.dataset.gone = gone.map((t) => `${t}  -`).join('\n');
-        const lost = gone.length ? `; ${gone.map((t) => `${texts.goneWord}: ${t}`).join('; ')}` : '';
-        item.setAttribute('aria-description', line.description + lost);
-        item.title = item.title ? `${item.title}\n${line.description}` : line.description;
-        gone = [];
+        return;
       }
-      if (gone.length) list.dataset.goneEnd = gone.map((t) => `${t}  -`).join('\n');
-    }
-
-    // The address follows the decodes only: a press of another page (or
-    // none at all) leaves whatever else the address says alone.
-    let decoded = '';
-    function updateAddress() {
-      const address = call('ostrolen_address');
-      if (!address || address === decoded) return;
-      decoded = address;
-      if (location.hash !== `#${address}`) history.replaceState(null, '', `#${address}`);
-    }
-
-    page.afterJournal.push((journal) => {
-      const touched = new Set();
-      for (const event of journal) if (event.list) touched.add(event.list);
-      for (const list of touched) drawMarks(list);
-      updateAddress();
-    });
-
-    // Brings the page of `button` to the front: its tab and every tab above it.
-    function showPageOf(button) {
-      const control = document.getElementById(button);
-      for (let sheet = control && control.closest('.sheet'); sheet; sheet = sheet.parentElement.closest('.sheet')) {
-        const tab = document.getElementById(`tab-${sheet.id}`);
-        if (tab && sheet.hidden) tab.click();
+      if (!view) build(history);
+      const options = [...view.entries.children];
+      options.forEach((option, i) => option.setAttribute('aria-selected', String(Boolean(history.entries[i]?.selected))));
+      const current = options[history.current];
+      if (current) {
+        view.entries.setAttribute('aria-activedescendant', current.id);
+        current.scrollIntoView({ block: 'nearest' });
       }
-    }
-    async function showPress(answer) {
-      if (!answer || answer.error) return false;
-      showPageOf(answer.button);
-      await page.applyJournal(answer.journal);
-      return true;
-    }
-
-    // The list of the page in front.
-    function currentList() {
-      for (const [name, list] of page.lists) if (list.offsetParent !== null) return name;
-      return '';
-    }
-    function keepReference() {
-      const list = currentList();
-      return list ? call('ostrolen_keep', list) === '1' : false;
-    }
-
-    // ---- The history view.
-    let view = null;
-    function showHistory() {
-      if (view) return;
-      const entries = element('select', { id: 'HistoryEntries', multiple: true, size: 12, 'aria-label': texts.caption });
-      for (const entry of JSON.parse(call('ostrolen_history'))) {
-        const option = element('option', { value: String(entry.number), textContent: entry.title });
-        option.dataset.page = entry.page;
+      view.choose.disabled = !history.canChoose;
+      view.compare.disabled = !history.canCompare;
+    };
+    function build(history) {
+      const entries = element('div', {
+        id: 'HistoryEntries',
+        class: 'list history-entries',
+        role: 'listbox',
+        tabIndex: 0,
+        'aria-multiselectable': 'true',
+        'aria-label': texts.caption,
+      });
+      history.entries.forEach((entry, i) => {
+        const option = element('div', {
+          class: 'line',
+          role: 'option',
+          id: `HistoryEntries-${i}`,
+          textContent: entry.title,
+          title: entry.tip,
+        });
+        option.dataset.number = String(entry.number);
         entries.append(option);
-      }
-      if (entries.options.length) entries.options[0].selected = true;
-      const choose = element('button', { type: 'button', id: 'ChooseEntry', textContent: texts.choose });
-      const compare = element('button', { type: 'button', id: 'CompareEntries', textContent: texts.compare });
-      const close = element('button', { type: 'button', id: 'CloseHistory', textContent: texts.close });
-      const update = () => {
-        const chosen = [...entries.selectedOptions];
-        choose.disabled = chosen.length !== 1;
-        compare.disabled = !(chosen.length === 2 && chosen[0].dataset.page === chosen[1].dataset.page);
+      });
+      const rowOf = (event) => {
+        const option = event.target.closest('.line');
+        return option ? [...entries.children].indexOf(option) : -1;
       };
-      entries.addEventListener('change', update);
-      update();
+      entries.addEventListener('mousedown', (event) => event.preventDefault());
+      entries.addEventListener('click', (event) => {
+        const row = rowOf(event);
+        if (row >= 0) send({ do: 'clickLine', line: row, shift: event.shiftKey, ctrl: event.ctrlKey || event.metaKey });
+      });
+      entries.addEventListener('dblclick', (event) => {
+        const row = rowOf(event);
+        if (row >= 0) send({ do: 'doubleClickLine', line: row });
+      });
+      const choose = element('button', { type: 'button', class: 'ok', id: 'ChooseEntry', textContent: texts.choose });
+      const compare = element('button', { type: 'button', class: 'ok', id: 'CompareEntries', textContent: texts.compare });
+      const close = element('button', { type: 'button', class: 'ok', id: 'CloseHistory', textContent: texts.close });
+      choose.addEventListener('click', () => send({ do: 'chooseEntry' }));
+      compare.addEventListener('click', () => send({ do: 'compareEntries' }));
+      close.addEventListener('click', () => send({ do: 'closeHistory' }));
       const captionId = 'history-caption';
-      view = element('dialog', { id: 'HistoryView', class: 'message history', 'aria-labelledby': captionId }, [
+      const dialog = element('dialog', { id: 'HistoryView', class: 'message history', 'aria-labelledby': captionId }, [
         element('div', { id: captionId, class: 'caption', textContent: texts.caption }),
         entries,
         element('div', { class: 'message-buttons' }, [choose, compare, close]),
       ]);
-      const finish = async (answer) => {
-        view.close();
-        await showPress(JSON.parse(answer));
-      };
-      choose.addEventListener('click', () => finish(call('ostrolen_choose_entry', Number(entries.selectedOptions[0].value))));
-      compare.addEventListener('click', () => {
-        const [newer, older] = [...entries.selectedOptions].map((o) => Number(o.value));
-        finish(call('ostrolen_compare_entries', Math.min(older, newer), Math.max(older, newer)));
+      dialog.addEventListener('cancel', (event) => {
+        event.preventDefault();
+        if (view && view.dialog === dialog) send({ do: 'closeHistory' });
       });
-      entries.addEventListener('dblclick', () => {
-        if (!choose.disabled) choose.click();
-      });
-      close.addEventListener('click', () => view.close());
-      view.addEventListener('close', () => {
-        view.remove();
-        view = null;
-      });
-      document.body.append(view);
-      view.showModal();
-      entries.focus();
+      document.body.append(dialog);
+      view = { dialog, entries, choose, compare };
+      dialog.showModal();
     }
 
     // ---- The report: downloaded as plain text and as HTML.
@@ -145,19 +103,27 @@
       link.remove();
       setTimeout(() => URL.revokeObjectURL(url), 1000);
     }
-    function saveHistory() {
-      download(`${texts.fileName}.txt`, 'text/plain;charset=utf-8', call('ostrolen_report', 0));
-      download(`${texts.fileName}.html`, 'text/html;charset=utf-8', call('ostrolen_report', 1));
-    }
+    page.drawers.saveReport = (report) => {
+      download(`${texts.fileName}.txt`, 'text/plain;charset=utf-8', report.text);
+      download(`${texts.fileName}.html`, 'text/html;charset=utf-8', report.html);
+    };
 
-    // ---- The toolbar and the keys.
+    // The address follows the decodes only: a press of another page (or
+    // none at all) leaves whatever else the address says alone.
+    page.drawers.address = (address) => {
+      if (address.text && location.hash !== `#${address.text}`) history.replaceState(null, '', `#${address.text}`);
+    };
+
+    // ---- The toolbar: its commands before the search box, as in the window;
+    // their keys are the window's own (the controller's).
     const commands = [
-      { id: 'KeepReference', text: texts.keep, key: texts.keepKey, run: keepReference },
-      { id: 'ShowHistory', text: texts.history, key: texts.historyKey, run: showHistory },
-      { id: 'SaveHistory', text: texts.save, key: texts.saveKey, run: saveHistory },
+      { id: 'KeepReference', text: texts.keep, key: texts.keepKey, intent: 'keepReference' },
+      { id: 'ShowHistory', text: texts.history, key: texts.historyKey, intent: 'openHistory' },
+      { id: 'SaveHistory', text: texts.save, key: texts.saveKey, intent: 'saveHistory' },
     ];
     const toolbar = document.getElementById('ToolBar1');
-    toolbar.append(element('span', { class: 'tool-separator', role: 'separator' }));
+    const search = toolbar.querySelector('.search');
+    toolbar.insertBefore(element('span', { class: 'tool-separator', role: 'separator' }), search);
     for (const command of commands) {
       const button = element('button', {
         type: 'button',
@@ -167,23 +133,15 @@
         title: `${command.text} (${command.key})`,
         'aria-keyshortcuts': command.key.replace('Ctrl', 'Control'),
       });
-      button.addEventListener('click', () => command.run());
-      toolbar.append(button);
+      button.addEventListener('mousedown', (event) => event.preventDefault());
+      button.addEventListener('click', () => send({ do: command.intent }));
+      toolbar.insertBefore(button, search);
     }
-    document.addEventListener('keydown', (event) => {
-      if (!event.ctrlKey || event.altKey || event.shiftKey || event.metaKey) return;
-      const command = commands.find((c) => c.key === `Ctrl+${event.key.toUpperCase()}`);
-      if (!command) return;
-      event.preventDefault();
-      command.run();
-    });
-
-    page.session = { keepReference, showHistory, saveHistory, texts };
 
     // ---- An address opens its page decoded.
-    if (location.hash.length > 1) showPress(JSON.parse(call('ostrolen_open', location.hash)));
+    if (location.hash.length > 1) send({ do: 'open', address: location.hash });
   }
 
-  if (window.ostrolen && window.ostrolen.afterJournal) start();
+  if (window.ostrolen && window.ostrolen.drawers) start();
   else document.addEventListener('ostrolen-ready', start, { once: true });
 })();

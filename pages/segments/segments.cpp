@@ -127,6 +127,8 @@ void SegmentLookup(Connection& database, std::string_view segment, std::string_v
   AppendPairs(results.Opened(kState1), kStateLines, true, append);
 }
 
+bool ReadsDatabase(const ButtonSpec& button) { return button.handler == SpeedButton17Click; }
+
 void SpeedButton17Click(Window& window) {
   FillEmptyBoxes(window, kLookupBoxes, kEmptyBoxFill);
   window.ClearList("ListBox10");

@@ -6,6 +6,7 @@
 #include <string_view>
 #include <vector>
 
+#include "core/layout.h"
 #include "core/window.h"
 #include "reader/database.h"
 #include "reader/query.h"
@@ -28,6 +29,9 @@ void SegmentLookup(Connection& database, std::string_view segment, std::string_v
                    const std::function<void(std::string_view)>& append);
 
 void SpeedButton17Click(Window& window);
+
+// Whether a press of `button` reads the reference database.
+bool ReadsDatabase(const ButtonSpec& button);
 
 // The statements a press of `button` would have the database answer, with
 // the window's boxes as they are, without pressing it: the lookup's, its

@@ -187,20 +187,6 @@ function installHelpers() {
   const editor = () => document.querySelector('#NumberEditor[open]');
   const historyView = () => document.querySelector('#HistoryView[open]');
   const modal = () => Boolean(menu() || editor() || historyView());
-  // The lines of a list as the dump counts them: each gone line drawn
-  // before a line of the page, then that line, and the gone lines after the last.
-  const listLines = (list) => {
-    const out = [];
-    const gone = (text, owner, k) => text.split('\n').map((t, i) => ({
-      gone: true, text: t.endsWith('  -') ? t.slice(0, -3) : t, owner, k: k + i,
-    }));
-    for (const line of list.querySelectorAll(':scope > .line')) {
-      if (line.dataset.gone !== undefined) out.push(...gone(line.dataset.gone, line, 0));
-      out.push({ gone: false, line });
-    }
-    if (list.dataset.goneEnd !== undefined) out.push(...gone(list.dataset.goneEnd, list, 0));
-    return out;
-  };
   // The middle of an element in the view, scrolled there first.
   const centre = (e) => {
     e.scrollIntoView({ block: 'nearest', inline: 'nearest' });
@@ -212,35 +198,29 @@ function installHelpers() {
   // it is open); null for none.
   const linePoint = (row) => {
     const history = historyView();
-    if (history) {
-      const entries = history.querySelector('#HistoryEntries');
-      const option = entries.options[row];
-      if (!option) return null;
-      option.scrollIntoView({ block: 'nearest' });
-      const r = option.getBoundingClientRect();
-      return { x: r.left + r.width / 2, y: r.top + r.height / 2 };
+    let list = history && history.querySelector('#HistoryEntries');
+    if (!list) {
+      const here = front();
+      const spec = here && here.page.lists[0];
+      list = spec && document.getElementById(spec.name);
     }
-    const here = front();
-    const spec = here && here.page.lists[0];
-    const list = spec && document.getElementById(spec.name);
-    if (!list) return null;
-    const item = listLines(list)[row];
-    if (!item) return null;
-    if (!item.gone) return centre(item.line);
-    const height = lineHeight(list);
-    if (item.owner === list) {
-      // After the last line, in the list's own drawing.
-      const last = list.querySelector(':scope > .line:last-child');
-      const top = last ? last.offsetTop + last.offsetHeight : 0;
-      list.scrollTop = Math.max(0, top + (item.k + 1) * height - list.clientHeight);
-      const r = list.getBoundingClientRect();
-      return { x: r.left + r.width / 2, y: r.top + top - list.scrollTop + list.clientTop + (item.k + 0.5) * height };
-    }
-    item.owner.scrollIntoView({ block: 'nearest' });
-    const r = item.owner.getBoundingClientRect();
-    return { x: r.left + r.width / 2, y: r.top + (item.k + 0.5) * height };
+    const line = list && list.children[row];
+    return line ? centre(line) : null;
   };
-  window.__replay = { ...window.__replay, codePoints, ownText, visible, front, menu, editor, historyView, modal, listLines, centre, linePoint };
+  // The control with the focus by the name the controller gives it; '' for
+  // none (a tab bar, a dialog's button, a menu's item).
+  const focusedControl = () => {
+    // A menu is a popup: the focus stays with the list it is the menu of.
+    const open = menu();
+    if (open) return open.dataset.list || '';
+    const e = document.activeElement;
+    if (!e || !e.id) return '';
+    const here = front();
+    const own = here && [...here.page.boxes, ...here.page.lists, ...here.page.buttons].some((c) => c.name === e.id);
+    const box = e.tagName === 'INPUT' && e.readOnly;
+    return (own || ['SearchBox', 'NumberEditorValue', 'HistoryEntries'].includes(e.id)) && !box ? e.id : '';
+  };
+  window.__replay = { ...window.__replay, codePoints, ownText, visible, front, menu, editor, historyView, modal, centre, linePoint, focusedControl };
 }
 
 // Runs in the page: the dump's state read off the DOM.
@@ -264,45 +244,34 @@ function readState() {
   });
   s.boxes = s.boxes.map((b, i) => ({ ...b, i })).sort((a, b) => number(a.name) - number(b.name) || a.i - b.i);
   const focus = document.activeElement;
-  s.focus = '';
+  s.focus = r.focusedControl();
   s.caret = -1;
   s.anchor = -1;
-  // The control by its name, as the window names its widgets: one without
-  // a name (a menu's item, a dialog's button) is dumped as nothing focused.
-  if (focus && focus !== document.body && focus !== document.documentElement && focus.id) {
-    s.focus = focus.id;
-    if (focus.tagName === 'INPUT' && focus.selectionStart !== null) {
-      const start = focus.selectionStart;
-      const end = focus.selectionEnd;
-      const backward = focus.selectionDirection === 'backward';
-      s.caret = r.codePoints(focus.value, backward ? start : end);
-      s.anchor = r.codePoints(focus.value, backward ? end : start);
-    }
+  if (s.focus && focus.tagName === 'INPUT' && focus.selectionStart !== null) {
+    const start = focus.selectionStart;
+    const end = focus.selectionEnd;
+    const backward = focus.selectionDirection === 'backward';
+    s.caret = r.codePoints(focus.value, backward ? start : end);
+    s.anchor = r.codePoints(focus.value, backward ? end : start);
   }
   s.lines = [];
   s.undo = [];
   for (const spec of page.lists) {
     const list = document.getElementById(spec.name);
     if (!list) continue;
-    const items = r.listLines(list);
-    const compared = items.some((i) => i.gone || i.line.dataset.mark !== undefined);
-    items.forEach((item, index) => {
-      if (item.gone) {
-        s.lines.push({ list: spec.name, index, mark: '-', text: item.text, old: '', tip: '', selected: false });
-      } else {
-        const line = item.line;
-        s.lines.push({
-          list: spec.name,
-          index,
-          mark: compared ? line.dataset.mark || '' : '',
-          text: line.textContent,
-          old: line.dataset.old || '',
-          tip: line.title || '',
-          selected: line.getAttribute('aria-selected') === 'true',
-        });
-      }
+    [...list.children].forEach((line, index) => {
+      const part = (name) => line.querySelector(`:scope > .${name}`);
+      s.lines.push({
+        list: spec.name,
+        index,
+        mark: line.dataset.mark || '',
+        text: part('text') ? part('text').textContent : line.textContent,
+        old: part('old') ? part('old').textContent : '',
+        tip: line.title || '',
+        selected: line.getAttribute('aria-selected') === 'true',
+      });
     });
-    s.undo.push({ list: spec.name, can: o.call('ostrolen_can_undo', spec.name) === '1' });
+    s.undo.push({ list: spec.name, can: list.dataset.canUndo === '1' });
   }
   s.lit = [...sheet.querySelectorAll('.explained')].map((e) => e.id);
   const menu = r.menu();
@@ -345,7 +314,9 @@ function readState() {
   const history = r.historyView();
   s.history = Boolean(history);
   s.entries = history
-    ? [...history.querySelector('#HistoryEntries').options].map((e) => ({ number: Number(e.value), title: e.textContent, selected: e.selected }))
+    ? [...history.querySelector('#HistoryEntries').children].map((e) => ({
+      number: Number(e.dataset.number), title: e.textContent, selected: e.getAttribute('aria-selected') === 'true',
+    }))
     : [];
   s.title = document.title;
   s.address = location.hash.replace(/^#/, '');
@@ -399,7 +370,7 @@ async function main() {
     await page.evaluate(installHelpers);
     // Nothing pending at the start: the sample's rows are listed for the search.
     await page.waitForFunction(() => Number(document.getElementById('DatabaseState')?.dataset.listings || 0) > 0 && !window.ostrolen.busy());
-    await page.evaluate(() => window.ostrolen.call('ostrolen_set_replay_clock'));
+    await page.evaluate(() => window.ostrolen.send({ do: 'replayClock' }));
 
     let messages = [];
     let skipped = [];
@@ -419,10 +390,8 @@ async function main() {
         await page.waitForFunction((n) => document.querySelectorAll('dialog.message[data-kind][open]').length < n, open);
       }
     };
-    const focused = () => page.evaluate(() => {
-      const e = document.activeElement;
-      return Boolean(e && e !== document.body && e !== document.documentElement);
-    });
+    // Whether a control has the focus (the list behind an open menu counts).
+    const focused = () => page.evaluate(() => window.__replay.focusedControl() !== '');
     // One key of a character: through Playwright's keyboard where its
     // layout has the key, else as a keyboard of another layout sends it,
     // a key whose key and text are the character.
@@ -440,7 +409,7 @@ async function main() {
       const { name, arg } = action;
       switch (name) {
         case 'open': {
-          const sheet = await page.evaluate((n) => window.ostrolen.call('ostrolen_page_of_command', n), arg);
+          const sheet = await page.evaluate((n) => (Object.hasOwn(window.ostrolen.layout.commands, n) ? window.ostrolen.layout.commands[n] : ''), arg);
           if (!sheet || (await page.evaluate(() => window.__replay.modal()))) return false;
           // The tabs from the outermost to the page's own.
           const tabs = await page.evaluate((id) => {
@@ -467,8 +436,8 @@ async function main() {
             return true;
           }, arg);
         case 'type':
+          if (!(await focused())) return false;
           for (const c of Array.from(arg)) {
-            if (!(await focused())) return false;
             await keyDown(c === '\n' || c === '\r' ? 'Enter' : c === '\t' ? 'Tab' : c);
             await settle();
           }
@@ -561,7 +530,7 @@ async function main() {
         }
         const history = r.historyView();
         if (history) {
-          const entry = [...history.querySelector('#HistoryEntries').options].find((e) => e.textContent === wanted);
+          const entry = [...history.querySelector('#HistoryEntries').children].find((e) => e.textContent === wanted);
           if (entry) {
             entry.scrollIntoView({ block: 'nearest' });
             const b = entry.getBoundingClientRect();

@@ -1,4 +1,4 @@
-// A small JSON writer for what the page script reads: objects, arrays,
+// A small JSON writer for what a page script reads: objects, arrays,
 // strings (UTF-8 passed through, control characters escaped) and numbers.
 #pragma once
 
@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-namespace ostrolen::web {
+namespace ostrolen::ui {
 
 class Json {
  public:
@@ -71,4 +71,4 @@ class Json {
   bool first_ = true;
 };
 
-}  // namespace ostrolen::web
+}  // namespace ostrolen::ui
