@@ -4,7 +4,8 @@
 // read off the page, in the records the window's and the command line's
 // replays write (docs/replay.md). The page reads its built-in sample
 // database; run it with TZ=UTC, as scripts/replay does.
-import { readFileSync } from 'node:fs';
+import { readFileSync, writeFileSync } from 'node:fs';
+import { basename, join } from 'node:path';
 import { launch, openPage } from './browser.mjs';
 
 // ---- The script, read as ui/replay.cpp reads it.
@@ -193,7 +194,6 @@ function installHelpers() {
     const r = e.getBoundingClientRect();
     return { x: r.left + r.width / 2, y: r.top + r.height / 2 };
   };
-  const lineHeight = (list) => parseFloat(getComputedStyle(list).getPropertyValue('--line-height')) || 16;
   // Where line `row` of the list in front is (the history's entries while
   // it is open); null for none.
   const linePoint = (row) => {
@@ -325,47 +325,10 @@ function readState() {
 
 // ---- The run.
 
-async function main() {
-  const file = process.argv[2];
-  if (!file) {
-    console.error('usage: node tests/web/replay.mjs FILE');
-    return 2;
-  }
-  let bytes;
-  try {
-    bytes = readFileSync(file === '-' ? 0 : file);
-  } catch {
-    console.error(`replay: cannot read '${file}'`);
-    return 2;
-  }
-  let actions;
-  try {
-    actions = parseScript(bytes);
-  } catch (error) {
-    process.stderr.write(`replay: ${error.message}\n`);
-    return 2;
-  }
-  process.env.TZ = 'UTC';
-  const { context, close } = await launch();
+// Runs `actions` in a page of its own in `context`; the dumps.
+async function run(context, actions) {
   let out = '';
-  try {
-    await context.grantPermissions(['clipboard-read', 'clipboard-write']);
-    // A copy is seen after the page's own handler has had it: the text it
-    // put on the clipboard, or the control's selection it left to the browser.
-    await context.addInitScript(() => {
-      window.__replay = { clipboard: null };
-      window.addEventListener('copy', (event) => {
-        if (window.__replay.pasting) return;
-        let text = '';
-        if (event.defaultPrevented) text = event.clipboardData.getData('text/plain');
-        else {
-          const e = document.activeElement;
-          text = e && e.tagName === 'INPUT' ? e.value.slice(e.selectionStart, e.selectionEnd) : String(window.getSelection());
-          if (!text) return;
-        }
-        window.__replay.clipboard = text;
-      });
-    });
+  {
     const page = await openPage(context);
     await page.evaluate(installHelpers);
     // Nothing pending at the start: the sample's rows are listed for the search.
@@ -385,9 +348,12 @@ async function main() {
         });
         if (!message) return;
         messages.push(message);
-        const open = await page.evaluate(() => document.querySelectorAll('dialog.message[data-kind][open]').length);
+        // The box answered goes; the next may come at once.
+        await page.evaluate(() => {
+          document.querySelector('dialog.message[data-kind][open]').dataset.answered = 'true';
+        });
         await page.keyboard.press('Enter');
-        await page.waitForFunction((n) => document.querySelectorAll('dialog.message[data-kind][open]').length < n, open);
+        await page.waitForFunction(() => !document.querySelector('dialog.message[data-answered][open]'));
       }
     };
     // Whether a control has the focus (the list behind an open menu counts).
@@ -574,10 +540,69 @@ async function main() {
       await settle();
     }
     if (page.errors.length) process.stderr.write(`replay: the page failed: ${page.errors.join('; ')}\n`);
+    await page.close();
+  }
+  return out;
+}
+
+// node replay.mjs FILE: the dumps on standard output. node replay.mjs --out
+// DIR FILE...: each script run in a page of its own in one browser, its
+// dumps in DIR/NAME.out (NAME the script's file name less its extension).
+async function main() {
+  const args = process.argv.slice(2);
+  let dir = null;
+  if (args[0] === '--out') {
+    dir = args[1];
+    args.splice(0, 2);
+  }
+  if (!args.length || (dir === null && args.length !== 1)) {
+    console.error('usage: node tests/web/replay.mjs FILE | --out DIR FILE...');
+    return 2;
+  }
+  const scripts = [];
+  for (const file of args) {
+    let bytes;
+    try {
+      bytes = readFileSync(file === '-' ? 0 : file);
+    } catch {
+      console.error(`replay: cannot read '${file}'`);
+      return 2;
+    }
+    try {
+      scripts.push({ file, actions: parseScript(bytes) });
+    } catch (error) {
+      process.stderr.write(`replay: ${error.message}\n`);
+      return 2;
+    }
+  }
+  process.env.TZ = 'UTC';
+  const { context, close } = await launch();
+  try {
+    await context.grantPermissions(['clipboard-read', 'clipboard-write']);
+    // A copy is seen after the page's own handler has had it: the text it
+    // put on the clipboard, or the control's selection it left to the browser.
+    await context.addInitScript(() => {
+      window.__replay = { clipboard: null };
+      window.addEventListener('copy', (event) => {
+        if (window.__replay.pasting) return;
+        let text = '';
+        if (event.defaultPrevented) text = event.clipboardData.getData('text/plain');
+        else {
+          const e = document.activeElement;
+          text = e && e.tagName === 'INPUT' ? e.value.slice(e.selectionStart, e.selectionEnd) : String(window.getSelection());
+          if (!text) return;
+        }
+        window.__replay.clipboard = text;
+      });
+    });
+    for (const { file, actions } of scripts) {
+      const out = await run(context, actions);
+      if (dir === null) process.stdout.write(out);
+      else writeFileSync(join(dir, `${basename(file).replace(/\.[^.]*$/, '')}.out`), out);
+    }
   } finally {
     await close();
   }
-  process.stdout.write(out);
   return 0;
 }
 

@@ -33,7 +33,12 @@ try {
   }
   for (const { button, settings, keep } of presses) {
     if (keep) {
-      await page.evaluate((l) => window.ostrolen.call('ostrolen_keep', l), keep);
+      // Kept as Ctrl+R keeps it: the result of the list's page, in front.
+      await page.evaluate((l) => {
+        const spec = window.ostrolen.layout.pages.find((p) => p.lists.some((x) => x.name === l));
+        window.ostrolen.send({ do: 'showPage', sheet: spec.sheet });
+        window.ostrolen.send({ do: 'keepReference' });
+      }, keep);
       continue;
     }
     for (const [box, text] of settings) await page.evaluate(([b, t]) => (document.getElementById(b).value = t), [box, text]);

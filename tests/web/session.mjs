@@ -43,37 +43,41 @@ async function press(page, button, words) {
   );
 }
 
-// What the list of `button`'s page shows: its own lines with their marks,
-// old values and descriptions, and the gone lines drawn before each.
+// What the list of `button`'s page shows: every line with its mark (drawn
+// before its text), old value, description and tooltip; a gone line is a
+// line of the list.
 const shown = (page, button) =>
   page.evaluate((name) => {
     const spec = window.ostrolen.layout.pages.find((p) => p.buttons.some((b) => b.name === name));
     const list = document.getElementById(spec.lists[0].name);
     const lines = [...list.children].map((l) => ({
-      text: l.textContent,
+      text: l.querySelector(':scope > .text')?.textContent ?? l.textContent,
       mark: l.dataset.mark ?? '',
-      old: l.dataset.old ?? '',
-      gone: l.dataset.gone ?? '',
+      old: l.querySelector(':scope > .old')?.textContent ?? '',
+      gone: l.classList.contains('gone'),
       description: l.getAttribute('aria-description') ?? '',
-      after: getComputedStyle(l, '::after').content,
+      tip: l.title,
+      drawn: l.querySelector(':scope > .mark')?.textContent ?? '',
+      first: l.firstElementChild?.className ?? '',
     }));
-    return { lines, goneEnd: list.dataset.goneEnd ?? '', visible: list.offsetParent !== null };
+    return { lines, visible: list.offsetParent !== null };
   }, button);
 
 // The records compare would print, read back from what the list shows.
 function recordsOf(view) {
-  const records = [];
-  const gone = (text) => { for (const t of text ? text.split('\n') : []) records.push(['-', t.replace(/ {2}-$/, '')]); };
-  for (const line of view.lines) {
-    gone(line.gone);
-    if (line.mark === '~') {
-      // The old text in full is in the description; beside the line its value.
-      const old = line.description.split('; ')[0].replace(/^изменено, было: /, '');
-      records.push(['~', line.text, line.old.startsWith('было: ') && old.endsWith(line.old.slice(6)) ? old : `beside: ${line.old}`]);
-    } else records.push([line.mark, line.text]);
+  return view.lines.map((line) => {
+    if (line.mark !== '~') return [line.mark, line.text];
+    // The old text in full is in the description; beside the line its value.
+    const old = line.description.split('; ')[0].replace(/^изменено, было: /, '');
+    return ['~', line.text, line.old.startsWith('было: ') && old.endsWith(line.old.slice(6)) ? old : `beside: ${line.old}`];
+  });
+}
+
+// Chooses the history's entries of `numbers`: a click on the first, a Ctrl+click on each other.
+async function pick(page, numbers) {
+  for (const [i, number] of numbers.entries()) {
+    await page.click(`#HistoryEntries .line[data-number="${number}"]`, { modifiers: i ? ['Control'] : [] });
   }
-  gone(view.goneEnd);
-  return records;
 }
 
 const { context, close } = await launch();
@@ -89,14 +93,15 @@ try {
     await page.keyboard.press('Control+r');
     await press(page, command.button, command.after);
     const view = await shown(page, command.button);
-    equal(view.lines.map((l) => l.text), await decode(command.name, command.after),
+    equal(view.lines.filter((l) => !l.gone).map((l) => l.text), await decode(command.name, command.after),
       `${command.name}: the page's own lines stay as they are`);
     const records = await compare(command.name, command.before, command.after);
     equal(recordsOf(view), records, `${command.name}: the marks are compare's`);
     check(records.some((r) => r[0] !== '='), `${command.name}: the pair differs`);
-    check(view.lines.every((l) => l.description.startsWith({ '=': 'без изменений', '~': 'изменено, было: ', '+': 'новая строка' }[l.mark])),
+    check(view.lines.every((l) => l.description.startsWith({ '=': 'без изменений', '~': 'изменено, было: ', '+': 'новая строка', '-': 'строки больше нет' }[l.mark])),
       `${command.name}: each mark has its description`, JSON.stringify(view.lines.map((l) => l.description)));
-    check(view.lines.every((l) => l.after.includes(l.mark)), `${command.name}: each mark is drawn beside its line`);
+    check(view.lines.every((l) => l.drawn === l.mark && l.first === 'mark'), `${command.name}: each mark is drawn before its line`);
+    check(view.lines.every((l) => !l.gone || l.tip.includes('строки больше нет')), `${command.name}: a gone line says so in its tooltip`);
     if (command.name === 'uvp') {
       check(recordsOf(view).some((r) => r[0] === '-' && r[1] === 'БВ 01-60 УВП 0-3'), 'uvp: the gone line is shown');
     }
@@ -111,12 +116,12 @@ try {
   await press(page, 'SpeedButton11', ['0035', '003F']);
   await page.keyboard.press('Control+h');
   await page.waitForSelector('#HistoryView[open]');
-  const titles = await page.$$eval('#HistoryEntries option', (o) => o.map((x) => x.textContent));
+  const titles = await page.$$eval('#HistoryEntries .line', (o) => o.map((x) => x.textContent));
   equal(titles.length, 3, 'history: three presses');
   check(/^3\. \d\d:\d\d:\d\d {2}uvp {2}0035 003F$/.test(titles[0]), 'history: the newest first', titles[0]);
   check(/^1\. \d\d:\d\d:\d\d {2}uvp {2}0075 003F$/.test(titles[2]), 'history: the oldest last', titles[2]);
   equal(await page.$eval('#CompareEntries', (b) => b.disabled), true, 'history: compare needs two entries');
-  await page.selectOption('#HistoryEntries', ['2']);
+  await pick(page, [2]);
   await page.click('#ChooseEntry');
   await page.waitForFunction(() => !document.getElementById('HistoryView'));
   await page.waitForFunction(() => location.hash === '#sko=271A6');
@@ -126,9 +131,9 @@ try {
 
   await page.keyboard.press('Control+h');
   await page.waitForSelector('#HistoryView[open]');
-  await page.selectOption('#HistoryEntries', ['1', '4']);
+  await pick(page, [1, 4]);
   equal(await page.$eval('#CompareEntries', (b) => b.disabled), true, 'history: two pages are not compared');
-  await page.selectOption('#HistoryEntries', ['1', '3']);
+  await pick(page, [1, 3]);
   equal(await page.$eval('#CompareEntries', (b) => b.disabled), false, 'history: two entries of one page');
   await page.click('#CompareEntries');
   await page.waitForFunction(() => location.hash === '#uvp=0035-003F');
