@@ -546,14 +546,18 @@ bool Controller::KeyInMenu(const Key& key) {
   const int n = static_cast<int>(menu_.items.size());
   const int active = std::clamp(menu_.active, 0, n - 1);
   const int depth = menu_.items[static_cast<std::size_t>(active)].depth;
-  // The items beside the active one: those of its depth between the same headings.
+  // The items beside the active one: those of its depth between the same
+  // headings, the last followed by the first again, as a menu goes round.
   const auto sibling = [&](int step) {
-    for (int i = active + step; i >= 0 && i < n; i += step) {
-      const int d = menu_.items[static_cast<std::size_t>(i)].depth;
-      if (d == depth) return i;
-      if (d < depth) break;
+    int first = active;
+    while (first > 0 && menu_.items[static_cast<std::size_t>(first - 1)].depth >= depth) --first;
+    std::vector<int> row;
+    for (int i = first; i < n && menu_.items[static_cast<std::size_t>(i)].depth >= depth; ++i) {
+      if (menu_.items[static_cast<std::size_t>(i)].depth == depth) row.push_back(i);
     }
-    return active;
+    const auto at = std::find(row.begin(), row.end(), active) - row.begin();
+    const auto size = static_cast<std::ptrdiff_t>(row.size());
+    return row[static_cast<std::size_t>(((at + step) % size + size) % size)];
   };
   switch (key.code) {
     case Key::Code::Escape: CloseMenu(); return true;

@@ -83,6 +83,7 @@ void WritePage(Json& out, const PageLayout& page) {
   out.Key("boxes").Open('[');
   for (std::size_t i = 0; i < page.boxes.size(); ++i) {
     const BoxSpec& box = page.boxes[i];
+    const int index = static_cast<int>(i);
     out.Open('{');
     out.Key("name").String(box.name);
     out.Key("accessibleName").String(name_of(box.name));
@@ -91,6 +92,13 @@ void WritePage(Json& out, const PageLayout& page) {
     out.Key("maxLength").Number(box.max_length);
     out.Key("role").String(Role(box.role));
     out.Key("text").String(box.text);
+    // Where the keys lead from this box by the typing rules, for scripts that check the page.
+    out.Key("previous").Number(PreviousInputBox(page, index));
+    out.Key("next").Number(NextInputBox(page, index));
+    out.Key("nextOfPress").Number(NextBoxOfPress(page, index));
+    out.Key("up").Number(RowNeighbour(page, index, -1));
+    out.Key("down").Number(RowNeighbour(page, index, 1));
+    out.Key("enter").String(EnterButton(page, index));
     out.Close('}');
   }
   out.Close(']');

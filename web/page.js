@@ -687,12 +687,19 @@
     });
     list.addEventListener('contextmenu', (event) => {
       event.preventDefault();
-      send({ do: 'menuOnLine', line: rowOf(list, event) });
+      // A menu opened by the mouse comes where the pointer is.
+      menuPoint = { x: event.clientX, y: event.clientY };
+      try {
+        send({ do: 'menuOnLine', line: rowOf(list, event) });
+      } finally {
+        menuPoint = null;
+      }
     });
   }
 
   // ---- The menu of a line: its items as the controller lists them.
   let menu = null;  // {root, items, outside}
+  let menuPoint = null;  // where the pointer opened the menu
   function drawMenu(effect) {
     if (!effect.open) {
       if (menu) {
@@ -768,8 +775,8 @@
     // itself when it is taller than the view.
     const line = list && list.children[effect.line];
     const anchor = (line || list).getBoundingClientRect();
-    const x = line ? anchor.left : anchor.left + 5;
-    const y = line ? anchor.bottom : anchor.top + 5;
+    const x = menuPoint ? menuPoint.x : line ? anchor.left : anchor.left + 5;
+    const y = menuPoint ? menuPoint.y : line ? anchor.bottom : anchor.top + 5;
     const view = document.documentElement;
     if (root.offsetHeight > view.clientHeight) {
       root.style.boxSizing = 'border-box';

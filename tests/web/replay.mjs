@@ -196,7 +196,7 @@ function installHelpers() {
   };
   // Where line `row` of the list in front is (the history's entries while
   // it is open); null for none.
-  const linePoint = (row) => {
+  const lineAt = (row) => {
     const history = historyView();
     let list = history && history.querySelector('#HistoryEntries');
     if (!list) {
@@ -204,8 +204,31 @@ function installHelpers() {
       const spec = here && here.page.lists[0];
       list = spec && document.getElementById(spec.name);
     }
-    const line = list && list.children[row];
+    return (list && list.children[row]) || null;
+  };
+  const linePoint = (row) => {
+    const line = lineAt(row);
     return line ? centre(line) : null;
+  };
+  // The mouse's events of a click, a double click or a context menu, sent to line `row` itself.
+  const dispatchAt = (row, kind) => {
+    const line = lineAt(row);
+    const { x, y } = centre(line);
+    const fire = (type, button, detail) => line.dispatchEvent(new MouseEvent(type, {
+      bubbles: true, cancelable: true, clientX: x, clientY: y, button, buttons: button === 2 ? 2 : 1, detail, view: window,
+    }));
+    if (kind === 'menu') {
+      fire('mousedown', 2, 1);
+      fire('mouseup', 2, 1);
+      fire('contextmenu', 2, 1);
+      return;
+    }
+    for (let n = 1; n <= (kind === 'dblclick' ? 2 : 1); ++n) {
+      fire('mousedown', 0, n);
+      fire('mouseup', 0, n);
+      fire('click', 0, n);
+    }
+    if (kind === 'dblclick') fire('dblclick', 0, 2);
   };
   // The control with the focus by the name the controller gives it; '' for
   // none (a tab bar, a dialog's button, a menu's item).
@@ -220,7 +243,7 @@ function installHelpers() {
     const box = e.tagName === 'INPUT' && e.readOnly;
     return (own || ['SearchBox', 'NumberEditorValue', 'HistoryEntries'].includes(e.id)) && !box ? e.id : '';
   };
-  window.__replay = { ...window.__replay, codePoints, ownText, visible, front, menu, editor, historyView, modal, centre, linePoint, focusedControl };
+  window.__replay = { ...window.__replay, codePoints, ownText, visible, front, menu, editor, historyView, modal, centre, lineAt, linePoint, dispatchAt, focusedControl };
 }
 
 // Runs in the page: the dump's state read off the DOM.
@@ -443,8 +466,22 @@ async function run(context, actions) {
         case 'dblclick':
         case 'menu': {
           if (!/^[0-9]{1,6}$/.test(arg)) return false;
-          const at = await page.evaluate((row) => (window.__replay.menu() ? null : window.__replay.linePoint(row)), Number(arg));
+          // The history's entries have no menu.
+          const at = await page.evaluate(([row, menu]) => {
+            const r = window.__replay;
+            if (r.menu() || (menu && r.historyView())) return null;
+            const point = r.linePoint(row);
+            if (!point) return null;
+            // A line under the search list: the events go to the line itself,
+            // as the window's replay sends them to the list.
+            const line = document.elementFromPoint(point.x, point.y)?.closest('.line');
+            return { ...point, covered: !line || line !== r.lineAt(row) };
+          }, [Number(arg), name === 'menu']);
           if (!at) return false;
+          if (at.covered) {
+            await page.evaluate(([row, kind]) => window.__replay.dispatchAt(row, kind), [Number(arg), name]);
+            return true;
+          }
           if (name === 'click') await page.mouse.click(at.x, at.y);
           else if (name === 'dblclick') await page.mouse.dblclick(at.x, at.y);
           else await page.mouse.click(at.x, at.y, { button: 'right' });
