@@ -316,7 +316,7 @@ class Replay {
       state.boxes.push_back({spec.name, box == nullptr ? std::string() : box->text().toStdString()});
     }
     std::stable_sort(state.boxes.begin(), state.boxes.end(), [](const auto& a, const auto& b) {
-      return ostrolen::ui::BoxNumber(a.name) < ostrolen::ui::BoxNumber(b.name);
+      return ostrolen::BoxNumber(a.name) < ostrolen::BoxNumber(b.name);
     });
     if (QWidget* focus = QApplication::focusWidget(); !ControlName(focus).empty()) {
       state.focus = ControlName(focus);

@@ -49,11 +49,6 @@ std::vector<PressGroup> ParsePresses(const std::vector<std::string>& args) {
   return groups;
 }
 
-long BoxNumber(const std::string& name) {
-  const auto digits = name.find_first_of("0123456789");
-  return digits == std::string::npos ? 0 : std::stol(name.substr(digits));
-}
-
 void RunPresses(const std::vector<PressGroup>& groups, std::ostream& out) {
   ModelWindow window;
   for (const PressGroup& group : groups) {

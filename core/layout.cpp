@@ -52,4 +52,14 @@ PageLayout WithCommands(PageLayout page, std::vector<PageCommand> commands) {
   return page;
 }
 
+long BoxNumber(std::string_view name) {
+  const auto digits = name.find_first_of("0123456789");
+  if (digits == std::string_view::npos) return 0;
+  long number = 0;
+  for (std::size_t i = digits; i < name.size() && name[i] >= '0' && name[i] <= '9'; ++i) {
+    number = number * 10 + (name[i] - '0');
+  }
+  return number;
+}
+
 }  // namespace ostrolen

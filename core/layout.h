@@ -156,4 +156,7 @@ void Append(std::vector<T>& to, const std::vector<T>& more) {
   to.insert(to.end(), more.begin(), more.end());
 }
 
+// The number of a box's name ("Edit12" is 12; 0 for none), for listing boxes in number order.
+long BoxNumber(std::string_view name);
+
 }  // namespace ostrolen

@@ -81,16 +81,6 @@ constexpr std::size_t kEditorLongest = 18;
 
 }  // namespace
 
-long BoxNumber(std::string_view name) {
-  const auto digits = name.find_first_of("0123456789");
-  if (digits == std::string_view::npos) return 0;
-  long number = 0;
-  for (std::size_t i = digits; i < name.size() && name[i] >= '0' && name[i] <= '9'; ++i) {
-    number = number * 10 + (name[i] - '0');
-  }
-  return number;
-}
-
 // The pages' window: every box and list held as text, each change told as an effect.
 class Controller::Model : public ModelWindow {
  public:

@@ -323,7 +323,4 @@ class Controller {
   std::vector<Effect> effects_;
 };
 
-// The number of a box's name ("Edit12" is 12), for listing boxes in number order.
-long BoxNumber(std::string_view name);
-
 }  // namespace ostrolen::ui
