@@ -578,6 +578,9 @@
     if (send(intent)) {
       event.preventDefault();
       event.stopPropagation();
+    } else if (event.target.tagName === 'INPUT' && ['up', 'down', 'pageUp', 'pageDown'].includes(key.code)) {
+      // A line of text has no lines above or below it: the caret stays, as in the window's boxes.
+      event.preventDefault();
     }
   }, true);
   document.addEventListener('paste', (event) => {

@@ -469,7 +469,7 @@ async function run(context, actions) {
           // The history's entries have no menu.
           const at = await page.evaluate(([row, menu]) => {
             const r = window.__replay;
-            if (r.menu() || (menu && r.historyView())) return null;
+            if (r.menu() || r.editor() || (menu && r.historyView())) return null;
             const point = r.linePoint(row);
             if (!point) return null;
             // A line under the search list: the events go to the line itself,
