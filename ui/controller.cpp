@@ -662,6 +662,14 @@ bool Controller::KeyInText(std::string& text, int& caret, int& anchor, int max_l
   const bool shift = key.shift && !key.ctrl && !key.alt && !key.meta;
   switch (key.code) {
     case Key::Code::Character:
+      if (CtrlLetter(key, 'c')) {
+        // The selected text to the clipboard, as a line of text copies it.
+        if (low != high) {
+          clipboard_ = Tail(Head(text, high), low);
+          Emit(Effect::Kind::Clipboard, {}, clipboard_);
+        }
+        return true;
+      }
       if (CtrlLetter(key, 'a')) {
         anchor = 0;
         caret = length;

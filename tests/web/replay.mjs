@@ -394,6 +394,27 @@ async function run(context, actions) {
       await cdp.send('Input.dispatchKeyEvent', { type: 'keyDown', key: c, text: c, unmodifiedText: c });
       await cdp.send('Input.dispatchKeyEvent', { type: 'keyUp', key: c });
     };
+    // A click on the element of `selector`: with the mouse where it can be
+    // seen, else (under the search list) its events sent to it, as the
+    // window's replay sends them to the widget.
+    const clickOn = async (selector) => {
+      const at = await page.evaluate((sel) => {
+        const e = document.querySelector(sel);
+        const point = window.__replay.centre(e);
+        const top = document.elementFromPoint(point.x, point.y);
+        return { ...point, covered: !top || !(top === e || e.contains(top)) };
+      }, selector);
+      if (!at.covered) {
+        await page.mouse.click(at.x, at.y);
+        return;
+      }
+      await page.evaluate(([sel, x, y]) => {
+        const e = document.querySelector(sel);
+        for (const type of ['mousedown', 'mouseup', 'click']) {
+          e.dispatchEvent(new MouseEvent(type, { bubbles: true, cancelable: true, clientX: x, clientY: y, button: 0, detail: 1, view: window }));
+        }
+      }, [selector, at.x, at.y]);
+    };
     const act = async (action) => {
       const { name, arg } = action;
       switch (name) {
@@ -406,10 +427,7 @@ async function run(context, actions) {
             for (let s = document.getElementById(id); s; s = s.parentElement.closest('.sheet')) ids.unshift(`tab-${s.id}`);
             return ids;
           }, sheet);
-          for (const tab of tabs) {
-            const at = await page.evaluate((id) => window.__replay.centre(document.getElementById(id)), tab);
-            await page.mouse.click(at.x, at.y);
-          }
+          for (const tab of tabs) await clickOn(`#${tab}`);
           return true;
         }
         case 'focus':
@@ -418,7 +436,7 @@ async function run(context, actions) {
             const here = r.front();
             if (r.modal() || !here) return false;
             const control = id === 'SearchBox' ? document.getElementById(id) : here.sheet.querySelector(`#${CSS.escape(id)}`);
-            if (!control) return false;
+            if (!control || control.readOnly) return false;
             control.focus();
             if (document.activeElement !== control) return false;
             if (control.tagName === 'INPUT') control.setSelectionRange(control.value.length, control.value.length);
@@ -455,11 +473,10 @@ async function run(context, actions) {
             const r = window.__replay;
             const here = r.front();
             if (r.modal() || !here) return null;
-            const button = here.sheet.querySelector(`button#${CSS.escape(id)}`);
-            return button ? r.centre(button) : null;
+            return here.sheet.querySelector(`button#${CSS.escape(id)}`) ? `#${CSS.escape(id)}` : null;
           }, arg);
           if (!at) return false;
-          await page.mouse.click(at.x, at.y);
+          await clickOn(at);
           return true;
         }
         case 'click':
