@@ -1,5 +1,6 @@
 #include "app/front.h"
 
+#include <QAbstractButton>
 #include <QAction>
 #include <QActionGroup>
 #include <QApplication>
@@ -315,6 +316,27 @@ void Front::AttachTabs(QTabWidget* tabs) {
 
 // ---- Events to intents.
 
+namespace {
+
+// Whether a key the controller left must still not reach the toolkit's own
+// handling, which would change what the controller holds behind its back:
+// a list's lines looked up by typing, selected with the space, Ctrl+A or the
+// arrows at its ends; the arrows leading from a button to its neighbours.
+bool ToolkitMayNotHave(QObject* watched, const ostrolen::Key& key) {
+  using Code = ostrolen::Key::Code;
+  const bool arrow =
+      key.code == Code::Left || key.code == Code::Right || key.code == Code::Up || key.code == Code::Down;
+  if (qobject_cast<QListWidget*>(watched) != nullptr) {
+    const bool plain = !key.ctrl && !key.alt && !key.meta;
+    return arrow || (key.code == Code::Character && (plain || (key.ctrl && key.text == "a"))) ||
+           key.code == Code::Home || key.code == Code::End || key.code == Code::PageUp || key.code == Code::PageDown ||
+           key.code == Code::Delete || key.code == Code::Backspace;
+  }
+  return arrow && qobject_cast<QAbstractButton*>(watched) != nullptr;
+}
+
+}  // namespace
+
 bool Front::Key(QObject* watched, QEvent* event) {
   auto* key = static_cast<QKeyEvent*>(event);
   if (event->type() == QEvent::ShortcutOverride) {
@@ -344,6 +366,7 @@ bool Front::Key(QObject* watched, QEvent* event) {
   const bool handled =
       taken.code == ostrolen::Key::Code::Paste ? controller_->Paste(taken.text) : controller_->KeyIn(taken);
   Apply();
+  if (!handled && ToolkitMayNotHave(watched, taken)) return true;
   return handled;
 }
 

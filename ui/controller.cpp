@@ -1,6 +1,7 @@
 #include "ui/controller.h"
 
 #include <algorithm>
+#include <chrono>
 #include <set>
 
 #include "core/shell.h"
@@ -730,16 +731,6 @@ bool Controller::KeyInBox(int index, const Key& key) {
     if (const ListSpec* list = FrontList()) Undo(list->name);
     return true;
   }
-  if (CtrlLetter(key, 'c')) {
-    const int low = std::min(focus_.caret, focus_.anchor);
-    const int high = std::max(focus_.caret, focus_.anchor);
-    if (low != high) {
-      const std::string text = model_.Text(name);
-      clipboard_ = Tail(Head(text, high), low);
-      Emit(Effect::Kind::Clipboard, {}, clipboard_);
-    }
-    return true;
-  }
   if (CtrlLetter(key, 'v')) return Paste(clipboard_);
   const std::string before = model_.Text(name);
   const BoxState state{before, Utf16Units(before, focus_.caret), focus_.caret != focus_.anchor};
@@ -1378,6 +1369,15 @@ bool Controller::Choose(std::string_view text) {
     }
   }
   return false;
+}
+
+Session::Clock ReplayClock() {
+  auto next = std::make_shared<std::chrono::system_clock::time_point>(std::chrono::sys_days(
+      std::chrono::year_month_day(std::chrono::year(2026), std::chrono::month(1), std::chrono::day(1))));
+  return [next] {
+    *next += std::chrono::seconds(1);
+    return *next;
+  };
 }
 
 }  // namespace ostrolen::ui

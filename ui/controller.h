@@ -144,6 +144,9 @@ struct Effect {
   std::vector<Statement> statements;
 };
 
+// The session's clock in a replay: 2026-01-01 00:00:00 UTC, one second more at each call.
+Session::Clock ReplayClock();
+
 class Controller {
  public:
   struct Options {

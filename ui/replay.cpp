@@ -237,16 +237,6 @@ DumpState StateOf(const Controller& controller) {
   return state;
 }
 
-Session::Clock ReplayClock() {
-  // 2026-01-01 00:00:00 UTC.
-  auto next = std::make_shared<std::chrono::system_clock::time_point>(std::chrono::sys_days(
-      std::chrono::year_month_day(std::chrono::year(2026), std::chrono::month(1), std::chrono::day(1))));
-  return [next] {
-    *next += std::chrono::seconds(1);
-    return *next;
-  };
-}
-
 int RunReplay(std::string_view script, std::string& out, std::string& err) {
   std::string error;
   const std::optional<std::vector<Action>> actions = ParseScript(script, error);

@@ -94,9 +94,6 @@ std::string FormatDump(int number, const DumpState& state);
 // The state of the controller's window, as the command line's edition dumps it.
 DumpState StateOf(const Controller& controller);
 
-// The session's clock in a replay: 2026-01-01 00:00:00 UTC, one second more at each call.
-Session::Clock ReplayClock();
-
 // Runs `script` straight on a controller (the command line's edition):
 // every database reading answered by the reference database, every message
 // box answered. The dumps on `out`; exit status 2 and a message on `err`

@@ -1,7 +1,6 @@
 #include "ui/wire.h"
 
 #include <algorithm>
-#include <chrono>
 #include <cstdint>
 #include <map>
 #include <memory>
@@ -509,13 +508,7 @@ std::string Wire::Handle(std::string_view json, std::string_view bytes) {
   } else if (what == "start") {
     // Nothing to do: the page in front and the focus are drawn as they stand.
   } else if (what == "replayClock") {
-    // The clock of a replay: 2026-01-01 00:00:00 UTC, one second more at each press.
-    auto next = std::make_shared<std::chrono::system_clock::time_point>(std::chrono::sys_days(
-        std::chrono::year_month_day(std::chrono::year(2026), std::chrono::month(1), std::chrono::day(1))));
-    c.session().SetClock([next] {
-      *next += std::chrono::seconds(1);
-      return *next;
-    });
+    c.session().SetClock(ReplayClock());
   } else {
     Json out;
     out.Open('{').Key("error").String("no intent named '" + what + "'").Close('}');

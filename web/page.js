@@ -795,6 +795,21 @@
     root.style.top = px(top + window.scrollY);
   }
 
+  // ---- A dialog the controller opens and closes. Escape does not close it
+  // itself: `cancel` tells the controller, whose effect closes it.
+  function openDialog(dialog, cancel) {
+    dialog.addEventListener('cancel', (event) => {
+      event.preventDefault();
+      cancel();
+    });
+    document.body.append(dialog);
+    dialog.showModal();
+  }
+  function closeDialog(dialog) {
+    dialog.close();
+    dialog.remove();
+  }
+
   // ---- The editor of a number: OK only for a value the field takes.
   let editor = null;  // {dialog, input, ok}
   others.set('NumberEditorValue', () => editor?.input);
@@ -803,8 +818,7 @@
       if (editor) {
         const { dialog } = editor;
         editor = null;
-        dialog.close();
-        dialog.remove();
+        closeDialog(dialog);
       }
       return;
     }
@@ -827,14 +841,11 @@
       });
       ok.addEventListener('click', () => send({ do: 'editorOk' }));
       cancel.addEventListener('click', () => send({ do: 'editorCancel' }));
-      dialog.addEventListener('cancel', (event) => {
-        event.preventDefault();
-        if (editor && editor.dialog === dialog) send({ do: 'editorCancel' });
-      });
-      document.body.append(dialog);
       editor = { dialog, input, ok };
       input.value = effect.text;
-      dialog.showModal();
+      openDialog(dialog, () => {
+        if (editor && editor.dialog === dialog) send({ do: 'editorCancel' });
+      });
     }
     if (editor.input.value !== effect.text) editor.input.value = effect.text;
     editor.ok.disabled = !effect.ok;
@@ -1166,6 +1177,8 @@
     whenIdle,
     drawers,
     others,
+    openDialog,
+    closeDialog,
     quiet: () => drawing || showing !== null,
     // A page's button pressed with its boxes as they stand (set by a script or typed).
     press,

@@ -24,8 +24,7 @@
         if (view) {
           const { dialog } = view;
           view = null;
-          dialog.close();
-          dialog.remove();
+          page.closeDialog(dialog);
         }
         return;
       }
@@ -85,13 +84,10 @@
         entries,
         element('div', { class: 'message-buttons' }, [choose, compare, close]),
       ]);
-      dialog.addEventListener('cancel', (event) => {
-        event.preventDefault();
+      view = { dialog, entries, choose, compare };
+      page.openDialog(dialog, () => {
         if (view && view.dialog === dialog) send({ do: 'closeHistory' });
       });
-      document.body.append(dialog);
-      view = { dialog, entries, choose, compare };
-      dialog.showModal();
     }
 
     // ---- The report: downloaded as plain text and as HTML.

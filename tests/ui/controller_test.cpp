@@ -8,17 +8,12 @@
 
 #include "core/shell.h"
 #include "pages/pages.h"
+#include "tests/ui/quiet.h"
 #include "ui/controller.h"
 #include "ui/replay.h"
 
 namespace ostrolen::ui {
 namespace {
-
-Controller::Options Quiet() {
-  Controller::Options options;
-  options.clock = ReplayClock();
-  return options;
-}
 
 Key Named(Key::Code code, bool shift = false) {
   Key key;

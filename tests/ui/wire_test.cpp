@@ -7,19 +7,13 @@
 
 #include "pages/pages.h"
 #include "reader/query.h"
+#include "tests/ui/quiet.h"
 #include "ui/controller.h"
 #include "ui/json.h"
-#include "ui/replay.h"
 #include "ui/wire.h"
 
 namespace ostrolen::ui {
 namespace {
-
-Controller::Options Quiet() {
-  Controller::Options options;
-  options.clock = ReplayClock();
-  return options;
-}
 
 bool Contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
 
@@ -35,8 +29,7 @@ TEST(Wire, TypedKeysReachTheBoxesAndTheirEffectsComeBackAsJson) {
   Wire wire(c);
   wire.Handle(R"({"do":"showPage","sheet":")" + SkoPage().sheet + R"(","onTabs":false})");
   for (const char ch : std::string("271A6")) {
-    const std::string answer =
-        wire.Handle(std::string(R"({"do":"key","code":"character","text":")") + ch + R"("})");
+    const std::string answer = wire.Handle(std::string(R"({"do":"key","code":"character","text":")") + ch + R"("})");
     EXPECT_TRUE(Contains(answer, R"("handled":true)")) << answer;
   }
   EXPECT_EQ(c.Text("Edit278"), "6");
@@ -66,8 +59,8 @@ TEST(Wire, EscapedTextsArriveAsUtf8) {
 
 TEST(Wire, AnIntentThatCannotBeReadChangesNothing) {
   for (const std::string bad : {"", "{", R"({"do":"find","text":"x")", R"({"do":"find","text":"x"} junk)",
-                                R"({"do":"find","text":"\u12"})", R"({"do":"find","text":"\q"})",
-                                R"({"do":"nothing"})", R"({"do":"find","text":"x","n":99999999999999999999})"}) {
+                                R"({"do":"find","text":"\u12"})", R"({"do":"find","text":"\q"})", R"({"do":"nothing"})",
+                                R"({"do":"find","text":"x","n":99999999999999999999})"}) {
     Controller c(Quiet());
     Wire wire(c);
     const std::string answer = wire.Handle(bad);
