@@ -80,9 +80,9 @@ enum class ColumnKind { Label, Words, Field, Lines, Error };
 
 struct Column {
   ColumnKind kind = ColumnKind::Label;
-  std::string name;                 // unique in the table: a second of one name gets " (2)"
-  const AhField* field = nullptr;   // ColumnKind::Field
-  int field_index = -1;             // ColumnKind::Field: the field's index, as LineOrigin::field gives it
+  std::string name;                // unique in the table: a second of one name gets " (2)"
+  const AhField* field = nullptr;  // ColumnKind::Field
+  int field_index = -1;            // ColumnKind::Field: the field's index, as LineOrigin::field gives it
 };
 
 // Whether `page` decodes records: every page but the converter, whose result
@@ -97,7 +97,7 @@ std::vector<Column> TableColumns(const PageCommand& page);
 // A line of a row, viewed where the row's storage keeps it.
 struct RowLine {
   std::string_view text;
-  int column = -1;          // the field column it fills; -1 for none
+  int column = -1;           // the field column it fills; -1 for none
   std::size_t value_at = 0;  // where its cell begins: after the field's label, or 0 for a line that is a label alone
 };
 

@@ -1,0 +1,547 @@
+#include "ui/table.h"
+
+#include <algorithm>
+#include <array>
+#include <cstdio>
+#include <stdexcept>
+#include <unordered_set>
+
+#include "core/utf8.h"
+#include "pages/search/search.h"
+#include "pages/session.h"
+#include "pages/subscriber/compose.h"
+#include "pages/subscriber/fields.h"
+
+namespace ostrolen::ui {
+namespace {
+
+// Windows-1251 from 0x80 to 0xBF; 0xC0 to 0xFF are А to я in order.
+constexpr std::array<char16_t, 64> kWindows1251High = {
+    0x0402, 0x0403, 0x201A, 0x0453, 0x201E, 0x2026, 0x2020, 0x2021, 0x20AC, 0x2030, 0x0409, 0x2039, 0x040A,
+    0x040C, 0x040B, 0x040F, 0x0452, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014, 0x0098, 0x2122,
+    0x0459, 0x203A, 0x045A, 0x045C, 0x045B, 0x045F, 0x00A0, 0x040E, 0x045E, 0x0408, 0x00A4, 0x0490, 0x00A6,
+    0x00A7, 0x0401, 0x00A9, 0x0404, 0x00AB, 0x00AC, 0x00AD, 0x00AE, 0x0407, 0x00B0, 0x00B1, 0x0406, 0x0456,
+    0x0491, 0x00B5, 0x00B6, 0x00B7, 0x0451, 0x2116, 0x0454, 0x00BB, 0x0458, 0x0405, 0x0455, 0x0457};
+
+bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r'; }
+
+std::string_view Trimmed(std::string_view text) {
+  while (!text.empty() && IsBlank(text.front())) text.remove_prefix(1);
+  while (!text.empty() && IsBlank(text.back())) text.remove_suffix(1);
+  return text;
+}
+
+std::string Joined(const std::vector<std::string_view>& parts, std::string_view between) {
+  std::string text;
+  for (std::size_t i = 0; i < parts.size(); ++i) {
+    if (i != 0) text += between;
+    text += parts[i];
+  }
+  return text;
+}
+
+// More words than any page has boxes: the words a page is given in their
+// stead, which the page refuses with the same message, so that a line of
+// millions of words is not held word by word.
+constexpr std::size_t kManyWords = 64;
+
+std::vector<std::string> WordsForPage(const PageCommand& page, const std::string& text) {
+  std::size_t count = 0;
+  for (std::size_t at = 0; (at = text.find_first_not_of(" \t\r", at)) != std::string::npos && count <= kManyWords;
+       ++count) {
+    at = text.find_first_of(" \t\r", at);
+  }
+  if (count <= kManyWords) return WordsOfLine(text);
+  // The pages that spread the characters of their words over the boxes
+  // skip the blanks between the words as they skip those inside one.
+  if (page.word_length != 0) return {text};
+  std::vector<std::string> words = WordsOfLine(text.substr(0, text.find_first_not_of(" \t\r")));
+  std::size_t at = 0;
+  while (words.size() <= kManyWords && (at = text.find_first_not_of(" \t\r", at)) != std::string::npos) {
+    const std::size_t end = text.find_first_of(" \t\r", at);
+    words.push_back(text.substr(at, end == std::string::npos ? std::string::npos : end - at));
+    at = end;
+  }
+  return words;
+}
+
+// The fields of an "АХ" page; nullptr for any other.
+const AhFieldPage* FieldsOf(const PageCommand& page) {
+  const ComposePage* compose = FindComposePage(page.name);
+  return compose == nullptr ? nullptr : compose->fields;
+}
+
+// A cell parsed as a whole number: its sign and its digits without leading zeros.
+struct Number {
+  bool negative = false;
+  std::string_view digits;
+};
+
+std::optional<Number> AsNumber(std::string_view cell) {
+  Number number;
+  if (!cell.empty() && cell.front() == '-') {
+    number.negative = true;
+    cell.remove_prefix(1);
+  }
+  if (cell.empty() || !std::all_of(cell.begin(), cell.end(), [](char c) { return c >= '0' && c <= '9'; })) {
+    return std::nullopt;
+  }
+  while (cell.size() > 1 && cell.front() == '0') cell.remove_prefix(1);
+  if (cell == "0") number.negative = false;
+  number.digits = cell;
+  return number;
+}
+
+int CompareMagnitude(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return a.size() < b.size() ? -1 : 1;
+  const int order = a.compare(b);
+  return order < 0 ? -1 : order > 0 ? 1 : 0;
+}
+
+int CompareNumbers(const Number& a, const Number& b) {
+  if (a.negative != b.negative) return a.negative ? -1 : 1;
+  const int order = CompareMagnitude(a.digits, b.digits);
+  return a.negative ? -order : order;
+}
+
+bool Contains(const std::u32string& text, const std::u32string& part) {
+  return text.find(part) != std::u32string::npos;
+}
+
+}  // namespace
+
+std::string Windows1251ToUtf8(std::string_view bytes) {
+  std::u32string text;
+  text.reserve(bytes.size());
+  for (const char c : bytes) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (byte < 0x80) {
+      text += static_cast<char32_t>(byte);
+    } else if (byte < 0xC0) {
+      text += static_cast<char32_t>(kWindows1251High[byte - 0x80]);
+    } else {
+      text += static_cast<char32_t>(0x0410 + (byte - 0xC0));
+    }
+  }
+  return EncodeUtf8(text);
+}
+
+std::string LineAsUtf8(std::string_view line) {
+  return IsValidUtf8(line) ? std::string(line) : Windows1251ToUtf8(line);
+}
+
+std::optional<Record> RecordOfLine(std::string_view line, int number) {
+  if (!line.empty() && line.front() == '#') return std::nullopt;
+  if (Trimmed(line).empty()) return std::nullopt;
+  Record record;
+  record.line = number;
+  std::size_t cut = line.find('\t');
+  std::size_t after = cut + 1;
+  if (cut == std::string_view::npos) {
+    cut = line.find(": ");
+    after = cut + 2;
+  }
+  if (cut != std::string_view::npos) {
+    const std::string_view label = Trimmed(line.substr(0, cut));
+    if (!label.empty()) record.label = std::string(label);
+    line.remove_prefix(after);
+  }
+  record.words = std::string(line);
+  return record;
+}
+
+Input ReadInput(std::string_view bytes) {
+  Input input;
+  if (bytes.find('\0') != std::string_view::npos) {
+    input.error = std::string(kBinaryInput);
+    return input;
+  }
+  if (bytes.starts_with(kByteOrderMark)) bytes.remove_prefix(kByteOrderMark.size());
+  int number = 0;
+  while (!bytes.empty()) {
+    const std::size_t end = bytes.find('\n');
+    const std::string_view raw = bytes.substr(0, end);
+    bytes.remove_prefix(end == std::string_view::npos ? bytes.size() : end + 1);
+    ++number;
+    if (!IsValidUtf8(raw)) input.windows1251 = true;
+    if (std::optional<Record> record = RecordOfLine(LineAsUtf8(raw), number)) {
+      input.records.push_back(std::move(*record));
+    }
+  }
+  return input;
+}
+
+bool IsRecordPage(const PageCommand& page) { return page.shown.empty(); }
+
+std::vector<Column> TableColumns(const PageCommand& page) {
+  std::vector<Column> columns;
+  columns.push_back({ColumnKind::Label, std::string(kLabelHeading)});
+  columns.push_back({ColumnKind::Words, std::string(kWordsHeading)});
+  if (const AhFieldPage* fields = FieldsOf(page)) {
+    for (std::size_t i = 0; i < fields->fields.size(); ++i) {
+      const AhField* field = fields->fields[i];
+      if (field->shown == Shown::Blank) continue;
+      columns.push_back({ColumnKind::Field, FieldName(*field), field, static_cast<int>(i)});
+    }
+  } else {
+    columns.push_back({ColumnKind::Lines, std::string(kLinesHeading)});
+  }
+  columns.push_back({ColumnKind::Error, std::string(kErrorHeading)});
+  // Names unique: the second of one name is "NAME (2)", the third "NAME (3)".
+  for (std::size_t i = 0; i < columns.size(); ++i) {
+    int same = 1;
+    for (std::size_t j = 0; j < i; ++j) {
+      if (columns[j].name == columns[i].name) ++same;
+    }
+    if (same > 1) columns[i].name += " (" + std::to_string(same) + ")";
+  }
+  return columns;
+}
+
+TableRow RowOf(const PageCommand& page, const std::vector<Column>& columns, const Record& record,
+               const RecordDecode& decode, DecodeOutcome& outcome) {
+  TableRow row;
+  row.line = record.line;
+  row.label = record.label;
+  const std::vector<std::string> words = WordsForPage(page, record.words);
+  // The words joined by one blank, without a copy of each (a line may be long).
+  bool blank = true;
+  for (const char c : record.words) {
+    if (IsBlank(c)) {
+      blank = true;
+      continue;
+    }
+    if (blank && !row.words.empty()) row.words += ' ';
+    row.words += c;
+    blank = false;
+  }
+  try {
+    outcome = decode(page, words);
+  } catch (const WordsError& error) {
+    outcome = DecodeOutcome{};
+    outcome.error = error.message;
+    row.failure = *outcome.error;
+    row.error = error.message;
+    return row;
+  }
+  for (const std::string& report : outcome.reports) row.reports.emplace_back(report);
+  if (outcome.error) row.failure = *outcome.error;
+
+  bool filled = false;
+  for (const SourcedLine& line : outcome.lines) {
+    RowLine shown{line.text};
+    for (std::size_t c = 0; c < columns.size(); ++c) {
+      const Column& column = columns[c];
+      if (column.kind == ColumnKind::Lines) {
+        filled = true;
+      } else if (column.kind == ColumnKind::Field && column.field_index == line.origin.field) {
+        shown.column = static_cast<int>(c);
+        // A line is its label and its value, or its label alone.
+        if (line.text.size() > column.field->label.size() && line.text.starts_with(column.field->label)) {
+          shown.value_at = column.field->label.size();
+        }
+        filled = true;
+      }
+    }
+    row.lines.push_back(shown);
+  }
+  if (row.failure) {
+    row.error = *row.failure;
+  } else if (!filled) {
+    std::vector<std::string_view> parts(row.reports.begin(), row.reports.end());
+    for (const RowLine& line : row.lines) {
+      if (line.column < 0 && !line.text.empty()) parts.push_back(line.text);
+    }
+    row.error = Joined(parts, "; ");
+  }
+  return row;
+}
+
+std::vector<std::string> RowWords(const TableRow& row) { return WordsOfLine(row.words); }
+
+std::string CellOf(const std::vector<Column>& columns, const TableRow& row, std::size_t column) {
+  switch (columns[column].kind) {
+    case ColumnKind::Label: return row.label.value_or(std::string());
+    case ColumnKind::Words: return row.words;
+    case ColumnKind::Field:
+      for (const RowLine& line : row.lines) {
+        if (line.column == static_cast<int>(column)) return std::string(line.text.substr(line.value_at));
+      }
+      return {};
+    case ColumnKind::Lines: {
+      std::vector<std::string_view> texts;
+      for (const RowLine& line : row.lines) texts.push_back(line.text);
+      return Joined(texts, "; ");
+    }
+    case ColumnKind::Error: return row.error;
+  }
+  return {};
+}
+
+// The rows' texts, each distinct one kept once: the lines of most pages
+// come from a few fixed texts, so a table of many rows holds few.
+struct Table::Pool {
+  std::unordered_set<std::string> texts;
+
+  std::string_view Keep(std::string_view text) { return *texts.emplace(text).first; }
+};
+
+Table::Table(const PageCommand& page, RecordDecode decode)
+    : page_(&page), columns_(TableColumns(page)), decode_(std::move(decode)), pool_(std::make_unique<Pool>()) {
+  if (!IsRecordPage(page)) {
+    throw std::invalid_argument("the results of '" + std::string(page.name) + "' are its boxes, not lines of records");
+  }
+  if (!decode_) {
+    decoder_ = std::make_unique<RecordDecoder>();
+    decode_ = [decoder = decoder_.get()](const PageCommand& on, const std::vector<std::string>& words) {
+      return decoder->Decode(on, words);
+    };
+  }
+}
+
+Table::~Table() = default;
+
+void Table::Add(const Record& record) {
+  DecodeOutcome outcome;
+  TableRow row = RowOf(*page_, columns_, record, decode_, outcome);
+  for (RowLine& line : row.lines) line.text = pool_->Keep(line.text);
+  for (std::string_view& report : row.reports) report = pool_->Keep(report);
+  if (row.failure) row.failure = pool_->Keep(*row.failure);
+  if (!row.error.empty()) ++errors_;
+  rows_.push_back(std::move(row));
+  const std::size_t index = rows_.size() - 1;
+  if (shown_stale_) return;
+  if (sort_column_) {
+    shown_stale_ = true;
+  } else if (Keeps(index)) {
+    shown_.push_back(index);
+  }
+}
+
+std::size_t Table::AddSome(const std::vector<Record>& records, std::size_t from, std::size_t count) {
+  const std::size_t end = std::min(records.size(), from + count);
+  for (std::size_t i = from; i < end; ++i) Add(records[i]);
+  return std::max(from, end);
+}
+
+std::string Table::Cell(std::size_t row, std::size_t column) const { return CellOf(columns_, rows_[row], column); }
+
+void Table::SetFilter(std::string_view text) {
+  filter_ = std::string(text);
+  filter_column_.reset();
+  filter_folded_ = FoldForSearch(text);
+  const std::size_t equals = text.find('=');
+  if (equals != std::string_view::npos) {
+    const std::u32string name = FoldForSearch(text.substr(0, equals));
+    for (std::size_t c = 0; c < columns_.size(); ++c) {
+      if (columns_[c].kind == ColumnKind::Field && FoldForSearch(columns_[c].name) == name) {
+        filter_column_ = c;
+        filter_folded_ = FoldForSearch(text.substr(equals + 1));
+        break;
+      }
+    }
+  }
+  shown_stale_ = true;
+}
+
+bool Table::Keeps(std::size_t row) const {
+  if (filter_column_) return FoldForSearch(Cell(row, *filter_column_)) == filter_folded_;
+  if (filter_folded_.empty()) return true;
+  for (std::size_t c = 0; c < columns_.size(); ++c) {
+    if (Contains(FoldForSearch(Cell(row, c)), filter_folded_)) return true;
+  }
+  return false;
+}
+
+void Table::SortBy(std::optional<std::size_t> column, bool descending) {
+  if (column && *column >= columns_.size()) throw std::out_of_range("no such column");
+  sort_column_ = column;
+  descending_ = descending;
+  shown_stale_ = true;
+}
+
+const std::vector<std::size_t>& Table::Shown() const {
+  if (!shown_stale_) return shown_;
+  shown_stale_ = false;
+  shown_.clear();
+  for (std::size_t row = 0; row < rows_.size(); ++row) {
+    if (Keeps(row)) shown_.push_back(row);
+  }
+  if (!sort_column_) return shown_;
+
+  // Each cell's key once: empty, a number, or a folded text.
+  struct Key {
+    int kind = 2;  // 0 a number, 1 a text, 2 empty
+    std::string cell;
+    Number number;
+    std::u32string folded;
+  };
+  std::vector<Key> keys(rows_.size());
+  for (const std::size_t row : shown_) {
+    Key& key = keys[row];
+    key.cell = Cell(row, *sort_column_);
+    if (key.cell.empty()) continue;
+    if (const std::optional<Number> number = AsNumber(key.cell)) {
+      key.kind = 0;
+      key.number = *number;
+    } else {
+      key.kind = 1;
+      key.folded = FoldForSearch(key.cell);
+    }
+  }
+  const bool descending = descending_;
+  std::stable_sort(shown_.begin(), shown_.end(), [&](std::size_t a, std::size_t b) {
+    const Key& x = keys[a];
+    const Key& y = keys[b];
+    if (x.kind != y.kind) {
+      if (x.kind == 2 || y.kind == 2) return y.kind == 2;
+      return descending ? x.kind > y.kind : x.kind < y.kind;
+    }
+    int order = 0;
+    if (x.kind == 0) {
+      order = CompareNumbers(x.number, y.number);
+    } else if (x.kind == 1) {
+      order = x.folded < y.folded ? -1 : y.folded < x.folded ? 1 : 0;
+    }
+    return descending ? order > 0 : order < 0;
+  });
+  return shown_;
+}
+
+Address Table::AddressOf(std::size_t row) const { return {std::string(page_->name), RowWords(rows_[row])}; }
+
+std::string Guarded(std::string_view cell) {
+  if (!cell.empty() && std::string_view("=+-@\t\r").find(cell.front()) != std::string_view::npos) {
+    return "'" + std::string(cell);
+  }
+  return std::string(cell);
+}
+
+std::string CsvLine(const std::vector<std::string>& cells) {
+  std::string line;
+  for (std::size_t i = 0; i < cells.size(); ++i) {
+    if (i != 0) line += ';';
+    const std::string cell = Guarded(cells[i]);
+    if (cell.find_first_of(";\"\r\n") == std::string::npos) {
+      line += cell;
+      continue;
+    }
+    line += '"';
+    for (const char c : cell) {
+      if (c == '"') line += '"';
+      line += c;
+    }
+    line += '"';
+  }
+  line += "\r\n";
+  return line;
+}
+
+std::string TsvLine(const std::vector<std::string>& cells) {
+  std::string line;
+  for (std::size_t i = 0; i < cells.size(); ++i) {
+    if (i != 0) line += '\t';
+    line += EscapeField(Guarded(cells[i]));
+  }
+  line += '\n';
+  return line;
+}
+
+std::vector<std::string> Headings(const std::vector<Column>& columns) {
+  std::vector<std::string> names;
+  for (const Column& column : columns) names.push_back(column.name);
+  return names;
+}
+
+std::vector<std::string> RowCells(const std::vector<Column>& columns, const TableRow& row) {
+  std::vector<std::string> cells;
+  for (std::size_t c = 0; c < columns.size(); ++c) cells.push_back(CellOf(columns, row, c));
+  return cells;
+}
+
+std::string JsonString(std::string_view text) {
+  std::string json = "\"";
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const char c = text[i];
+    const auto byte = static_cast<unsigned char>(c);
+    const std::string_view rest = text.substr(i);
+    unsigned escaped = 0x110000;  // none
+    if (byte < 0x20 || byte == 0x7F) {
+      escaped = byte;
+    } else if (byte == 0xC2 && rest.size() > 1 && static_cast<unsigned char>(rest[1]) < 0xA0) {
+      escaped = static_cast<unsigned char>(rest[1]);  // U+0080 to U+009F
+      ++i;
+    } else if (rest.starts_with("\xE2\x80\xA8") || rest.starts_with("\xE2\x80\xA9")) {
+      escaped = rest[2] == '\xA8' ? 0x2028 : 0x2029;
+      i += 2;
+    }
+    if (c == '"' || c == '\\') {
+      json += '\\';
+      json += c;
+    } else if (escaped == '\n') {
+      json += "\\n";
+    } else if (escaped == '\r') {
+      json += "\\r";
+    } else if (escaped == '\t') {
+      json += "\\t";
+    } else if (escaped != 0x110000) {
+      char hex[12];
+      std::snprintf(hex, sizeof hex, "\\u%04X", escaped);
+      json += hex;
+    } else {
+      json += c;
+    }
+  }
+  json += '"';
+  return json;
+}
+
+std::string JsonLine(const std::vector<Column>& columns, const TableRow& row) {
+  std::string json = "{\"line\": " + std::to_string(row.line) + ", \"label\": ";
+  json += row.label ? JsonString(*row.label) : "null";
+  json += ", \"words\": [";
+  const std::vector<std::string> words = RowWords(row);
+  for (std::size_t i = 0; i < words.size(); ++i) json += (i == 0 ? "" : ", ") + JsonString(words[i]);
+  json += "], \"fields\": {";
+  bool first = true;
+  for (std::size_t c = 0; c < columns.size(); ++c) {
+    if (columns[c].kind != ColumnKind::Field) continue;
+    json += (first ? "" : ", ") + JsonString(columns[c].name) + ": " + JsonString(CellOf(columns, row, c));
+    first = false;
+  }
+  json += "}, \"lines\": [";
+  for (std::size_t i = 0; i < row.lines.size(); ++i) json += (i == 0 ? "" : ", ") + JsonString(row.lines[i].text);
+  json += "], \"reports\": [";
+  for (std::size_t i = 0; i < row.reports.size(); ++i) json += (i == 0 ? "" : ", ") + JsonString(row.reports[i]);
+  json += "], \"error\": ";
+  json += row.failure ? JsonString(*row.failure) : "null";
+  json += "}\n";
+  return json;
+}
+
+std::string ExportCsv(const Table& table, const std::vector<std::size_t>& rows) {
+  std::string text(kByteOrderMark);
+  text += CsvLine(Headings(table.columns()));
+  for (const std::size_t row : rows) text += CsvLine(RowCells(table.columns(), table.Row(row)));
+  return text;
+}
+
+std::string ExportTsv(const Table& table, const std::vector<std::size_t>& rows) {
+  std::string text = TsvLine(Headings(table.columns()));
+  text += CopyRows(table, rows);
+  return text;
+}
+
+std::string ExportJson(const Table& table, const std::vector<std::size_t>& rows) {
+  std::string text;
+  for (const std::size_t row : rows) text += JsonLine(table.columns(), table.Row(row));
+  return text;
+}
+
+std::string CopyRows(const Table& table, const std::vector<std::size_t>& rows) {
+  std::string text;
+  for (const std::size_t row : rows) text += TsvLine(RowCells(table.columns(), table.Row(row)));
+  return text;
+}
+
+}  // namespace ostrolen::ui
