@@ -40,27 +40,42 @@ std::string Joined(const std::vector<std::string_view>& parts, std::string_view 
   return text;
 }
 
-// More words than any page has boxes: the words a page is given in their
-// stead, which the page refuses with the same message, so that a line of
-// millions of words is not held word by word.
+// The words of a text joined by one blank, as WordsOfLine splits them. A
+// line may be megabytes long: a line already so (most are) is taken whole.
+std::string JoinedWords(std::string_view text) {
+  const bool plain = !text.empty() && text.front() != ' ' && text.back() != ' ' &&
+                     text.find('\t') == std::string_view::npos && text.find('\r') == std::string_view::npos &&
+                     text.find("  ") == std::string_view::npos;
+  if (plain || text.empty()) return std::string(text);
+  std::string joined;
+  for (std::size_t at = 0; (at = text.find_first_not_of(" \t\r", at)) != std::string_view::npos;) {
+    const std::size_t end = text.find_first_of(" \t\r", at);
+    if (!joined.empty()) joined += ' ';
+    joined += text.substr(at, end == std::string_view::npos ? std::string_view::npos : end - at);
+    at = end;
+  }
+  return joined;
+}
+
+// More words than any page has boxes: past these, the words a page is
+// given stand for all of them, and the page refuses them with the same
+// message, so that a line of millions of words is not held word by word.
 constexpr std::size_t kManyWords = 64;
 
-std::vector<std::string> WordsForPage(const PageCommand& page, const std::string& text) {
-  std::size_t count = 0;
-  for (std::size_t at = 0; (at = text.find_first_not_of(" \t\r", at)) != std::string::npos && count <= kManyWords;
-       ++count) {
-    at = text.find_first_of(" \t\r", at);
-  }
-  if (count <= kManyWords) return WordsOfLine(text);
+// The words the page is given for the words of a row (joined by one blank).
+std::vector<std::string> WordsForPage(const PageCommand& page, const std::string& joined) {
+  std::vector<std::string> words;
+  if (joined.empty()) return words;
+  std::size_t blanks = 0;
+  for (std::size_t at = 0; blanks <= kManyWords && (at = joined.find(' ', at)) != std::string::npos; ++at) ++blanks;
   // The pages that spread the characters of their words over the boxes
   // skip the blanks between the words as they skip those inside one.
-  if (page.word_length != 0) return {text};
-  std::vector<std::string> words = WordsOfLine(text.substr(0, text.find_first_not_of(" \t\r")));
-  std::size_t at = 0;
-  while (words.size() <= kManyWords && (at = text.find_first_not_of(" \t\r", at)) != std::string::npos) {
-    const std::size_t end = text.find_first_of(" \t\r", at);
-    words.push_back(text.substr(at, end == std::string::npos ? std::string::npos : end - at));
-    at = end;
+  if (blanks > kManyWords && page.word_length != 0) return {joined};
+  for (std::size_t at = 0; words.size() <= kManyWords;) {
+    const std::size_t end = joined.find(' ', at);
+    words.push_back(joined.substr(at, end == std::string::npos ? std::string::npos : end - at));
+    if (end == std::string::npos) break;
+    at = end + 1;
   }
   return words;
 }
@@ -203,18 +218,8 @@ TableRow RowOf(const PageCommand& page, const std::vector<Column>& columns, cons
   TableRow row;
   row.line = record.line;
   row.label = record.label;
-  const std::vector<std::string> words = WordsForPage(page, record.words);
-  // The words joined by one blank, without a copy of each (a line may be long).
-  bool blank = true;
-  for (const char c : record.words) {
-    if (IsBlank(c)) {
-      blank = true;
-      continue;
-    }
-    if (blank && !row.words.empty()) row.words += ' ';
-    row.words += c;
-    blank = false;
-  }
+  row.words = JoinedWords(record.words);
+  const std::vector<std::string> words = WordsForPage(page, row.words);
   try {
     outcome = decode(page, words);
   } catch (const WordsError& error) {
@@ -236,10 +241,10 @@ TableRow RowOf(const PageCommand& page, const std::vector<Column>& columns, cons
         filled = true;
       } else if (column.kind == ColumnKind::Field && column.field_index == line.origin.field) {
         shown.column = static_cast<int>(c);
-        // A line is its label and its value, or its label alone.
-        if (line.text.size() > column.field->label.size() && line.text.starts_with(column.field->label)) {
-          shown.value_at = column.field->label.size();
-        }
+        // A line is its label and its value (which may be empty), or its
+        // label alone where the line's presence is what it says.
+        const bool alone = column.field->shown == Shown::Present || column.field->shown == Shown::NoneSet;
+        if (!alone && line.text.starts_with(column.field->label)) shown.value_at = column.field->label.size();
         filled = true;
       }
     }
@@ -300,6 +305,8 @@ Table::Table(const PageCommand& page, RecordDecode decode)
 }
 
 Table::~Table() = default;
+Table::Table(Table&&) noexcept = default;
+Table& Table::operator=(Table&&) noexcept = default;
 
 void Table::Add(const Record& record) {
   DecodeOutcome outcome;

@@ -146,6 +146,8 @@ class Table {
   ~Table();
   Table(const Table&) = delete;
   Table& operator=(const Table&) = delete;
+  Table(Table&&) noexcept;
+  Table& operator=(Table&&) noexcept;
 
   const PageCommand& page() const { return *page_; }
   const std::vector<Column>& columns() const { return columns_; }
