@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cstdio>
+#include <map>
 #include <stdexcept>
 #include <unordered_set>
 
@@ -78,6 +79,30 @@ std::vector<std::string> WordsForPage(const PageCommand& page, const std::string
     at = end + 1;
   }
   return words;
+}
+
+// The boxes a page's words fill, counted once for every page.
+std::size_t BoxCount(const PageCommand& page) {
+  static const std::map<const PageCommand*, std::size_t> counts = [] {
+    std::map<const PageCommand*, std::size_t> all;
+    for (const PageCommand* command : PageCommands()) {
+      all[command] = EnterBoxes(command->boxes_of.empty() ? command->button : command->boxes_of).size();
+    }
+    return all;
+  }();
+  const auto found = counts.find(&page);
+  return found == counts.end() ? 0 : found->second;
+}
+
+// Words that leave some of the page's boxes empty: a single decode fills
+// them in with the page's defaults, but a record read off the console has
+// them all, so a row of such words is one the operator must look at.
+std::optional<std::string> TooFewWords(const PageCommand& page, const DecodeOutcome& outcome) {
+  const std::size_t boxes = BoxCount(page);
+  if (outcome.settings.size() >= boxes) return std::nullopt;
+  const std::size_t length = page.word_length == 0 ? 1 : static_cast<std::size_t>(page.word_length);
+  return std::string(page.name) + " takes " + std::to_string(boxes / length) + " word(s): " + std::string(page.words) +
+         "; got " + std::to_string(outcome.settings.size() / length);
 }
 
 // The fields of an "АХ" page; nullptr for any other.
@@ -227,6 +252,13 @@ TableRow RowOf(const PageCommand& page, const std::vector<Column>& columns, cons
     outcome.error = error.message;
     row.failure = *outcome.error;
     row.error = error.message;
+    return row;
+  }
+  if (std::optional<std::string> few = TooFewWords(page, outcome)) {
+    outcome = DecodeOutcome{};
+    outcome.error = std::move(*few);
+    row.failure = *outcome.error;
+    row.error = *outcome.error;
     return row;
   }
   for (const std::string& report : outcome.reports) row.reports.emplace_back(report);
@@ -466,62 +498,103 @@ std::vector<std::string> RowCells(const std::vector<Column>& columns, const Tabl
   return cells;
 }
 
-std::string JsonString(std::string_view text) {
-  std::string json = "\"";
+namespace {
+
+// Appends `text` as JsonString writes it.
+void AppendJson(std::string& json, std::string_view text) {
+  json += '"';
+  std::size_t run = 0;  // the start of the bytes not yet appended
   for (std::size_t i = 0; i < text.size(); ++i) {
-    const char c = text[i];
-    const auto byte = static_cast<unsigned char>(c);
+    const auto byte = static_cast<unsigned char>(text[i]);
+    if (byte >= 0x20 && byte != '"' && byte != '\\' && byte != 0x7F && byte != 0xC2 && byte != 0xE2) continue;
     const std::string_view rest = text.substr(i);
     unsigned escaped = 0x110000;  // none
+    std::size_t length = 1;
     if (byte < 0x20 || byte == 0x7F) {
+      escaped = byte;
+    } else if (byte == '"' || byte == '\\') {
       escaped = byte;
     } else if (byte == 0xC2 && rest.size() > 1 && static_cast<unsigned char>(rest[1]) < 0xA0) {
       escaped = static_cast<unsigned char>(rest[1]);  // U+0080 to U+009F
-      ++i;
+      length = 2;
     } else if (rest.starts_with("\xE2\x80\xA8") || rest.starts_with("\xE2\x80\xA9")) {
       escaped = rest[2] == '\xA8' ? 0x2028 : 0x2029;
-      i += 2;
+      length = 3;
     }
-    if (c == '"' || c == '\\') {
+    if (escaped == 0x110000) continue;
+    json.append(text.substr(run, i - run));
+    if (escaped == '"' || escaped == '\\') {
       json += '\\';
-      json += c;
+      json += static_cast<char>(escaped);
     } else if (escaped == '\n') {
       json += "\\n";
     } else if (escaped == '\r') {
       json += "\\r";
     } else if (escaped == '\t') {
       json += "\\t";
-    } else if (escaped != 0x110000) {
+    } else {
       char hex[12];
       std::snprintf(hex, sizeof hex, "\\u%04X", escaped);
       json += hex;
-    } else {
-      json += c;
     }
+    i += length - 1;
+    run = i + 1;
   }
+  json.append(text.substr(run));
   json += '"';
+}
+
+template <typename Texts>
+void AppendJsonArray(std::string& json, const Texts& texts) {
+  json += '[';
+  bool first = true;
+  for (const auto& text : texts) {
+    if (!first) json += ", ";
+    AppendJson(json, text);
+    first = false;
+  }
+  json += ']';
+}
+
+}  // namespace
+
+std::string JsonString(std::string_view text) {
+  std::string json;
+  AppendJson(json, text);
   return json;
 }
 
 std::string JsonLine(const std::vector<Column>& columns, const TableRow& row) {
   std::string json = "{\"line\": " + std::to_string(row.line) + ", \"label\": ";
-  json += row.label ? JsonString(*row.label) : "null";
-  json += ", \"words\": [";
-  const std::vector<std::string> words = RowWords(row);
-  for (std::size_t i = 0; i < words.size(); ++i) json += (i == 0 ? "" : ", ") + JsonString(words[i]);
-  json += "], \"fields\": {";
+  if (row.label) {
+    AppendJson(json, *row.label);
+  } else {
+    json += "null";
+  }
+  json += ", \"words\": ";
+  AppendJsonArray(json, RowWords(row));
+  json += ", \"fields\": {";
   bool first = true;
   for (std::size_t c = 0; c < columns.size(); ++c) {
     if (columns[c].kind != ColumnKind::Field) continue;
-    json += (first ? "" : ", ") + JsonString(columns[c].name) + ": " + JsonString(CellOf(columns, row, c));
+    if (!first) json += ", ";
+    AppendJson(json, columns[c].name);
+    json += ": ";
+    AppendJson(json, CellOf(columns, row, c));
     first = false;
   }
-  json += "}, \"lines\": [";
-  for (std::size_t i = 0; i < row.lines.size(); ++i) json += (i == 0 ? "" : ", ") + JsonString(row.lines[i].text);
-  json += "], \"reports\": [";
-  for (std::size_t i = 0; i < row.reports.size(); ++i) json += (i == 0 ? "" : ", ") + JsonString(row.reports[i]);
-  json += "], \"error\": ";
-  json += row.failure ? JsonString(*row.failure) : "null";
+  json += "}, \"lines\": ";
+  std::vector<std::string_view> lines;
+  for (const RowLine& line : row.lines) lines.push_back(line.text);
+  AppendJsonArray(json, lines);
+  json += ", \"reports\": ";
+  AppendJsonArray(json, row.reports);
+  json += ", \"error\": ";
+  if (row.failure) {
+    AppendJson(json, *row.failure);
+  } else {
+    json += "null";
+  }
   json += "}\n";
   return json;
 }

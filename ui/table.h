@@ -108,7 +108,9 @@ struct TableRow {
   std::vector<RowLine> lines;
   std::vector<std::string_view> reports;
   // Where the record does not decode: the message of words the page cannot
-  // take, or the common error box's text.
+  // take or that leave some of its boxes empty (a single decode fills those
+  // in with the page's defaults; a record off the console has every word),
+  // or the common error box's text.
   std::optional<std::string_view> failure;
   // The error cell: `failure`; else, when none of the page's lines fills a
   // column of the table (the four-word block pages count the digits over
@@ -118,7 +120,8 @@ struct TableRow {
 };
 
 // Decodes one record's words on a page, as DecodeOn does: throws WordsError
-// for words the page cannot take.
+// for words the page cannot take; the outcome's settings are the boxes the
+// words filled.
 using RecordDecode = std::function<DecodeOutcome(const PageCommand&, const std::vector<std::string>&)>;
 
 // The row of `record`, decoded by `decode`. Its texts are views into
@@ -236,8 +239,7 @@ std::string JsonString(std::string_view text);
 // {"line": N, "label": TEXT|null, "words": [...], "fields": {NAME: VALUE, ...},
 //  "lines": [...], "reports": [...], "error": TEXT|null}
 // "fields" holds every field column, "" where the page showed no line for
-// it; "error" the message of words the page cannot take or of the common
-// error box.
+// it; "error" the row's `failure`, else null.
 std::string JsonLine(const std::vector<Column>& columns, const TableRow& row);
 
 // The rows of `table`, in the order given, written whole: CSV with the byte

@@ -98,6 +98,17 @@ TEST(Table, EachRowIsTheSingleDecodeOfItsRecord) {
         EXPECT_EQ(*row.failure, error.message);
         continue;
       }
+      const std::size_t boxes = EnterBoxes(page->boxes_of.empty() ? page->button : page->boxes_of).size();
+      if (single.settings.size() < boxes) {
+        ++failures;
+        ++errors;
+        const std::string error = table.Cell(i, table.columns().size() - 1);
+        EXPECT_TRUE(error.starts_with(std::string(page->name) + " takes ")) << error;
+        EXPECT_TRUE(error.ends_with("; got " + std::to_string(single.settings.size() / std::max(1, page->word_length))))
+            << error;
+        EXPECT_TRUE(row.lines.empty());
+        continue;
+      }
       ASSERT_EQ(row.lines.size(), single.lines.size());
       for (std::size_t k = 0; k < row.lines.size(); ++k) EXPECT_EQ(row.lines[k].text, single.lines[k].text);
       ASSERT_EQ(row.reports.size(), single.reports.size());
@@ -269,6 +280,9 @@ TEST(Table, BadRecordsKeepTheirRowsAndTheOthers) {
       {"usk0", "1 " + ten_megabytes, "'" + ten_megabytes + "' is longer than 4 character(s)"},
       {"sko", "271A6 1", "sko takes words of 5 character(s); got 6 in all"},
       {"sko", "27", "sko takes words of 5 character(s); got 2 in all"},
+      {"uvp", "0075", "uvp takes 2 word(s): WORD1 WORD2; got 1"},
+      {"usk1", "00012 3", "usk1 takes 3 word(s): LINE BIT WORD; got 2"},
+      {"uvp", "", "uvp takes 2 word(s): WORD1 WORD2; got 0"},
       {"uvp", "00ZZ 003F", "'$Z' is not a valid integer value."},
   };
   for (const Case& c : cases) {
@@ -302,6 +316,7 @@ TEST(Table, TheSegmentsPageDecodesAsTheCallerDoes) {
     asked.push_back(words);
     DecodeOutcome outcome;
     if (words.size() > 2) throw WordsError(std::string(page.name) + " takes at most 2 words");
+    outcome.settings = {{"Edit1", words.at(0)}, {"Edit2", words.at(1)}};
     outcome.lines = {{"Сегмент " + words.at(0), {}}, {"", {}}, {"Шаг " + words.at(1), {}}};
     return outcome;
   };
@@ -432,12 +447,12 @@ TEST(Export, JsonTexts) {
 TEST(Export, WholeTables) {
   Table table(Page("uvp"));
   table.Add(R(3, "0075 003F", "=1"));
-  table.Add(R(5, "00ZZ", "a;\"b\""));
+  table.Add(R(5, "00ZZ 003F", "a;\"b\""));
   table.Add(R(6, "4035 403F"));
   EXPECT_EQ(ExportCsv(table, table.Shown()),
             "\xEF\xBB\xBFМетка;Слова;Строки;Ошибка\r\n"
             "'=1;0075 003F;БВ 01-60 УВП 0-3;\r\n"
-            "\"a;\"\"b\"\"\";00ZZ;;'$Z' is not a valid integer value.\r\n"
+            "\"a;\"\"b\"\"\";00ZZ 003F;;'$Z' is not a valid integer value.\r\n"
             ";4035 403F;\"ГВТ 0-й ствол; ГВТ 1-й ствол\";\r\n");
   EXPECT_EQ(ExportTsv(table, {2, 0}),
             "Метка\tСлова\tСтроки\tОшибка\n"
