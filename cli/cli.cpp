@@ -16,6 +16,8 @@ int RunCompareCommand(const std::vector<std::string>& args, std::istream& in, st
 std::string CompareUsage();
 int RunFindCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
 std::string FindUsage();
+int RunTableCommand(const std::vector<std::string>& args, std::istream& in, std::ostream& out, std::ostream& err);
+std::string TableUsage();
 
 namespace {
 
@@ -50,7 +52,11 @@ std::string Usage() {
 
 int RunCli(const std::vector<std::string>& args, std::istream& in, std::ostream& out, std::ostream& err) {
   if (!args.empty() && (args[0] == "--help" || args[0] == "-h" || args[0] == "help")) {
-    out << Usage() << DecodeUsage() << '\n' << EncodeUsage() << '\n' << CompareUsage() << '\n' << FindUsage();
+    out << Usage() << DecodeUsage() << '\n'
+        << EncodeUsage() << '\n'
+        << CompareUsage() << '\n'
+        << FindUsage() << '\n'
+        << TableUsage();
     return 0;
   }
   if (!args.empty() && args[0] == "press") return RunPressCommand(args, out, err);
@@ -58,8 +64,9 @@ int RunCli(const std::vector<std::string>& args, std::istream& in, std::ostream&
   if (!args.empty() && args[0] == "encode") return RunEncodeCommand(args, out, err);
   if (!args.empty() && args[0] == "compare") return RunCompareCommand(args, in, out, err);
   if (!args.empty() && args[0] == "find") return RunFindCommand(args, out, err);
-  err << "ostrolen-cli: expected 'press BUTTON ...', 'decode PAGE WORD...', 'encode PAGE ...', 'compare PAGE ...' "
-         "or 'find TEXT' (see ostrolen-cli --help)\n";
+  if (!args.empty() && args[0] == "table") return RunTableCommand(args, in, out, err);
+  err << "ostrolen-cli: expected 'press BUTTON ...', 'decode PAGE WORD...', 'encode PAGE ...', 'compare PAGE ...', "
+         "'find TEXT' or 'table PAGE ...' (see ostrolen-cli --help)\n";
   return 2;
 }
 

@@ -9,6 +9,7 @@
 
 #include "core/explain.h"
 #include "core/utf8.h"
+#include "pages/decode.h"
 
 namespace ostrolen {
 
@@ -26,23 +27,9 @@ std::vector<std::string> DecodePageNames();
 std::vector<std::pair<std::string, std::string>> DecodeSettings(const std::string& page,
                                                                 const std::vector<std::string>& words);
 
-// What `decode PAGE WORD...` ends with, on a fresh window.
-struct DecodeOutcome {
-  std::vector<std::pair<std::string, std::string>> settings;  // the box texts typed in
-  std::vector<std::string> reports;                           // the "Ошибка!!!" reports, in order
-  std::optional<std::string> error;                           // the common error box's text
-  // The lines decode prints; on the converter each group of boxes is a
-  // line whose field is the group's number.
-  std::vector<SourcedLine> lines;
-};
-
 // Decodes `words` on `page` as `decode` does. Throws std::invalid_argument
 // with a one-line message for an unknown page or a usage error.
 DecodeOutcome DecodeWords(const std::string& page, const std::vector<std::string>& words);
-
-// The words of one line of standard input: separated by blanks, TABs and
-// carriage returns.
-std::vector<std::string> WordsOfLine(const std::string& line);
 
 // One `press BUTTON [NAME=TEXT ...]` group of a command line.
 struct PressGroup {

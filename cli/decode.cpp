@@ -12,7 +12,7 @@
 #include "cli/cli.h"
 #include "core/explain.h"
 #include "core/shell.h"
-#include "pages/model_window.h"
+#include "pages/decode.h"
 #include "pages/pages.h"
 #include "pages/session.h"
 
@@ -21,17 +21,7 @@ namespace {
 
 using DecodePage = PageCommand;
 
-// Every page's commands, in the order of the window's tabs.
-const std::vector<const DecodePage*>& DecodePages() {
-  static const std::vector<const DecodePage*> pages = [] {
-    std::vector<const DecodePage*> all;
-    for (const PageLayout* page : AllPages()) {
-      for (const PageCommand& command : page->commands) all.push_back(&command);
-    }
-    return all;
-  }();
-  return pages;
-}
+const std::vector<const DecodePage*>& DecodePages() { return PageCommands(); }
 
 struct UsageError {
   std::string message;
@@ -55,48 +45,14 @@ Settings Fill(const DecodePage& page, const std::vector<std::string>& words) {
   }
 }
 
-// A group of boxes as the page shows it: an empty box as "_", a blank where
-// the page leaves a gap between the boxes.
-std::string ShownText(const ModelWindow& window, std::string_view button) {
-  std::string text;
-  const BoxSpec* before = nullptr;
-  for (const BoxSpec* box : EnterBoxes(button)) {
-    if (before != nullptr && (box->y != before->y || box->x - (before->x + before->width) > 4)) text += ' ';
-    const std::string value = window.Text(box->name);
-    text += value.empty() ? "_" : EscapeField(value);
-    before = box;
-  }
-  return text;
-}
-
 // Types the words into the page's boxes on a fresh window and presses its
-// button. Throws UsageError for words the page cannot take. The common error
-// box ends a press, so its text comes after every report.
-DecodeOutcome DecodeOn(const DecodePage& page, const std::vector<std::string>& words) {
-  DecodeOutcome outcome;
-  outcome.settings = Fill(page, words);
-  ModelWindow window;
-  for (const auto& [name, text] : outcome.settings) window.SetText(name, text);
-  Press(window, page.button);
-  for (const ModelWindow::Message& message : window.Messages()) {
-    if (message.kind == ModelWindow::MessageKind::Report) {
-      outcome.reports.push_back(message.text);
-    } else {
-      outcome.error = message.text;
-    }
+// button. Throws UsageError for words the page cannot take.
+DecodeOutcome Decode(const DecodePage& page, const std::vector<std::string>& words) {
+  try {
+    return DecodeOn(page, words);
+  } catch (const WordsError& error) {
+    throw UsageError{error.message};
   }
-  if (!page.shown.empty()) {
-    for (const ShownBoxes& shown : page.shown) {
-      SourcedLine line{std::string(shown.label) + ' ' + ShownText(window, shown.boxes_of), {}};
-      line.origin.field = static_cast<int>(&shown - page.shown.data());
-      outcome.lines.push_back(std::move(line));
-    }
-  } else if (const ListSpec* list = FindButton(page.button).page->list()) {
-    const std::vector<std::string>& lines = window.Lines(list->name);
-    const std::vector<LineOrigin>& origins = window.Origins(list->name);
-    for (std::size_t i = 0; i < lines.size(); ++i) outcome.lines.push_back({lines[i], origins[i]});
-  }
-  return outcome;
 }
 
 // Presses the page with `words` on a fresh window and prints what it shows.
@@ -104,7 +60,7 @@ DecodeOutcome DecodeOn(const DecodePage& page, const std::vector<std::string>& w
 // With `explain`, each line is followed by a TAB and the bits it comes from.
 bool DecodeOnce(const DecodePage& page, const std::vector<std::string>& words, const std::string& where, bool explain,
                 std::ostream& out, std::ostream& err) {
-  const DecodeOutcome outcome = DecodeOn(page, words);
+  const DecodeOutcome outcome = Decode(page, words);
   for (const std::string& report : outcome.reports) {
     err << where << shell::kReportCaption << ": " << EscapeField(report) << '\n';
   }
@@ -212,21 +168,10 @@ DecodeOutcome DecodeWords(const std::string& page, const std::vector<std::string
   const DecodePage* found = FindDecodePage(page);
   if (found == nullptr) throw std::invalid_argument("no page named '" + page + "'");
   try {
-    return DecodeOn(*found, words);
+    return Decode(*found, words);
   } catch (const UsageError& error) {
     throw std::invalid_argument(error.message);
   }
-}
-
-std::vector<std::string> WordsOfLine(const std::string& line) {
-  std::vector<std::string> words;
-  std::size_t at = 0;
-  while ((at = line.find_first_not_of(" \t\r", at)) != std::string::npos) {
-    const std::size_t end = line.find_first_of(" \t\r", at);
-    words.push_back(line.substr(at, end == std::string::npos ? std::string::npos : end - at));
-    at = end;
-  }
-  return words;
 }
 
 int RunDecodeCommand(const std::vector<std::string>& args, std::istream& in, std::ostream& out, std::ostream& err) {

@@ -21,6 +21,29 @@ const ListSpec* ListOf(const PageCommand& command) {
   return found.page == nullptr ? nullptr : found.page->list();
 }
 
+// The number of characters SpreadCharacters gives for a well-formed UTF-8
+// text, counted in place.
+std::size_t SpreadCount(std::string_view text) {
+  std::size_t count = 0;
+  for (std::size_t i = 0; i < text.size();) {
+    const auto lead = static_cast<unsigned char>(text[i]);
+    if ((lead >= '0' && lead <= '9') || (lead >= 'A' && lead <= 'Z') || (lead >= 'a' && lead <= 'z')) {
+      ++count;  // the digits of a word, quickly
+      ++i;
+      continue;
+    }
+    const std::size_t n = lead < 0x80 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
+    char32_t code = n == 1 ? lead : n == 2 ? (lead & 0x1FU) : n == 3 ? (lead & 0x0FU) : (lead & 0x07U);
+    for (std::size_t k = 1; k < n && i + k < text.size(); ++k) {
+      code = (code << 6) | (static_cast<unsigned char>(text[i + k]) & 0x3FU);
+    }
+    i += n;
+    if (IsWordSeparator(code) || code < 0x20 || code == 0x7F) continue;
+    ++count;
+  }
+  return count;
+}
+
 // Passes everything on to the window and keeps what a press shows in one list.
 class Recorder : public Window {
  public:
@@ -109,19 +132,23 @@ BoxTexts TypedBoxes(const PageCommand& command, const std::vector<std::string>& 
     }
     return settings;
   }
-  // The words' characters as a paste of them spreads them over the boxes.
+  // The words' characters as a paste of them spreads them over the boxes;
+  // counted first, so that a line of millions of them is refused as it is
+  // read, without holding each as a text of its own.
+  std::size_t count = 0;
+  for (const std::string& word : words) count += SpreadCount(word);
+  const auto length = static_cast<std::size_t>(command.word_length);
+  if (count % length != 0) {
+    throw WordsError(std::string(command.name) + " takes words of " + std::to_string(length) + " character(s); got " +
+                     std::to_string(count) + " in all");
+  }
+  if (count > boxes.size()) {
+    throw WordsError(std::string(command.name) + " takes at most " + std::to_string(boxes.size() / length) +
+                     " word(s): " + std::string(command.words));
+  }
   std::vector<std::string> characters;
   for (const std::string& word : words) {
     for (std::string& c : SpreadCharacters(word)) characters.push_back(std::move(c));
-  }
-  const auto length = static_cast<std::size_t>(command.word_length);
-  if (characters.size() % length != 0) {
-    throw WordsError(std::string(command.name) + " takes words of " + std::to_string(length) + " character(s); got " +
-                     std::to_string(characters.size()) + " in all");
-  }
-  if (characters.size() > boxes.size()) {
-    throw WordsError(std::string(command.name) + " takes at most " + std::to_string(boxes.size() / length) +
-                     " word(s): " + std::string(command.words));
   }
   for (std::size_t i = 0; i < characters.size(); ++i) settings.emplace_back(boxes[i]->name, characters[i]);
   return settings;
