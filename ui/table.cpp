@@ -272,11 +272,13 @@ TableRow RowOf(const PageCommand& page, const std::vector<Column>& columns, cons
       if (column.kind == ColumnKind::Lines) {
         filled = true;
       } else if (column.kind == ColumnKind::Field && column.field_index == line.origin.field) {
-        shown.column = static_cast<int>(c);
+        shown.column = static_cast<std::int32_t>(c);
         // A line is its label and its value (which may be empty), or its
         // label alone where the line's presence is what it says.
         const bool alone = column.field->shown == Shown::Present || column.field->shown == Shown::NoneSet;
-        if (!alone && line.text.starts_with(column.field->label)) shown.value_at = column.field->label.size();
+        if (!alone && line.text.starts_with(column.field->label)) {
+          shown.value_at = static_cast<std::uint32_t>(column.field->label.size());
+        }
         filled = true;
       }
     }
@@ -302,7 +304,7 @@ std::string CellOf(const std::vector<Column>& columns, const TableRow& row, std:
     case ColumnKind::Words: return row.words;
     case ColumnKind::Field:
       for (const RowLine& line : row.lines) {
-        if (line.column == static_cast<int>(column)) return std::string(line.text.substr(line.value_at));
+        if (line.column == static_cast<std::int32_t>(column)) return std::string(line.text.substr(line.value_at));
       }
       return {};
     case ColumnKind::Lines: {

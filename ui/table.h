@@ -9,6 +9,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -94,11 +95,12 @@ bool IsRecordPage(const PageCommand& page);
 // page's blank lines left out) or one of the lines, then the error.
 std::vector<Column> TableColumns(const PageCommand& page);
 
-// A line of a row, viewed where the row's storage keeps it.
+// A line of a row, viewed where the row's storage keeps it; small, as a
+// table holds a line of every row for every field.
 struct RowLine {
   std::string_view text;
-  int column = -1;           // the field column it fills; -1 for none
-  std::size_t value_at = 0;  // where its cell begins: after the field's label, or 0 for a line that is a label alone
+  std::int32_t column = -1;    // the field column it fills; -1 for none
+  std::uint32_t value_at = 0;  // where its cell begins: after the field's label, or 0 for a line that is a label alone
 };
 
 struct TableRow {
