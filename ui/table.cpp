@@ -208,6 +208,7 @@ Input ReadInput(std::string_view bytes) {
       input.records.push_back(std::move(*record));
     }
   }
+  if (input.records.empty()) input.error = std::string(kNoRecords);
   return input;
 }
 

@@ -33,8 +33,10 @@ inline constexpr std::string_view kWordsHeading = "Слова";
 inline constexpr std::string_view kLinesHeading = "Строки";
 inline constexpr std::string_view kErrorHeading = "Ошибка";
 
-// What the window and the browser page say of an input that is not text.
+// What the window and the browser page say of an input that is not text,
+// and of one with no record in it.
 inline constexpr std::string_view kBinaryInput = "Это двоичный файл, а не текст: в нём есть нулевой байт.";
+inline constexpr std::string_view kNoRecords = "В тексте нет ни одной записи.";
 
 // ---- Input -----------------------------------------------------------------
 
@@ -66,8 +68,10 @@ std::optional<Record> RecordOfLine(std::string_view line, int number);
 // A whole input: its records, or the message that it is not text.
 struct Input {
   std::vector<Record> records;
-  std::optional<std::string> error;  // kBinaryInput: a NUL byte anywhere, and then no records
-  bool windows1251 = false;          // some line was read as Windows-1251
+  // The message for the whole input: kBinaryInput for a NUL byte anywhere
+  // (and then no records), kNoRecords for an input empty or all skipped.
+  std::optional<std::string> error;
+  bool windows1251 = false;  // some line was read as Windows-1251
 };
 
 // The records of `bytes`: lines end with LF (a CR before it is a blank), a

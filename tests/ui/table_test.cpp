@@ -257,9 +257,11 @@ TEST(Table, EncodingsOfTheInput) {
     EXPECT_EQ(input.error, std::string(kBinaryInput));
     EXPECT_TRUE(input.records.empty());
   }
-  input = ReadInput("");
-  EXPECT_FALSE(input.error);
-  EXPECT_TRUE(input.records.empty());
+  for (const std::string bytes : {"", "\xEF\xBB\xBF", "\n\n", "# only a note\r\n \t\n"}) {
+    input = ReadInput(bytes);
+    EXPECT_EQ(input.error, std::string(kNoRecords)) << bytes;
+    EXPECT_TRUE(input.records.empty());
+  }
 }
 
 TEST(Table, BadRecordsKeepTheirRowsAndTheOthers) {
