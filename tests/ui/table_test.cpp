@@ -142,6 +142,37 @@ TEST(Table, EachRowIsTheSingleDecodeOfItsRecord) {
   EXPECT_GT(failures, 100) << "the random records reach the pages' messages";
 }
 
+// The one reused window decodes each record as a window of its own does,
+// whatever the record before it left: fewer words, other digits, an error.
+TEST(RecordDecoder, EachRecordAsOnAFreshWindow) {
+  std::mt19937 random(1211);
+  RecordDecoder decoder;
+  int compared = 0;
+  for (int round = 0; round < 3; ++round) {
+    for (const PageCommand* page : RecordPages()) {
+      for (int i = 0; i < 40; ++i) {
+        std::vector<std::string> words = WordsOfLine(RandomWords(*page, random));
+        if (random() % 4 == 0 && !words.empty()) words.pop_back();
+        SCOPED_TRACE(std::string(page->name) + " " + std::to_string(words.size()));
+        std::optional<DecodeOutcome> fresh;
+        try {
+          fresh = DecodeOn(*page, words);
+        } catch (const WordsError& error) {
+          EXPECT_THROW(decoder.Decode(*page, words), WordsError);
+          continue;
+        }
+        const DecodeOutcome reused = decoder.Decode(*page, words);
+        EXPECT_EQ(reused.settings, fresh->settings);
+        EXPECT_EQ(reused.reports, fresh->reports);
+        EXPECT_EQ(reused.error, fresh->error);
+        EXPECT_EQ(reused.lines, fresh->lines);
+        ++compared;
+      }
+    }
+  }
+  EXPECT_GT(compared, 1000);
+}
+
 TEST(Table, FieldColumnsAreThePagesFieldsWithUniqueNames) {
   const Table sko(Page("sko"));
   ASSERT_EQ(sko.columns().size(), 2 + 16 + 1);
