@@ -491,12 +491,14 @@ std::string TsvLine(const std::vector<std::string>& cells) {
 
 std::vector<std::string> Headings(const std::vector<Column>& columns) {
   std::vector<std::string> names;
+  names.reserve(columns.size());
   for (const Column& column : columns) names.push_back(column.name);
   return names;
 }
 
 std::vector<std::string> RowCells(const std::vector<Column>& columns, const TableRow& row) {
   std::vector<std::string> cells;
+  cells.reserve(columns.size());
   for (std::size_t c = 0; c < columns.size(); ++c) cells.push_back(CellOf(columns, row, c));
   return cells;
 }
@@ -513,9 +515,7 @@ void AppendJson(std::string& json, std::string_view text) {
     const std::string_view rest = text.substr(i);
     unsigned escaped = 0x110000;  // none
     std::size_t length = 1;
-    if (byte < 0x20 || byte == 0x7F) {
-      escaped = byte;
-    } else if (byte == '"' || byte == '\\') {
+    if (byte < 0x20 || byte == 0x7F || byte == '"' || byte == '\\') {
       escaped = byte;
     } else if (byte == 0xC2 && rest.size() > 1 && static_cast<unsigned char>(rest[1]) < 0xA0) {
       escaped = static_cast<unsigned char>(rest[1]);  // U+0080 to U+009F
