@@ -574,8 +574,16 @@ std::string JsonLine(const std::vector<Column>& columns, const TableRow& row) {
   } else {
     json += "null";
   }
-  json += ", \"words\": ";
-  AppendJsonArray(json, RowWords(row));
+  // The words one by one from where the row keeps them (a line may hold millions).
+  json += ", \"words\": [";
+  const std::string_view words = row.words;
+  for (std::size_t at = 0; at < words.size();) {
+    const std::size_t end = std::min(words.find(' ', at), words.size());
+    if (at != 0) json += ", ";
+    AppendJson(json, words.substr(at, end - at));
+    at = end + 1;
+  }
+  json += ']';
   json += ", \"fields\": {";
   bool first = true;
   for (std::size_t c = 0; c < columns.size(); ++c) {

@@ -50,8 +50,9 @@ std::string Windows1251ToUtf8(std::string_view bytes);
 // One line of input as UTF-8: the line as it is when it is well-formed
 // UTF-8, else read as Windows-1251. The encoding is chosen line by line, so
 // that a text is read as it comes, however long: a text all in one of the
-// two reads the same as if it were chosen for the whole, and a text that
-// mixes them keeps each line readable.
+// two reads as if it were chosen for the whole (Russian in Windows-1251 is
+// hardly ever well-formed UTF-8 as well), and one that mixes them keeps
+// each line readable.
 std::string LineAsUtf8(std::string_view line);
 
 // One record: a line of input that is not skipped.
@@ -65,7 +66,7 @@ struct Record {
 // only) or one that begins with "#". A label whose text is empty is none.
 std::optional<Record> RecordOfLine(std::string_view line, int number);
 
-// A whole input: its records, or the message that it is not text.
+// A whole input: its records, or the message why it has none.
 struct Input {
   std::vector<Record> records;
   // The message for the whole input: kBinaryInput for a NUL byte anywhere

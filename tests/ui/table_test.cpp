@@ -183,7 +183,8 @@ TEST(Table, FieldColumnsAreThePagesFieldsWithUniqueNames) {
   EXPECT_EQ(sko.columns()[6].name, "Услуга \"Экстренная связь\"(Экс)");
   EXPECT_EQ(sko.columns().back().name, "Ошибка");
   // The third stage's blank lines are no columns.
-  for (const Column& column : Table(Page("third-stage")).columns()) EXPECT_FALSE(column.name.empty());
+  const Table third(Page("third-stage"));
+  for (const Column& column : third.columns()) EXPECT_FALSE(column.name.empty());
   const Table uvp(Page("uvp"));
   ASSERT_EQ(uvp.columns().size(), 4U);
   EXPECT_EQ(uvp.columns()[2].name, "Строки");
