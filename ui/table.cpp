@@ -144,8 +144,8 @@ int CompareNumbers(const Number& a, const Number& b) {
   return a.negative ? -order : order;
 }
 
-bool Contains(const std::u32string& text, const std::u32string& part) {
-  return text.find(part) != std::u32string::npos;
+bool Contains(const std::u32string& text, const std::u32string& piece) {
+  return text.find(piece) != std::u32string::npos;
 }
 
 }  // namespace
