@@ -3,6 +3,7 @@
 // filter and the order over it, and the CSV written out. Against it, a few
 // records each decoded on a window of its own, as a single decode does.
 #include <benchmark/benchmark.h>
+#include <sys/resource.h>
 
 #include <random>
 #include <string>
@@ -46,6 +47,9 @@ void ReadAndBuild(benchmark::State& state) {
     state.counters["rows"] = static_cast<double>(table.RowCount());
     state.counters["errors"] = static_cast<double>(table.ErrorCount());
   }
+  rusage usage{};
+  getrusage(RUSAGE_SELF, &usage);
+  state.counters["peak_MB"] = static_cast<double>(usage.ru_maxrss) / 1024;
 }
 BENCHMARK(ReadAndBuild)->Unit(benchmark::kMillisecond)->Iterations(3);
 

@@ -24,6 +24,8 @@ enum class Format { Tsv, Csv, Json };
 // holds a NUL byte this early (every binary file of any use does, near its
 // start) is refused with nothing written.
 constexpr std::size_t kLookAhead = 64 * 1024;
+// The most output held back meanwhile (the JSON of a few thousand records).
+constexpr std::size_t kHeldAtMost = 1024 * 1024;
 
 std::string TableLine(Format format, const std::vector<ui::Column>& columns, const ui::TableRow& row) {
   switch (format) {
@@ -42,8 +44,9 @@ int WriteTable(const PageCommand& page, Format format, std::istream& in, std::os
     return decoder.Decode(on, words);
   };
 
-  // The output is held back until kLookAhead bytes were read, the input
-  // ends, or it has nothing more to read at once (a person typing).
+  // The output is held back until kLookAhead bytes were read, kHeldAtMost
+  // are due, the input ends, or it has nothing more to read at once (a
+  // person typing).
   std::string held;
   bool holding = true;
   std::size_t read = 0;
@@ -81,7 +84,7 @@ int WriteTable(const PageCommand& page, Format format, std::istream& in, std::os
       write(TableLine(format, columns, row));
     }
     const bool waiting = in.rdbuf()->in_avail() <= 0;
-    if (holding && (read >= kLookAhead || waiting)) {
+    if (holding && (read >= kLookAhead || held.size() >= kHeldAtMost || waiting)) {
       holding = false;
       out << held;
       std::string().swap(held);
@@ -136,9 +139,10 @@ std::string TableUsage() {
          "A record gives every word of its page: where decode would fill missing words\n"
          "in with the page's defaults, the table gives the row an error.\n"
          "Each row is written as its record is read, once the first 64 KiB of input\n"
-         "were read (or the input paused or ended). An input that holds a NUL byte is a\n"
-         "binary file: the exit status is 2, and nothing is written when the byte comes\n"
-         "before that; later, the rows of the lines before it stand.\n"
+         "were read (or 1 MiB of output is due, or the input paused or ended). An input\n"
+         "that holds a NUL byte is a binary file: the exit status is 2, and nothing is\n"
+         "written when the byte comes before that; later, the rows of the lines before\n"
+         "it stand.\n"
          "Exit status 0 when every record decoded, 1 when some did not, 2 for a usage\n"
          "error, a file that cannot be read or a binary file.\n"
          "\n"

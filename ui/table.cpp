@@ -144,8 +144,8 @@ int CompareNumbers(const Number& a, const Number& b) {
   return a.negative ? -order : order;
 }
 
-bool Contains(const std::u32string& text, const std::u32string& part) {
-  return text.find(part) != std::u32string::npos;
+bool Contains(const std::u32string& text, const std::u32string& piece) {
+  return text.find(piece) != std::u32string::npos;
 }
 
 }  // namespace
@@ -208,6 +208,7 @@ Input ReadInput(std::string_view bytes) {
       input.records.push_back(std::move(*record));
     }
   }
+  if (input.records.empty()) input.error = std::string(kNoRecords);
   return input;
 }
 
@@ -272,11 +273,13 @@ TableRow RowOf(const PageCommand& page, const std::vector<Column>& columns, cons
       if (column.kind == ColumnKind::Lines) {
         filled = true;
       } else if (column.kind == ColumnKind::Field && column.field_index == line.origin.field) {
-        shown.column = static_cast<int>(c);
+        shown.column = static_cast<std::int32_t>(c);
         // A line is its label and its value (which may be empty), or its
         // label alone where the line's presence is what it says.
         const bool alone = column.field->shown == Shown::Present || column.field->shown == Shown::NoneSet;
-        if (!alone && line.text.starts_with(column.field->label)) shown.value_at = column.field->label.size();
+        if (!alone && line.text.starts_with(column.field->label)) {
+          shown.value_at = static_cast<std::uint32_t>(column.field->label.size());
+        }
         filled = true;
       }
     }
@@ -302,7 +305,7 @@ std::string CellOf(const std::vector<Column>& columns, const TableRow& row, std:
     case ColumnKind::Words: return row.words;
     case ColumnKind::Field:
       for (const RowLine& line : row.lines) {
-        if (line.column == static_cast<int>(column)) return std::string(line.text.substr(line.value_at));
+        if (line.column == static_cast<std::int32_t>(column)) return std::string(line.text.substr(line.value_at));
       }
       return {};
     case ColumnKind::Lines: {
@@ -488,12 +491,14 @@ std::string TsvLine(const std::vector<std::string>& cells) {
 
 std::vector<std::string> Headings(const std::vector<Column>& columns) {
   std::vector<std::string> names;
+  names.reserve(columns.size());
   for (const Column& column : columns) names.push_back(column.name);
   return names;
 }
 
 std::vector<std::string> RowCells(const std::vector<Column>& columns, const TableRow& row) {
   std::vector<std::string> cells;
+  cells.reserve(columns.size());
   for (std::size_t c = 0; c < columns.size(); ++c) cells.push_back(CellOf(columns, row, c));
   return cells;
 }
@@ -510,9 +515,7 @@ void AppendJson(std::string& json, std::string_view text) {
     const std::string_view rest = text.substr(i);
     unsigned escaped = 0x110000;  // none
     std::size_t length = 1;
-    if (byte < 0x20 || byte == 0x7F) {
-      escaped = byte;
-    } else if (byte == '"' || byte == '\\') {
+    if (byte < 0x20 || byte == 0x7F || byte == '"' || byte == '\\') {
       escaped = byte;
     } else if (byte == 0xC2 && rest.size() > 1 && static_cast<unsigned char>(rest[1]) < 0xA0) {
       escaped = static_cast<unsigned char>(rest[1]);  // U+0080 to U+009F
@@ -571,8 +574,16 @@ std::string JsonLine(const std::vector<Column>& columns, const TableRow& row) {
   } else {
     json += "null";
   }
-  json += ", \"words\": ";
-  AppendJsonArray(json, RowWords(row));
+  // The words one by one from where the row keeps them (a line may hold millions).
+  json += ", \"words\": [";
+  const std::string_view words = row.words;
+  for (std::size_t at = 0; at < words.size();) {
+    const std::size_t end = std::min(words.find(' ', at), words.size());
+    if (at != 0) json += ", ";
+    AppendJson(json, words.substr(at, end - at));
+    at = end + 1;
+  }
+  json += ']';
   json += ", \"fields\": {";
   bool first = true;
   for (std::size_t c = 0; c < columns.size(); ++c) {

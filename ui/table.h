@@ -9,6 +9,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -32,8 +33,10 @@ inline constexpr std::string_view kWordsHeading = "Слова";
 inline constexpr std::string_view kLinesHeading = "Строки";
 inline constexpr std::string_view kErrorHeading = "Ошибка";
 
-// What the window and the browser page say of an input that is not text.
+// What the window and the browser page say of an input that is not text,
+// and of one with no record in it.
 inline constexpr std::string_view kBinaryInput = "Это двоичный файл, а не текст: в нём есть нулевой байт.";
+inline constexpr std::string_view kNoRecords = "В тексте нет ни одной записи.";
 
 // ---- Input -----------------------------------------------------------------
 
@@ -47,8 +50,9 @@ std::string Windows1251ToUtf8(std::string_view bytes);
 // One line of input as UTF-8: the line as it is when it is well-formed
 // UTF-8, else read as Windows-1251. The encoding is chosen line by line, so
 // that a text is read as it comes, however long: a text all in one of the
-// two reads the same as if it were chosen for the whole, and a text that
-// mixes them keeps each line readable.
+// two reads as if it were chosen for the whole (Russian in Windows-1251 is
+// hardly ever well-formed UTF-8 as well), and one that mixes them keeps
+// each line readable.
 std::string LineAsUtf8(std::string_view line);
 
 // One record: a line of input that is not skipped.
@@ -62,11 +66,13 @@ struct Record {
 // only) or one that begins with "#". A label whose text is empty is none.
 std::optional<Record> RecordOfLine(std::string_view line, int number);
 
-// A whole input: its records, or the message that it is not text.
+// A whole input: its records, or the message why it has none.
 struct Input {
   std::vector<Record> records;
-  std::optional<std::string> error;  // kBinaryInput: a NUL byte anywhere, and then no records
-  bool windows1251 = false;          // some line was read as Windows-1251
+  // The message for the whole input: kBinaryInput for a NUL byte anywhere
+  // (and then no records), kNoRecords for an input empty or all skipped.
+  std::optional<std::string> error;
+  bool windows1251 = false;  // some line was read as Windows-1251
 };
 
 // The records of `bytes`: lines end with LF (a CR before it is a blank), a
@@ -94,11 +100,12 @@ bool IsRecordPage(const PageCommand& page);
 // page's blank lines left out) or one of the lines, then the error.
 std::vector<Column> TableColumns(const PageCommand& page);
 
-// A line of a row, viewed where the row's storage keeps it.
+// A line of a row, viewed where the row's storage keeps it; small, as a
+// table holds a line of every row for every field.
 struct RowLine {
   std::string_view text;
-  int column = -1;           // the field column it fills; -1 for none
-  std::size_t value_at = 0;  // where its cell begins: after the field's label, or 0 for a line that is a label alone
+  std::int32_t column = -1;    // the field column it fills; -1 for none
+  std::uint32_t value_at = 0;  // where its cell begins: after the field's label, or 0 for a line that is a label alone
 };
 
 struct TableRow {

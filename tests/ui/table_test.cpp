@@ -142,6 +142,37 @@ TEST(Table, EachRowIsTheSingleDecodeOfItsRecord) {
   EXPECT_GT(failures, 100) << "the random records reach the pages' messages";
 }
 
+// The one reused window decodes each record as a window of its own does,
+// whatever the record before it left: fewer words, other digits, an error.
+TEST(RecordDecoder, EachRecordAsOnAFreshWindow) {
+  std::mt19937 random(1211);
+  RecordDecoder decoder;
+  int compared = 0;
+  for (int round = 0; round < 3; ++round) {
+    for (const PageCommand* page : RecordPages()) {
+      for (int i = 0; i < 40; ++i) {
+        std::vector<std::string> words = WordsOfLine(RandomWords(*page, random));
+        if (random() % 4 == 0 && !words.empty()) words.pop_back();
+        SCOPED_TRACE(std::string(page->name) + " " + std::to_string(words.size()));
+        std::optional<DecodeOutcome> fresh;
+        try {
+          fresh = DecodeOn(*page, words);
+        } catch (const WordsError& error) {
+          EXPECT_THROW(decoder.Decode(*page, words), WordsError);
+          continue;
+        }
+        const DecodeOutcome reused = decoder.Decode(*page, words);
+        EXPECT_EQ(reused.settings, fresh->settings);
+        EXPECT_EQ(reused.reports, fresh->reports);
+        EXPECT_EQ(reused.error, fresh->error);
+        EXPECT_EQ(reused.lines, fresh->lines);
+        ++compared;
+      }
+    }
+  }
+  EXPECT_GT(compared, 1000);
+}
+
 TEST(Table, FieldColumnsAreThePagesFieldsWithUniqueNames) {
   const Table sko(Page("sko"));
   ASSERT_EQ(sko.columns().size(), 2 + 16 + 1);
@@ -152,7 +183,8 @@ TEST(Table, FieldColumnsAreThePagesFieldsWithUniqueNames) {
   EXPECT_EQ(sko.columns()[6].name, "Услуга \"Экстренная связь\"(Экс)");
   EXPECT_EQ(sko.columns().back().name, "Ошибка");
   // The third stage's blank lines are no columns.
-  for (const Column& column : Table(Page("third-stage")).columns()) EXPECT_FALSE(column.name.empty());
+  const Table third(Page("third-stage"));
+  for (const Column& column : third.columns()) EXPECT_FALSE(column.name.empty());
   const Table uvp(Page("uvp"));
   ASSERT_EQ(uvp.columns().size(), 4U);
   EXPECT_EQ(uvp.columns()[2].name, "Строки");
@@ -257,9 +289,11 @@ TEST(Table, EncodingsOfTheInput) {
     EXPECT_EQ(input.error, std::string(kBinaryInput));
     EXPECT_TRUE(input.records.empty());
   }
-  input = ReadInput("");
-  EXPECT_FALSE(input.error);
-  EXPECT_TRUE(input.records.empty());
+  for (const std::string bytes : {"", "\xEF\xBB\xBF", "\n\n", "# only a note\r\n \t\n"}) {
+    input = ReadInput(bytes);
+    EXPECT_EQ(input.error, std::string(kNoRecords)) << bytes;
+    EXPECT_TRUE(input.records.empty());
+  }
 }
 
 TEST(Table, BadRecordsKeepTheirRowsAndTheOthers) {
