@@ -8,6 +8,8 @@
 #include <QContextMenuEvent>
 #include <QDialog>
 #include <QDialogButtonBox>
+#include <QFile>
+#include <QFileDialog>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -15,6 +17,7 @@
 #include <QMainWindow>
 #include <QMenu>
 #include <QPainter>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QStyledItemDelegate>
 #include <QTabBar>
@@ -25,6 +28,7 @@
 #include <algorithm>
 
 #include "app/line_explain.h"
+#include "app/table_view.h"
 #include "app/widget_window.h"
 #include "core/shell.h"
 #include "pages/interaction.h"
@@ -56,61 +60,6 @@ std::pair<int, int> CaretOf(const QLineEdit* box) {
     anchor = caret == start ? start + static_cast<int>(box->selectedText().size()) : start;
   }
   return {Points(text, caret), Points(text, anchor)};
-}
-
-// The key as the controller takes it.
-ostrolen::Key KeyOf(const QKeyEvent* event) {
-  ostrolen::Key key;
-  const Qt::KeyboardModifiers modifiers = event->modifiers();
-  key.shift = (modifiers & Qt::ShiftModifier) != 0;
-  key.ctrl = (modifiers & Qt::ControlModifier) != 0;
-  key.alt = (modifiers & Qt::AltModifier) != 0;
-  key.meta = (modifiers & Qt::MetaModifier) != 0;
-  using Code = ostrolen::Key::Code;
-  if (event->matches(QKeySequence::Paste)) {
-    key.code = Code::Paste;
-    if (const QClipboard* clipboard = QGuiApplication::clipboard()) key.text = clipboard->text().toStdString();
-    return key;
-  }
-  switch (event->key()) {
-    case Qt::Key_Return:
-    case Qt::Key_Enter: key.code = Code::Enter; return key;
-    case Qt::Key_Backspace: key.code = Code::Backspace; return key;
-    case Qt::Key_Delete: key.code = Code::Delete; return key;
-    case Qt::Key_Left: key.code = Code::Left; return key;
-    case Qt::Key_Right: key.code = Code::Right; return key;
-    case Qt::Key_Up: key.code = Code::Up; return key;
-    case Qt::Key_Down: key.code = Code::Down; return key;
-    case Qt::Key_Home: key.code = Code::Home; return key;
-    case Qt::Key_End: key.code = Code::End; return key;
-    case Qt::Key_PageUp: key.code = Code::PageUp; return key;
-    case Qt::Key_PageDown: key.code = Code::PageDown; return key;
-    case Qt::Key_Escape: key.code = Code::Escape; return key;
-    case Qt::Key_Tab: key.code = Code::Tab; return key;
-    case Qt::Key_Backtab:
-      key.code = Code::Tab;
-      key.shift = true;
-      return key;
-    case Qt::Key_Menu: key.code = Code::Menu; return key;
-    case Qt::Key_F10:
-      if (key.shift && !key.ctrl && !key.alt && !key.meta) {
-        key.code = Code::Menu;
-        key.shift = false;
-      }
-      return key;
-    default: break;
-  }
-  // A letter with Ctrl by its key, whatever text the keyboard gives it.
-  if (key.ctrl && event->key() >= Qt::Key_A && event->key() <= Qt::Key_Z) {
-    key.code = Code::Character;
-    key.text = std::string(1, static_cast<char>('a' + (event->key() - Qt::Key_A)));
-    return key;
-  }
-  const QString text = event->text();
-  if (text.isEmpty()) return key;
-  key.code = Code::Character;
-  key.text = text.left(text.at(0).isHighSurrogate() ? 2 : 1).toStdString();
-  return key;
 }
 
 // The mark drawn before a compared line.
@@ -192,6 +141,61 @@ class Applying {
 
 }  // namespace
 
+// The key as the controller takes it.
+ostrolen::Key KeyOf(const QKeyEvent* event) {
+  ostrolen::Key key;
+  const Qt::KeyboardModifiers modifiers = event->modifiers();
+  key.shift = (modifiers & Qt::ShiftModifier) != 0;
+  key.ctrl = (modifiers & Qt::ControlModifier) != 0;
+  key.alt = (modifiers & Qt::AltModifier) != 0;
+  key.meta = (modifiers & Qt::MetaModifier) != 0;
+  using Code = ostrolen::Key::Code;
+  if (event->matches(QKeySequence::Paste)) {
+    key.code = Code::Paste;
+    if (const QClipboard* clipboard = QGuiApplication::clipboard()) key.text = clipboard->text().toStdString();
+    return key;
+  }
+  switch (event->key()) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter: key.code = Code::Enter; return key;
+    case Qt::Key_Backspace: key.code = Code::Backspace; return key;
+    case Qt::Key_Delete: key.code = Code::Delete; return key;
+    case Qt::Key_Left: key.code = Code::Left; return key;
+    case Qt::Key_Right: key.code = Code::Right; return key;
+    case Qt::Key_Up: key.code = Code::Up; return key;
+    case Qt::Key_Down: key.code = Code::Down; return key;
+    case Qt::Key_Home: key.code = Code::Home; return key;
+    case Qt::Key_End: key.code = Code::End; return key;
+    case Qt::Key_PageUp: key.code = Code::PageUp; return key;
+    case Qt::Key_PageDown: key.code = Code::PageDown; return key;
+    case Qt::Key_Escape: key.code = Code::Escape; return key;
+    case Qt::Key_Tab: key.code = Code::Tab; return key;
+    case Qt::Key_Backtab:
+      key.code = Code::Tab;
+      key.shift = true;
+      return key;
+    case Qt::Key_Menu: key.code = Code::Menu; return key;
+    case Qt::Key_F10:
+      if (key.shift && !key.ctrl && !key.alt && !key.meta) {
+        key.code = Code::Menu;
+        key.shift = false;
+      }
+      return key;
+    default: break;
+  }
+  // A letter with Ctrl by its key, whatever text the keyboard gives it.
+  if (key.ctrl && event->key() >= Qt::Key_A && event->key() <= Qt::Key_Z) {
+    key.code = Code::Character;
+    key.text = std::string(1, static_cast<char>('a' + (event->key() - Qt::Key_A)));
+    return key;
+  }
+  const QString text = event->text();
+  if (text.isEmpty()) return key;
+  key.code = Code::Character;
+  key.text = text.left(text.at(0).isHighSurrogate() ? 2 : 1).toStdString();
+  return key;
+}
+
 Front::Front(QMainWindow* form, WidgetWindow& window)
     : QObject(form), form_(form), window_(window), file_(kDatabaseFile) {
   ui::Controller::Options options;
@@ -208,7 +212,10 @@ Front::Front(QMainWindow* form, WidgetWindow& window)
   connect(menu_gone_, &QTimer::timeout, this, &Front::MenuGone);
 }
 
-Front::~Front() = default;
+Front::~Front() {
+  // The table's rows are read off the controller: the view goes first.
+  delete table_.data();
+}
 
 QWidget* Front::WidgetOf(const std::string& control) const {
   const QString name = FromUtf8(control);
@@ -556,6 +563,14 @@ void Front::Apply() {
           if (save_report) save_report();
           break;
         case Kind::Address: break;
+        case Kind::Table: DrawTable(); break;
+        case Kind::SaveTable:
+          if (save_table) {
+            save_table(effect.name, effect.text);
+          } else {
+            SaveTable(effect.name, effect.text);
+          }
+          break;
       }
     }
     if (search) DrawSearch();
@@ -966,6 +981,49 @@ void Front::PlaceSearch() {
   const int height =
       std::min(shell::kSearchListHeight, rows * search_list_->sizeHintForRow(0) + 2 * search_list_->frameWidth());
   search_list_->setGeometry(x, at.y(), width, std::min(height, form_->height() - at.y()));
+}
+
+TableDialog* Front::Table() const { return table_.data(); }
+
+void Front::DrawTable() {
+  const ui::TableState& state = controller_->TableNow();
+  if (!state.open) {
+    if (table_) {
+      TableDialog* closing = table_;
+      table_ = nullptr;
+      closing->close();
+    }
+    return;
+  }
+  if (!table_) {
+    auto* dialog = new TableDialog(
+        *controller_, [this] { Apply(); }, form_);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    connect(dialog, &QDialog::finished, this, [this, dialog] {
+      if (table_ == dialog && controller_->TableNow().open) {
+        controller_->CloseTable();
+        Apply();
+      }
+    });
+    table_ = dialog;
+    // Modal, as the history is: the window waits while the table is open.
+    dialog->setWindowModality(Qt::ApplicationModal);
+    dialog->show();
+    dialog->activateWindow();
+    dialog->input()->setFocus(Qt::OtherFocusReason);
+  }
+  table_->Draw();
+}
+
+void Front::SaveTable(const std::string& name, const std::string& text) {
+  const QString file = QFileDialog::getSaveFileName(table_ ? static_cast<QWidget*>(table_.data()) : form_,
+                                                    FromUtf8(ui::table_text::kCaption), FromUtf8(name));
+  if (file.isEmpty()) return;
+  QFile out(file);
+  if (!out.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
+      out.write(text.data(), static_cast<qint64>(text.size())) != static_cast<qint64>(text.size())) {
+    window_.ShowError(("Не удалось записать " + file.toStdString() + ": " + out.errorString().toStdString()));
+  }
 }
 
 }  // namespace ostrolen

@@ -25,6 +25,7 @@
 #include "ui/controller.h"
 
 class QDialog;
+class QKeyEvent;
 class QLineEdit;
 class QListWidget;
 class QMainWindow;
@@ -37,7 +38,11 @@ class QWidget;
 
 namespace ostrolen {
 
+class TableDialog;
 class WidgetWindow;
+
+// A key event as the controller takes it.
+Key KeyOf(const QKeyEvent* event);
 
 // Whether a line of a compared list is a gone one (shown, never chosen).
 inline constexpr int kGoneLineRole = Qt::UserRole + 7;
@@ -70,6 +75,8 @@ class Front : public QObject {
   // database for a press of `button`, and let the operator save the report.
   std::function<void(const std::string& button, std::vector<Statement> statements)> read;
   std::function<void()> save_report;
+  // Saves a table written out as the file `name`; by default the operator chooses where.
+  std::function<void(const std::string& name, const std::string& text)> save_table;
 
   // The database whose rows the search lists; kDatabaseFile in the current folder by default.
   void SetDatabase(std::string file) { file_ = std::move(file); }
@@ -83,6 +90,7 @@ class Front : public QObject {
   QMenu* Menu() const { return menu_.data(); }
   QDialog* Editor() const { return editor_.data(); }
   QDialog* History() const { return history_.data(); }
+  TableDialog* Table() const;
 
   bool eventFilter(QObject* watched, QEvent* event) override;
 
@@ -103,6 +111,8 @@ class Front : public QObject {
   void MenuGone();
   void DrawEditor();
   void DrawHistory();
+  void DrawTable();
+  void SaveTable(const std::string& name, const std::string& text);
   void DrawSearch();
   void PlaceSearch();
   void Message(const std::string& kind, const std::string& text);
@@ -138,6 +148,7 @@ class Front : public QObject {
   QListWidget* history_list_ = nullptr;
   QPushButton* choose_ = nullptr;
   QPushButton* compare_ = nullptr;
+  QPointer<TableDialog> table_;
 };
 
 }  // namespace ostrolen

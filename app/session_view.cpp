@@ -13,6 +13,7 @@
 
 #include "app/front.h"
 #include "core/shell.h"
+#include "ui/table_view.h"
 
 namespace ostrolen {
 namespace {
@@ -35,13 +36,18 @@ SessionView::SessionView(QMainWindow* form, Front& front, QToolBar* toolbar)
   save_->setObjectName(QStringLiteral("SaveHistory"));
   save_->setShortcut(QKeySequence(FromUtf8(shell::kSaveHistoryKey)));
   connect(save_, &QAction::triggered, this, &SessionView::SaveHistory);
-  for (QAction* action : {keep_, history_, save_}) {
+  table_ = new QAction(FromUtf8(ui::table_text::kCommand), this);
+  table_->setObjectName(QStringLiteral("ShowTable"));
+  table_->setShortcut(QKeySequence(FromUtf8(ui::table_text::kKey)));
+  connect(table_, &QAction::triggered, this, &SessionView::ShowTable);
+  for (QAction* action : {keep_, history_, save_, table_}) {
     action->setToolTip(action->text() + QStringLiteral(" (") + action->shortcut().toString() + QStringLiteral(")"));
   }
   toolbar->addSeparator();
   toolbar->addAction(keep_);
   toolbar->addAction(history_);
   toolbar->addAction(save_);
+  toolbar->addAction(table_);
 }
 
 Session& SessionView::session() { return front_.controller().session(); }
@@ -71,6 +77,11 @@ void SessionView::KeepReference() {
 
 void SessionView::ShowHistory() {
   front_.controller().OpenHistory();
+  front_.Apply();
+}
+
+void SessionView::ShowTable() {
+  front_.controller().OpenTable();
   front_.Apply();
 }
 

@@ -1,5 +1,6 @@
 // The session's commands in the window's toolbar: keeping a page's result as
-// the reference, the history and saving its report. What they do is the
+// the reference, the history and saving its report, and the table of
+// many records. What they do is the
 // interaction controller's (ui/controller.h); this adds the toolbar's
 // actions, the file dialog of the report and the window's command line.
 #pragma once
@@ -36,12 +37,14 @@ class SessionView : public QObject {
   void KeepReference();
   void ShowHistory();
   void SaveHistory();
+  void ShowTable();
   // Writes the history as PATH.txt and PATH.html (PATH without its ending).
   bool SaveHistoryTo(const QString& path);
 
   QAction* keepAction() const { return keep_; }
   QAction* historyAction() const { return history_; }
   QAction* saveAction() const { return save_; }
+  QAction* tableAction() const { return table_; }
   // The history view while it is open; nullptr otherwise.
   QDialog* historyView() const;
 
@@ -53,6 +56,7 @@ class SessionView : public QObject {
   QAction* keep_ = nullptr;
   QAction* history_ = nullptr;
   QAction* save_ = nullptr;
+  QAction* table_ = nullptr;
 };
 
 }  // namespace ostrolen

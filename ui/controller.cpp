@@ -11,6 +11,7 @@
 #include "pages/segments/segments.h"
 #include "pages/subscriber/compose.h"
 #include "reader/database.h"
+#include "ui/keys.h"
 
 namespace ostrolen::ui {
 namespace {
@@ -57,12 +58,6 @@ std::string OneLine(std::string_view text) {
     if (c != '\n' && c != '\r') line += c;
   }
   return line;
-}
-
-bool Plain(const Key& key) { return !(key.shift || key.ctrl || key.alt || key.meta); }
-bool CtrlLetter(const Key& key, char letter) {
-  return key.code == Key::Code::Character && key.ctrl && !key.alt && !key.meta && !key.shift && key.text.size() == 1 &&
-         (key.text[0] == letter || key.text[0] == letter - 'a' + 'A');
 }
 
 // The path of tab sets from the top to the node whose sheet is `sheet`.
@@ -834,6 +829,7 @@ void Controller::LinesChosen(std::string_view name, const std::vector<int>& rows
 // ---- Keys.
 
 bool Controller::KeyIn(const Key& key) {
+  if (table_.open) return KeyInTable(key);
   if (menu_.open) return KeyInMenu(key);
   if (editor_.open) return KeyInEditor(key);
   if (history_.open) return KeyInHistory(key);
@@ -875,6 +871,10 @@ bool Controller::WindowKey(const Key& key) {
   }
   if (CtrlLetter(key, 's')) {
     SaveHistory();
+    return true;
+  }
+  if (CtrlLetter(key, 'b')) {
+    OpenTable();
     return true;
   }
   if (CtrlLetter(key, 'f')) {

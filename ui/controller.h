@@ -29,6 +29,7 @@
 #include "pages/search/rows.h"
 #include "pages/session.h"
 #include "reader/query.h"
+#include "ui/table_view.h"
 
 namespace ostrolen::ui {
 
@@ -137,6 +138,8 @@ struct Effect {
     Address,        // the address of the latest decode is now `text`
     CancelReading,  // the operator ends the reading under way (Escape)
     ReadingEnded,   // the reading asked for is answered: its progress goes
+    Table,          // the table of records opened, closed or changed
+    SaveTable,      // let the operator save `text` as the file `name` (a table written out)
   };
   Kind kind = Kind::Box;
   std::string name;
@@ -232,6 +235,36 @@ class Controller {
   // Copies the lines of the list in front (its chosen lines, else all).
   bool CopyLines();
 
+  // ---- The table of many records (the toolbar's command, Ctrl+B).
+  void OpenTable();
+  void CloseTable();
+  // The page whose records the table decodes, by its place in TablePages().
+  bool TableChoosePage(int index);
+  // The records to decode: the text typed or pasted, or the bytes of a file
+  // named `source`. They are decoded by TableStep, a batch at a time.
+  void TableBuild(std::string_view bytes, std::string source = {});
+  // Decodes up to `count` more records; true while some are left.
+  bool TableStep(std::size_t count);
+  // Stops the decoding; the rows decoded so far stay.
+  void TableStop();
+  void TableFilter(std::string_view text);
+  // A heading clicked: the rows ordered by its column, clicked again the other way round.
+  bool TableSort(int column);
+  // The toolkit chose rows (positions among the shown rows).
+  void TableChosen(const std::vector<int>& shown, int current);
+  // Closes the table and opens the row at `shown` on its page, decoded.
+  bool TableOpenRow(int shown);
+  // The chosen rows to the clipboard, as TSV.
+  bool TableCopy();
+  // The shown rows written out in a format of kTableFormats, to be saved.
+  bool TableExport(std::string_view format);
+  // A key in the table: Enter opens the current row, Ctrl+C copies the
+  // chosen ones, Escape stops the decoding or closes the table.
+  bool KeyInTable(const Key& key);
+  // The cells of the row at `shown`, in column order.
+  std::vector<std::string> TableCells(std::size_t shown) const;
+  const TableState& TableNow() const { return table_; }
+
   // ---- What the front ends draw.
   std::vector<Effect> TakeEffects();
   bool Idle() const { return !reading_; }
@@ -318,6 +351,7 @@ class Controller {
   Editor editor_;
   HistoryView history_;
   SearchView search_;
+  TableState table_;
   SearchIndex index_;
   const RowListing* listed_ = nullptr;
   std::string clipboard_;

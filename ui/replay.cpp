@@ -31,7 +31,7 @@ std::optional<int> LineNumber(const std::string& text) {
   return number;
 }
 
-void Record(std::string& out, std::initializer_list<std::string_view> fields) {
+void DumpRecord(std::string& out, std::initializer_list<std::string_view> fields) {
   bool first = true;
   for (const std::string_view field : fields) {
     if (!first) out += '\t';
@@ -142,50 +142,50 @@ std::optional<std::vector<Action>> ParseScript(std::string_view script, std::str
 
 std::string FormatDump(int number, const DumpState& state) {
   std::string out;
-  Record(out, {"dump", std::to_string(number)});
-  Record(out, {"page", state.sheet, Esc(state.caption)});
-  for (const auto& button : state.buttons) Record(out, {"button", button.name, Esc(button.text)});
-  for (const auto& box : state.boxes) Record(out, {"box", box.name, Esc(box.text)});
+  DumpRecord(out, {"dump", std::to_string(number)});
+  DumpRecord(out, {"page", state.sheet, Esc(state.caption)});
+  for (const auto& button : state.buttons) DumpRecord(out, {"button", button.name, Esc(button.text)});
+  for (const auto& box : state.boxes) DumpRecord(out, {"box", box.name, Esc(box.text)});
   if (state.focus.empty()) {
-    Record(out, {"focus", "-"});
+    DumpRecord(out, {"focus", "-"});
   } else {
-    Record(out, {"focus", state.focus, Number(state.caret), Number(state.anchor)});
+    DumpRecord(out, {"focus", state.focus, Number(state.caret), Number(state.anchor)});
   }
   for (const auto& line : state.lines) {
-    Record(out,
-           {"line", line.list, std::to_string(line.index), line.mark == 0 ? std::string() : std::string(1, line.mark),
-            Esc(line.text), Esc(line.old), Esc(line.tip), line.selected ? "1" : "0"});
+    DumpRecord(
+        out, {"line", line.list, std::to_string(line.index), line.mark == 0 ? std::string() : std::string(1, line.mark),
+              Esc(line.text), Esc(line.old), Esc(line.tip), line.selected ? "1" : "0"});
   }
   std::string lit = "lit";
   for (const std::string& box : state.lit) lit += "\t" + box;
   out += lit + "\n";
   if (state.menu) {
-    Record(out, {"menu"});
+    DumpRecord(out, {"menu"});
     for (const auto& item : state.items) {
-      Record(out, {"item", std::to_string(item.depth), Number(item.checked), Esc(item.text)});
+      DumpRecord(out, {"item", std::to_string(item.depth), Number(item.checked), Esc(item.text)});
     }
   }
   if (state.editor) {
-    Record(out, {"editor", Esc(state.editor_caption), Esc(state.editor_text), state.editor_ok ? "1" : "0"});
+    DumpRecord(out, {"editor", Esc(state.editor_caption), Esc(state.editor_text), state.editor_ok ? "1" : "0"});
   }
-  for (const auto& message : state.messages) Record(out, {"message", message.name, Esc(message.text)});
-  if (state.clipboard) Record(out, {"clipboard", Esc(*state.clipboard)});
-  Record(out, {"search", Esc(state.search), state.search_open ? "1" : "0"});
+  for (const auto& message : state.messages) DumpRecord(out, {"message", message.name, Esc(message.text)});
+  if (state.clipboard) DumpRecord(out, {"clipboard", Esc(*state.clipboard)});
+  DumpRecord(out, {"search", Esc(state.search), state.search_open ? "1" : "0"});
   if (state.search_open) {
-    if (!state.search_problem.empty()) Record(out, {"problem", Esc(state.search_problem)});
+    if (!state.search_problem.empty()) DumpRecord(out, {"problem", Esc(state.search_problem)});
     for (std::size_t i = 0; i < state.matches.size(); ++i) {
-      Record(out, {"match", std::to_string(i), Esc(state.matches[i].text), state.matches[i].marked ? "1" : "0"});
+      DumpRecord(out, {"match", std::to_string(i), Esc(state.matches[i].text), state.matches[i].marked ? "1" : "0"});
     }
   }
-  Record(out, {"history", state.history ? "1" : "0"});
+  DumpRecord(out, {"history", state.history ? "1" : "0"});
   for (const auto& entry : state.entries) {
-    Record(out, {"entry", std::to_string(entry.number), Esc(entry.title), entry.selected ? "1" : "0"});
+    DumpRecord(out, {"entry", std::to_string(entry.number), Esc(entry.title), entry.selected ? "1" : "0"});
   }
-  for (const auto& [list, can] : state.undo) Record(out, {"undo", list, can ? "1" : "0"});
-  Record(out, {"title", Esc(state.title)});
-  Record(out, {"address", Esc(state.address)});
-  for (const auto& [line, action] : state.skipped) Record(out, {"skipped", std::to_string(line), action});
-  Record(out, {"end"});
+  for (const auto& [list, can] : state.undo) DumpRecord(out, {"undo", list, can ? "1" : "0"});
+  DumpRecord(out, {"title", Esc(state.title)});
+  DumpRecord(out, {"address", Esc(state.address)});
+  for (const auto& [line, action] : state.skipped) DumpRecord(out, {"skipped", std::to_string(line), action});
+  DumpRecord(out, {"end"});
   return out;
 }
 

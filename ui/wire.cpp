@@ -242,6 +242,19 @@ const std::map<std::string, Key::Code, std::less<>>& KeyCodes() {
   return codes;
 }
 
+// A key as the front end sends it: code, text, shift, ctrl, alt, meta.
+Key KeyOfFields(const Fields& in) {
+  Key key;
+  const auto code = KeyCodes().find(TextOf(in, "code"));
+  key.code = code == KeyCodes().end() ? Key::Code::Other : code->second;
+  key.text = TextOf(in, "text");
+  key.shift = FlagOf(in, "shift");
+  key.ctrl = FlagOf(in, "ctrl");
+  key.alt = FlagOf(in, "alt");
+  key.meta = FlagOf(in, "meta");
+  return key;
+}
+
 // The read failures a front end names itself.
 ReadFailure FailureNamed(std::string_view name) {
   if (name == "timed-out") return ReadFailure::ReaderTimedOut;
@@ -355,6 +368,27 @@ void WriteSearch(Json& out, const SearchView& view) {
   out.Close(']');
 }
 
+void WriteTable(Json& out, const TableState& table) {
+  out.Key("open").Bool(table.open).Key("page").Number(table.page);
+  out.Key("filter").String(table.filter).Key("counts").String(table.Counts());
+  out.Key("building").Bool(table.building);
+  out.Key("done").Number(static_cast<long long>(table.done)).Key("total").Number(static_cast<long long>(table.total));
+  out.Key("hasTable").Bool(table.table != nullptr).Key("shown").Number(static_cast<long long>(table.Shown()));
+  out.Key("columns").Open('[');
+  if (table.table) {
+    for (const Column& column : table.table->columns()) out.String(column.name);
+  }
+  out.Close(']');
+  out.Key("sort").Number(table.sort_column ? static_cast<long long>(*table.sort_column) : -1);
+  out.Key("descending").Bool(table.descending);
+  out.Key("chosen").Open('[');
+  for (std::size_t i = 0; i < table.chosen.size(); ++i) {
+    if (table.chosen[i]) out.Number(static_cast<long long>(i));
+  }
+  out.Close(']');
+  out.Key("current").Number(table.current);
+}
+
 const char* KindName(Effect::Kind kind) {
   using Kind = Effect::Kind;
   switch (kind) {
@@ -376,6 +410,8 @@ const char* KindName(Effect::Kind kind) {
     case Kind::Address: return "address";
     case Kind::CancelReading: return "cancelReading";
     case Kind::ReadingEnded: return "readingEnded";
+    case Kind::Table: return "table";
+    case Kind::SaveTable: return "saveTable";
   }
   return "";
 }
@@ -395,7 +431,13 @@ const char* KindName(Effect::Kind kind) {
 //   editorCancel, editorEdited {text}, copyLines, open {address},
 //   readingAnswered {failure; the reader's answer as bytes}, searchRows {the
 //   row lister's answer as bytes}, database {file}, readAhead {button},
-//   replayClock, start (the page in front and the focus, as the window starts).
+//   replayClock, start (the page in front and the focus, as the window starts);
+//   the table of records: openTable, closeTable, tablePage {index},
+//   tableBuild {text} or {source; the file's bytes}, tableStep {count},
+//   tableStop, tableFilter {text}, tableSort {column}, tableChosen {rows,
+//   current}, tableOpenRow {row}, tableCopy, tableExport {format}, tableKey
+//   {as key}, tableRows {first, count} (answered with a tableRows effect:
+//   the cells of those shown rows).
 std::string Wire::Handle(std::string_view json, std::string_view bytes) {
   Fields in;
   try {
@@ -419,15 +461,7 @@ std::string Wire::Handle(std::string_view json, std::string_view bytes) {
   std::string extra;  // an effect the wire adds itself
   if (what == "key") {
     arrive();
-    Key key;
-    const auto code = KeyCodes().find(TextOf(in, "code"));
-    key.code = code == KeyCodes().end() ? Key::Code::Other : code->second;
-    key.text = TextOf(in, "text");
-    key.shift = FlagOf(in, "shift");
-    key.ctrl = FlagOf(in, "ctrl");
-    key.alt = FlagOf(in, "alt");
-    key.meta = FlagOf(in, "meta");
-    handled = c.KeyIn(key);
+    handled = c.KeyIn(KeyOfFields(in));
   } else if (what == "paste") {
     arrive();
     handled = c.Paste(TextOf(in, "text"));
@@ -505,6 +539,50 @@ std::string Wire::Handle(std::string_view json, std::string_view bytes) {
       effect.Close('}');
       extra = effect.Text();
     }
+  } else if (what == "openTable") {
+    c.OpenTable();
+  } else if (what == "closeTable") {
+    c.CloseTable();
+  } else if (what == "tablePage") {
+    handled = c.TableChoosePage(NumberOf(in, "index"));
+  } else if (what == "tableBuild") {
+    // A file's bytes as they are, or the text typed.
+    if (Has(in, "source")) {
+      c.TableBuild(bytes, TextOf(in, "source"));
+    } else {
+      c.TableBuild(TextOf(in, "text"));
+    }
+  } else if (what == "tableStep") {
+    handled = c.TableStep(static_cast<std::size_t>(std::max(1, NumberOf(in, "count", 500))));
+  } else if (what == "tableStop") {
+    c.TableStop();
+  } else if (what == "tableFilter") {
+    c.TableFilter(TextOf(in, "text"));
+  } else if (what == "tableSort") {
+    handled = c.TableSort(NumberOf(in, "column"));
+  } else if (what == "tableChosen") {
+    c.TableChosen(NumbersOf(in, "rows"), NumberOf(in, "current"));
+  } else if (what == "tableOpenRow") {
+    handled = c.TableOpenRow(NumberOf(in, "row"));
+  } else if (what == "tableCopy") {
+    handled = c.TableCopy();
+  } else if (what == "tableExport") {
+    handled = c.TableExport(TextOf(in, "format"));
+  } else if (what == "tableKey") {
+    handled = c.KeyInTable(KeyOfFields(in));
+  } else if (what == "tableRows") {
+    // The cells of the shown rows first .. first + count - 1, for drawing.
+    const int first = std::max(0, NumberOf(in, "first", 0));
+    const int count = std::clamp(NumberOf(in, "count", 0), 0, 1000);
+    Json effect;
+    effect.Open('{').Key("kind").String("tableRows").Key("first").Number(first).Key("rows").Open('[');
+    for (int row = first; row < first + count && static_cast<std::size_t>(row) < c.TableNow().Shown(); ++row) {
+      effect.Open('[');
+      for (const std::string& cell : c.TableCells(static_cast<std::size_t>(row))) effect.String(cell);
+      effect.Close(']');
+    }
+    effect.Close(']').Close('}');
+    extra = effect.Text();
   } else if (what == "start") {
     // Nothing to do: the page in front and the focus are drawn as they stand.
   } else if (what == "replayClock") {
@@ -579,6 +657,11 @@ std::string Wire::Handle(std::string_view json, std::string_view bytes) {
       case Kind::SaveReport:
         out.Key("text").String(c.session().history().ReportText());
         out.Key("html").String(c.session().history().ReportHtml());
+        break;
+      case Kind::Table: WriteTable(out, c.TableNow()); break;
+      case Kind::SaveTable:
+        out.Key("name").String(effect.name);
+        out.Key("text").String(effect.text);
         break;
       case Kind::CancelReading:
       case Kind::ReadingEnded: break;

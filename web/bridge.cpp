@@ -195,6 +195,29 @@ void WriteSessionTexts(Json& out) {
   out.Close('}');
 }
 
+// The table of records: its texts, the pages it offers and the formats it writes.
+void WriteTableTexts(Json& out) {
+  namespace text = ui::table_text;
+  out.Open('{');
+  out.Key("caption").String(text::kCaption).Key("command").String(text::kCommand).Key("key").String(text::kKey);
+  out.Key("page").String(text::kPage).Key("input").String(text::kInput).Key("openFile").String(text::kOpenFile);
+  out.Key("build").String(text::kBuild).Key("stop").String(text::kStop).Key("filter").String(text::kFilter);
+  out.Key("filterTip").String(text::kFilterTip).Key("copy").String(text::kCopy).Key("openRow").String(text::kOpenRow);
+  out.Key("close").String(text::kClose);
+  out.Key("pages").Open('[');
+  for (const ui::TablePage& page : ui::TablePages()) {
+    out.Open('{').Key("name").String(page.command->name).Key("caption").String(page.caption).Close('}');
+  }
+  out.Close(']');
+  out.Key("formats").Open('[');
+  for (const ui::TableFormatSpec& format : ui::kTableFormats) {
+    out.Open('{').Key("name").String(format.name).Key("button").String(format.button);
+    out.Key("extension").String(format.extension).Key("type").String(format.type).Close('}');
+  }
+  out.Close(']');
+  out.Close('}');
+}
+
 // What the worker lists of the database for the search: each table with its
 // segment's and step's columns and its texts, and the failure codes the
 // listing answers with (its records are those of the row program, see
@@ -278,6 +301,8 @@ std::string LayoutJson(std::string_view file_name) {
   out.Key("title").String(title.empty() ? std::string(shell::kWindowCaption) : title);
   out.Key("session");
   WriteSessionTexts(out);
+  out.Key("table");
+  WriteTableTexts(out);
   out.Key("rowsRequest");
   WriteRowsRequest(out);
   // The page each command of ostrolen-cli decode opens, by its tab sheet.

@@ -26,6 +26,7 @@ const parts = {
   SEARCH: script(read(join(here, 'search.js'))),
   PAGE: script(read(join(here, 'page.js'))),
   SESSION: script(read(join(here, 'session.js'))),
+  TABLE: script(read(join(here, 'table.js'))),
 };
 let html = read(join(here, 'template.html'));
 for (const [name, text] of Object.entries(parts)) {

@@ -558,7 +558,7 @@
   const messageOpen = () => Boolean(document.querySelector('dialog.message[data-kind][open], dialog.about[open]'));
   const dialogOpen = () => Boolean(document.querySelector('dialog[open]'));
   // The window's own keys work wherever the focus is, as the toolbar's shortcuts do.
-  const windowKey = (key) => key.ctrl && !key.alt && !key.meta && !key.shift && ['r', 'h', 's', 'f'].includes(key.text.toLowerCase());
+  const windowKey = (key) => key.ctrl && !key.alt && !key.meta && !key.shift && ['r', 'h', 's', 'f', 'b'].includes(key.text.toLowerCase());
   document.addEventListener('keydown', (event) => {
     if (messageOpen() || event.defaultPrevented) return;
     const key = keyOf(event);
@@ -1179,6 +1179,7 @@
     others,
     openDialog,
     closeDialog,
+    keyOf,
     quiet: () => drawing || showing !== null,
     // A page's button pressed with its boxes as they stand (set by a script or typed).
     press,

@@ -1,0 +1,104 @@
+// The table of many records in the browser page, through its own events:
+// opened with Ctrl+B, records typed and decoded, the rows drawn as
+// `ostrolen-cli table` writes them, the CSV downloaded byte for byte as the
+// command line writes it, a heading clicked, the filter typed, a row opened
+// on its page, and a file that is not text.
+import { execFile } from 'node:child_process';
+import { readFileSync } from 'node:fs';
+import { launch, openPage } from './browser.mjs';
+import { check, equal, finish } from './check.mjs';
+import { cli } from './drive.mjs';
+
+const run = (args, input) =>
+  new Promise((resolve) => {
+    const child = execFile(cli, args, { encoding: 'buffer' }, (error, stdout) => resolve(stdout));
+    child.stdin.end(input);
+  });
+
+const records = [
+  '# the hundred\'s first records',
+  '2001\t271A6',
+  '2002: 271A7',
+  '',
+  '2003\t27ZA6',
+  '2004\t071A0',
+  'кросс 7: 3F1A6',
+  '',
+].join('\n');
+
+const { context, close } = await launch();
+try {
+  const page = await openPage(context);
+  await page.keyboard.press('Control+b');
+  await page.waitForSelector('#TableView[open]');
+  const sko = await page.evaluate(() => window.ostrolen.layout.table.pages.findIndex((p) => p.name === 'sko'));
+  await page.selectOption('#TablePage', String(sko));
+  await page.fill('#TableInput', records);
+  const decoded = async (times) => {
+    await page.waitForFunction((n) => document.getElementById('TableView')?.dataset.built === String(n), times);
+    // The rows in view come as the controller answers.
+    await page.waitForFunction(() => document.querySelectorAll('#TableRows .table-row').length > 0);
+  };
+  await page.click('#TableBuild');
+  await decoded(1);
+
+  const shown = () => page.evaluate(() => ({
+    headings: [...document.querySelectorAll('#TableRows .table-heading')].map((h) => h.textContent),
+    rows: [...document.querySelectorAll('#TableRows .table-row')].map((r) => [...r.children].map((c) => c.textContent)),
+    counts: document.getElementById('TableCounts').textContent,
+  }));
+  const first = await shown();
+  // The command line's TSV, its cells unescaped (these records need no guard).
+  const tsv = (await run(['table', 'sko'], records)).toString('utf8').split('\n').filter(Boolean)
+    .map((line) => line.split('\t').map((cell) => cell.replace(/\\(.)/g, (m, c) => ({ t: '\t', n: '\n', r: '\r', '\\': '\\' })[c] ?? m)));
+  equal(first.headings, tsv[0], 'the headings are the command line\'s');
+  equal(first.rows, tsv.slice(1), 'every row is the command line\'s');
+  equal(first.counts, 'Записей: 5, показано: 5, ошибок: 1', 'the counts');
+
+  // The CSV downloaded is the command line's, byte for byte.
+  const download = page.waitForEvent('download');
+  await page.click('#TableSave_csv');
+  const csv = await download;
+  equal(csv.suggestedFilename(), 'ostrolen-table-sko.csv', 'the CSV file\'s name');
+  check(readFileSync(await csv.path()).equals(await run(['table', 'sko', '--format', 'csv'], records)),
+    'the CSV downloaded is what ostrolen-cli table --format csv writes');
+
+  // A heading clicked twice: descending.
+  await page.click('#TableRows .table-heading >> nth=0');
+  await page.click('#TableRows .table-heading >> nth=0');
+  await page.waitForFunction(() => document.querySelector('#TableRows .table-heading')?.getAttribute('aria-sort') === 'descending');
+  equal((await shown()).rows.map((r) => r[0]), ['кросс 7', '2004', '2003', '2002', '2001'], 'ordered by the label, descending');
+
+  // The filter, folded as the search folds.
+  await page.fill('#TableFilter', 'набор номера = ЧАСТОТНЫЙ');
+  await page.waitForFunction(() => /показано: [1-4],/.test(document.getElementById('TableCounts').textContent));
+  const filtered = await shown();
+  const column = filtered.headings.indexOf('Набор номера');
+  check(column > 0 && filtered.rows.length > 0 && filtered.rows.every((r) => r[column] === 'Частотный'),
+    'the filter keeps the rows whose field has the value', JSON.stringify(filtered.rows));
+  await page.fill('#TableFilter', '');
+  await page.waitForFunction(() => /показано: 5,/.test(document.getElementById('TableCounts').textContent));
+
+  // A file that is not text: a clear message, the rows stay.
+  await page.setInputFiles('#TableFile', { name: 'dump.bin', mimeType: 'application/octet-stream', buffer: Buffer.from('2005\t271A6\n\0\n') });
+  await decoded(2);
+  const binary = await page.evaluate(() => window.ostrolen.layout.table);
+  equal((await shown()).rows.length, 5, 'the rows stay after a binary file');
+  check((await shown()).counts.includes('двоичный'), 'a binary file is said to be one', (await shown()).counts);
+  check(Boolean(binary), 'the layout has the table\'s texts');
+
+  // A row double-clicked opens on its page, decoded as ostrolen-cli decodes it.
+  await page.dblclick('#TableRows .table-row >> text=2002');
+  await page.waitForSelector('#TableView', { state: 'detached' });
+  await page.evaluate(() => window.ostrolen.whenIdle());
+  const lines = await page.evaluate(() => {
+    const spec = window.ostrolen.layout.pages.find((p) => p.commands?.some?.((c) => c.name === 'sko')) ||
+      window.ostrolen.layout.pages.find((p) => p.sheet === window.ostrolen.layout.commands.sko);
+    return [...document.getElementById(spec.lists[0].name).children].map((l) => l.querySelector(':scope > .text')?.textContent ?? l.textContent);
+  });
+  const alone = (await run(['decode', 'sko', '271A7'], '')).toString('utf8').split('\n').filter(Boolean);
+  equal(lines, alone, 'the row opened on its page shows its decode');
+} finally {
+  await close();
+}
+finish('web_table');

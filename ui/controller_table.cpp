@@ -1,0 +1,259 @@
+// The table of many records: the controller's part of it.
+#include <algorithm>
+#include <string>
+
+#include "core/utf8.h"
+#include "pages/pages.h"
+#include "pages/segments/segments.h"
+#include "ui/controller.h"
+#include "ui/keys.h"
+#include "ui/table_view.h"
+
+namespace ostrolen::ui {
+
+const TableFormatSpec* FindTableFormat(std::string_view name) {
+  for (const TableFormatSpec& spec : kTableFormats) {
+    if (spec.name == name) return &spec;
+  }
+  return nullptr;
+}
+
+const std::vector<TablePage>& TablePages() {
+  static const std::vector<TablePage> pages = [] {
+    std::vector<TablePage> all;
+    for (const PageCommand* command : PageCommands()) {
+      if (!IsRecordPage(*command) || ReadsDatabase(*FindButton(command->button).button)) continue;
+      // "АХ, СКО: an abbreviated class of service" shows as "АХ, СКО".
+      const std::string_view what = command->what;
+      all.push_back({command, std::string(what.substr(0, what.find(": ")))});
+    }
+    return all;
+  }();
+  return pages;
+}
+
+std::string TableState::Counts() const {
+  if (!message.empty()) return message;
+  if (building) return "Разбор записей: " + std::to_string(done) + " из " + std::to_string(total);
+  if (!table) return {};
+  std::string text =
+      (source.empty() ? std::string() : source + ": ") + "Записей: " + std::to_string(table->RowCount()) +
+      ", показано: " + std::to_string(table->ShownCount()) + ", ошибок: " + std::to_string(table->ErrorCount());
+  if (stopped) text += " (разбор прерван: " + std::to_string(done) + " из " + std::to_string(total) + ")";
+  return text;
+}
+
+std::vector<std::size_t> TableState::ChosenRows() const {
+  std::vector<std::size_t> rows;
+  if (!table) return rows;
+  const std::vector<std::size_t>& shown = table->Shown();
+  for (std::size_t i = 0; i < shown.size() && i < chosen.size(); ++i) {
+    if (chosen[i]) rows.push_back(shown[i]);
+  }
+  return rows;
+}
+
+void Controller::OpenTable() {
+  if (table_.open || history_.open || menu_.open || editor_.open || reading_) return;
+  before_dialog_ = focus_;
+  table_.open = true;
+  // The page in front, when the table offers it.
+  const std::vector<TablePage>& pages = TablePages();
+  for (std::size_t i = 0; i < pages.size(); ++i) {
+    if (FindButton(pages[i].command->button).page == front_) {
+      table_.page = static_cast<int>(i);
+      break;
+    }
+  }
+  Emit(Effect::Kind::Table);
+}
+
+void Controller::CloseTable() {
+  if (!table_.open) return;
+  table_.open = false;
+  table_.building = false;
+  table_.records.clear();
+  table_.records.shrink_to_fit();
+  Emit(Effect::Kind::Table);
+  SetFocus(before_dialog_.control, before_dialog_.caret, before_dialog_.anchor);
+}
+
+bool Controller::TableChoosePage(int index) {
+  if (!table_.open || index < 0 || index >= static_cast<int>(TablePages().size())) return false;
+  if (table_.page != index) {
+    table_.page = index;
+    // Another page's columns: the rows of the last one go.
+    table_.table.reset();
+    table_.chosen.clear();
+    table_.current = -1;
+    table_.sort_column.reset();
+    table_.descending = false;
+    table_.message.clear();
+    table_.building = false;
+    table_.stopped = false;
+    table_.done = table_.total = 0;
+  }
+  Emit(Effect::Kind::Table);
+  return true;
+}
+
+void Controller::TableBuild(std::string_view bytes, std::string source) {
+  if (!table_.open) return;
+  Input input = ReadInput(bytes);
+  table_.source = std::move(source);
+  table_.chosen.clear();
+  table_.current = -1;
+  table_.stopped = false;
+  table_.done = 0;
+  if (input.error) {
+    // Not text: the rows of the last input stay as they are.
+    table_.message = *input.error;
+    table_.building = false;
+    table_.total = 0;
+    Emit(Effect::Kind::Table);
+    return;
+  }
+  table_.message.clear();
+  table_.table = std::make_unique<Table>(*TablePages()[static_cast<std::size_t>(table_.page)].command);
+  table_.table->SetFilter(table_.filter);
+  if (table_.sort_column && *table_.sort_column < table_.table->columns().size()) {
+    table_.table->SortBy(table_.sort_column, table_.descending);
+  } else {
+    table_.sort_column.reset();
+  }
+  table_.records = std::move(input.records);
+  table_.total = table_.records.size();
+  table_.building = table_.total > 0;
+  Emit(Effect::Kind::Table);
+}
+
+bool Controller::TableStep(std::size_t count) {
+  if (!table_.open || !table_.building || !table_.table) return false;
+  table_.done = table_.table->AddSome(table_.records, table_.done, std::max<std::size_t>(count, 1));
+  if (table_.done >= table_.total) {
+    table_.building = false;
+    table_.records.clear();
+    table_.records.shrink_to_fit();
+  }
+  table_.chosen.assign(table_.Shown(), false);
+  Emit(Effect::Kind::Table);
+  return table_.building;
+}
+
+void Controller::TableStop() {
+  if (!table_.building) return;
+  table_.building = false;
+  table_.stopped = true;
+  table_.records.clear();
+  table_.records.shrink_to_fit();
+  Emit(Effect::Kind::Table);
+}
+
+void Controller::TableFilter(std::string_view text) {
+  if (!table_.open) return;
+  table_.filter = std::string(text);
+  if (table_.table) table_.table->SetFilter(text);
+  table_.chosen.assign(table_.Shown(), false);
+  table_.current = -1;
+  Emit(Effect::Kind::Table);
+}
+
+bool Controller::TableSort(int column) {
+  if (!table_.open || !table_.table || column < 0 || column >= static_cast<int>(table_.table->columns().size())) {
+    return false;
+  }
+  // A heading clicked orders by its column, clicked again the other way round.
+  const auto chosen = static_cast<std::size_t>(column);
+  table_.descending = table_.sort_column == chosen && !table_.descending;
+  table_.sort_column = chosen;
+  // The chosen rows stay chosen where they now stand.
+  const std::vector<std::size_t> rows = table_.ChosenRows();
+  const std::size_t current = table_.current >= 0 && static_cast<std::size_t>(table_.current) < table_.Shown()
+                                  ? table_.table->Shown()[static_cast<std::size_t>(table_.current)]
+                                  : table_.table->RowCount();
+  table_.table->SortBy(table_.sort_column, table_.descending);
+  const std::vector<std::size_t>& shown = table_.table->Shown();
+  table_.chosen.assign(shown.size(), false);
+  table_.current = -1;
+  for (std::size_t i = 0; i < shown.size(); ++i) {
+    if (std::find(rows.begin(), rows.end(), shown[i]) != rows.end()) table_.chosen[i] = true;
+    if (shown[i] == current) table_.current = static_cast<int>(i);
+  }
+  Emit(Effect::Kind::Table);
+  return true;
+}
+
+void Controller::TableChosen(const std::vector<int>& shown, int current) {
+  if (!table_.open) return;
+  table_.chosen.assign(table_.Shown(), false);
+  for (const int row : shown) {
+    if (row >= 0 && static_cast<std::size_t>(row) < table_.chosen.size())
+      table_.chosen[static_cast<std::size_t>(row)] = true;
+  }
+  table_.current = current >= 0 && static_cast<std::size_t>(current) < table_.Shown() ? current : -1;
+}
+
+bool Controller::TableOpenRow(int shown) {
+  if (!table_.open || !table_.table || table_.building || shown < 0 ||
+      static_cast<std::size_t>(shown) >= table_.Shown()) {
+    return false;
+  }
+  const ostrolen::Address address = table_.table->AddressOf(table_.table->Shown()[static_cast<std::size_t>(shown)]);
+  CloseTable();
+  if (const std::optional<std::string> problem = Open(address)) {
+    Emit(Effect::Kind::Message, "error", *problem);
+  }
+  return true;
+}
+
+bool Controller::TableCopy() {
+  if (!table_.open || !table_.table) return false;
+  std::vector<std::size_t> rows = table_.ChosenRows();
+  if (rows.empty()) return false;
+  clipboard_ = CopyRows(*table_.table, rows);
+  Emit(Effect::Kind::Clipboard, {}, clipboard_);
+  return true;
+}
+
+bool Controller::TableExport(std::string_view format) {
+  const TableFormatSpec* spec = FindTableFormat(format);
+  if (!table_.open || !table_.table || table_.building || spec == nullptr) return false;
+  const std::vector<std::size_t>& rows = table_.table->Shown();
+  std::string text;
+  switch (spec->format) {
+    case TableFormat::Csv: text = ExportCsv(*table_.table, rows); break;
+    case TableFormat::Tsv: text = ExportTsv(*table_.table, rows); break;
+    case TableFormat::Json: text = ExportJson(*table_.table, rows); break;
+  }
+  const std::string name =
+      std::string(table_text::kFileName) + "-" + std::string(table_.table->page().name) + std::string(spec->extension);
+  Emit(Effect::Kind::SaveTable, name, std::move(text));
+  return true;
+}
+
+bool Controller::KeyInTable(const Key& key) {
+  if (!table_.open) return false;
+  if (key.code == Key::Code::Enter && Plain(key)) return TableOpenRow(table_.current);
+  if (CtrlLetter(key, 'c')) return TableCopy() || true;
+  if (key.code == Key::Code::Escape && Plain(key)) {
+    if (table_.building) {
+      TableStop();
+    } else {
+      CloseTable();
+    }
+    return true;
+  }
+  return false;
+}
+
+std::vector<std::string> Controller::TableCells(std::size_t shown) const {
+  std::vector<std::string> cells;
+  if (!table_.table || shown >= table_.Shown()) return cells;
+  const std::size_t row = table_.table->Shown()[shown];
+  for (std::size_t column = 0; column < table_.table->columns().size(); ++column) {
+    cells.push_back(table_.table->Cell(row, column));
+  }
+  return cells;
+}
+
+}  // namespace ostrolen::ui
