@@ -422,6 +422,17 @@ bool Front::eventFilter(QObject* watched, QEvent* event) {
       event->accept();
       return true;
     }
+    if (event->type() == QEvent::MouseButtonRelease) {
+      // A click on an item with a submenu opens it, as Right does: the controller's active item goes there.
+      auto* shown = static_cast<QMenu*>(watched);
+      const QAction* action = shown->actionAt(static_cast<QMouseEvent*>(event)->position().toPoint());
+      const auto at = std::find(menu_actions_.begin(), menu_actions_.end(), action);
+      if (action != nullptr && action->menu() != nullptr && at != menu_actions_.end()) {
+        controller_->ChooseMenuItem(static_cast<int>(at - menu_actions_.begin()));
+        Apply();
+      }
+      return false;
+    }
     if (event->type() != QEvent::KeyPress) return false;
     controller_->KeyIn(KeyOf(static_cast<QKeyEvent*>(event)));
     Apply();
@@ -528,7 +539,11 @@ void Front::Apply() {
     for (ui::Effect& effect : effects) {
       using Kind = ui::Effect::Kind;
       switch (effect.kind) {
-        case Kind::Box: DrawBox(effect.name, effect.text); break;
+        case Kind::Box:
+          DrawBox(effect.name, effect.text);
+          // A text written puts the toolkit's caret at its end: the controller's goes back.
+          if (effect.name == controller_->FocusNow().control) focus = true;
+          break;
         case Kind::ClearList:
           if (QListWidget* list = lists_.value(FromUtf8(effect.name))) list->clear();
           break;
@@ -540,7 +555,10 @@ void Front::Apply() {
         case Kind::Focus: focus = true; break;
         case Kind::Page: DrawTabs(); break;
         case Kind::Menu: DrawMenu(); break;
-        case Kind::Editor: DrawEditor(); break;
+        case Kind::Editor:
+          DrawEditor();
+          focus = true;
+          break;
         case Kind::History: DrawHistory(); break;
         case Kind::Search: search = true; break;
         case Kind::Message: {

@@ -81,6 +81,11 @@ class Replay {
   }
 
   QWidget* Popup() const { return QApplication::activePopupWidget(); }
+  // The open menu from its top, whichever of its submenus has popped up.
+  QMenu* TopMenu() const {
+    if (QMenu* menu = form_.front()->Menu(); menu != nullptr && menu->isVisible()) return menu;
+    return qobject_cast<QMenu*>(Popup());
+  }
   QDialog* Dialog(const char* name) const {
     auto* dialog = form_.findChild<QDialog*>(QString::fromLatin1(name));
     return dialog != nullptr && dialog->isVisible() ? dialog : nullptr;
@@ -243,14 +248,15 @@ class Replay {
   }
 
   bool Choose(const QString& text) {
-    if (auto* menu = qobject_cast<QMenu*>(Popup())) {
+    if (QMenu* menu = TopMenu()) {
       std::vector<QMenu*> menus = {menu};
       for (std::size_t m = 0; m < menus.size(); ++m) {
         for (QAction* action : menus[m]->actions()) {
           if (action->isSeparator()) continue;
           if (action->text() == text) {
             if (action->menu() != nullptr) {
-              menus[m]->setActiveAction(action);
+              // A click on it opens its submenu.
+              QTest::mouseClick(menus[m], Qt::LeftButton, {}, menus[m]->actionGeometry(action).center());
             } else {
               menu->hide();
               action->trigger();
@@ -348,7 +354,7 @@ class Replay {
         state.undo.emplace_back(spec->name, form_.front()->controller().CanUndo(spec->name));
       }
     }
-    if (auto* menu = qobject_cast<QMenu*>(Popup())) {
+    if (QMenu* menu = TopMenu()) {
       state.menu = true;
       const auto add = [&state](QMenu* from, int depth, const auto& self) -> void {
         for (QAction* action : from->actions()) {

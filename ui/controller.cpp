@@ -852,6 +852,8 @@ bool Controller::KeyIn(const Key& key) {
       if (const ListSpec* list = FrontList()) Undo(list->name);
       return true;
     }
+    // A button has no text to copy: the clipboard stays as it was.
+    if (CtrlLetter(key, 'c')) return true;
     if ((key.code == Key::Code::Enter || (key.code == Key::Code::Character && key.text == " ")) && Plain(key)) {
       return Press(button.name);
     }

@@ -465,11 +465,21 @@
   }
   const whenIdle = () => (busy() ? new Promise((resolve) => idleWaiters.push(resolve)) : Promise.resolve());
 
+  // A text written into a control keeps its caret where it was: a written
+  // value would put it at the end, where the controller has no caret.
+  function writeValue(input, text) {
+    if (input.value === text) return;
+    const focused = document.activeElement === input;
+    const [start, end, direction] = [input.selectionStart, input.selectionEnd, input.selectionDirection];
+    input.value = text;
+    if (focused) input.setSelectionRange(Math.min(start, text.length), Math.min(end, text.length), direction);
+  }
+
   function draw(effect) {
     switch (effect.kind) {
       case 'box': {
         const box = boxes.get(effect.name);
-        if (box && box.value !== effect.text) box.value = effect.text;
+        if (box) writeValue(box, effect.text);
         drawn.set(effect.name, effect.text);
         break;
       }
@@ -847,7 +857,7 @@
         if (editor && editor.dialog === dialog) send({ do: 'editorCancel' });
       });
     }
-    if (editor.input.value !== effect.text) editor.input.value = effect.text;
+    writeValue(editor.input, effect.text);
     editor.ok.disabled = !effect.ok;
   }
 

@@ -534,7 +534,8 @@ async function run(context, actions) {
                   at.push({ hover: true, ...r.centre(menus[m].parentElement) });
                   menus[m].hidden = false;
                 }
-                at.push({ hover: Boolean(sub), ...r.centre(item) });
+                // An item with a submenu is clicked, which opens its submenu as Right does.
+                at.push({ hover: false, ...r.centre(item) });
                 if (m > 0) menus[m].hidden = true;
                 return at;
               }
