@@ -21,6 +21,7 @@
 #include "app/front.h"
 #include "app/page_builder.h"
 #include "app/session_view.h"
+#include "app/table_view.h"
 #include "app/veltra.h"
 #include "cli/cli.h"
 #include "pages/pages.h"
@@ -182,5 +183,24 @@ int main(int argc, char** argv) {
   form.about()->show();
   application.processEvents();
   form.about()->grab().save(dir + QStringLiteral("/about.png"));
+  form.about()->hide();
+
+  // The table of many records, with a few records of the СКО page decoded.
+  ostrolen::ui::Controller& controller = form.front()->controller();
+  controller.OpenTable();
+  form.front()->Apply();
+  if (ostrolen::TableDialog* table = form.front()->Table()) {
+    const auto& pages = ostrolen::ui::TablePages();
+    for (std::size_t i = 0; i < pages.size(); ++i) {
+      if (pages[i].command->name == "sko") controller.TableChoosePage(static_cast<int>(i));
+    }
+    form.front()->Apply();
+    const QString records = QStringLiteral("2001\t271A6\n2002: 371A7\n2003\t27ZA6\n2004\t071A0\n");
+    table->input()->setPlainText(records);
+    table->Build(records.toUtf8());
+    while (table->Building()) application.processEvents();
+    application.processEvents();
+    table->grab().save(dir + QStringLiteral("/table.png"));
+  }
   return 0;
 }

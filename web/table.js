@@ -216,7 +216,7 @@
       const headings = state.columns.map((name, i) => {
         const sorted = state.sort === i;
         return element('div', {
-          class: 'table-heading', role: 'columnheader', textContent: name,
+          class: 'table-heading', role: 'columnheader', textContent: name, title: name,
           'aria-sort': sorted ? (state.descending ? 'descending' : 'ascending') : 'none',
         }, []);
       });
@@ -229,7 +229,9 @@
       askRows();
     }
 
-    const columnsTemplate = () => state.columns.map(() => 'minmax(140px, max-content)').join(' ');
+    // Columns of one width under their headings, a cell's whole text in its tooltip.
+    const columnWidth = 150;
+    const columnsTemplate = () => `repeat(${state.columns.length}, ${columnWidth}px)`;
 
     // The rows in view, asked of the controller; they come back as a tableRows effect.
     function askRows() {

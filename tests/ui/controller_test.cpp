@@ -15,21 +15,6 @@
 namespace ostrolen::ui {
 namespace {
 
-Key Named(Key::Code code, bool shift = false) {
-  Key key;
-  key.code = code;
-  key.shift = shift;
-  return key;
-}
-
-Key Ctrl(char letter) {
-  Key key;
-  key.code = Key::Code::Character;
-  key.text = std::string(1, letter);
-  key.ctrl = true;
-  return key;
-}
-
 void Type(Controller& c, std::string_view text) {
   for (const char ch : text) {
     Key key;

@@ -16,20 +16,6 @@
 namespace ostrolen::ui {
 namespace {
 
-Key Ctrl(char letter) {
-  Key key;
-  key.code = Key::Code::Character;
-  key.text = std::string(1, letter);
-  key.ctrl = true;
-  return key;
-}
-
-Key Named(Key::Code code) {
-  Key key;
-  key.code = code;
-  return key;
-}
-
 int PageIndex(std::string_view name) {
   const std::vector<TablePage>& pages = TablePages();
   for (std::size_t i = 0; i < pages.size(); ++i) {

@@ -189,3 +189,12 @@ export function difference(pagePresses, cliPresses, title) {
   }
   return null;
 }
+
+// Opens the table of many records with Ctrl+B, as the operator does, on the
+// page of command `name` ("sko").
+export async function openTable(page, name) {
+  await page.keyboard.press('Control+b');
+  await page.waitForSelector('#TableView[open]');
+  const index = await page.evaluate((wanted) => window.ostrolen.layout.table.pages.findIndex((p) => p.name === wanted), name);
+  await page.selectOption('#TablePage', String(index));
+}

@@ -7,7 +7,7 @@ import { execFile } from 'node:child_process';
 import { readFileSync } from 'node:fs';
 import { launch, openPage } from './browser.mjs';
 import { check, equal, finish } from './check.mjs';
-import { cli } from './drive.mjs';
+import { cli, openTable } from './drive.mjs';
 
 const run = (args, input) =>
   new Promise((resolve) => {
@@ -29,10 +29,7 @@ const records = [
 const { context, close } = await launch();
 try {
   const page = await openPage(context);
-  await page.keyboard.press('Control+b');
-  await page.waitForSelector('#TableView[open]');
-  const sko = await page.evaluate(() => window.ostrolen.layout.table.pages.findIndex((p) => p.name === 'sko'));
-  await page.selectOption('#TablePage', String(sko));
+  await openTable(page, 'sko');
   await page.fill('#TableInput', records);
   const decoded = async (times) => {
     await page.waitForFunction((n) => document.getElementById('TableView')?.dataset.built === String(n), times);
