@@ -51,9 +51,9 @@ QVariant TableRows::data(const QModelIndex& index, int role) const {
 }
 
 QVariant TableRows::headerData(int section, Qt::Orientation orientation, int role) const {
-  if (role != Qt::DisplayRole) return {};
+  if (role != Qt::DisplayRole && role != Qt::ToolTipRole) return {};
   const ui::TableState& state = controller_.TableNow();
-  if (orientation == Qt::Vertical) return section + 1;
+  if (orientation == Qt::Vertical) return role == Qt::DisplayRole ? QVariant(section + 1) : QVariant();
   if (!state.table || section < 0 || static_cast<std::size_t>(section) >= state.table->columns().size()) return {};
   return FromUtf8(state.table->columns()[static_cast<std::size_t>(section)].name);
 }
@@ -130,7 +130,9 @@ TableDialog::TableDialog(ui::Controller& controller, std::function<void()> apply
   view_->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
   view_->horizontalHeader()->setSectionsClickable(true);
   view_->horizontalHeader()->setSortIndicatorShown(false);
-  view_->horizontalHeader()->setDefaultSectionSize(140);
+  view_->horizontalHeader()->setDefaultSectionSize(150);
+  view_->horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+  view_->horizontalHeader()->setTextElideMode(Qt::ElideRight);
   view_->installEventFilter(this);
   layout->addWidget(view_, 1);
 
@@ -200,6 +202,8 @@ TableDialog::TableDialog(ui::Controller& controller, std::function<void()> apply
     controller_.CloseTable();
     apply_();
   });
+  // No button is the dialog's default: Enter belongs to the rows and the text.
+  for (QPushButton* button : findChildren<QPushButton*>()) button->setAutoDefault(false);
   resize(780, 520);
 }
 
