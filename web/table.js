@@ -182,7 +182,7 @@
         while (state && state.building) {
           await new Promise((resolve) => setTimeout(resolve, 0));
           const batch = performance.now();
-          do send({ do: 'tableStep', count: 500 });
+          do send({ do: 'tableStep', count: 2000 });
           while (state && state.building && performance.now() - batch < batchMilliseconds);
         }
       })();
@@ -213,6 +213,8 @@
       v.copy.disabled = !rows;
       v.openRow.disabled = !rows;
       v.dialog.dataset.building = state.building ? '1' : '0';
+      // While records are decoded, the rows are not drawn: only the counts and the progress move.
+      if (state.building && v.head.childElementCount === state.columns.length) return;
       const headings = state.columns.map((name, i) => {
         const sorted = state.sort === i;
         return element('div', {
