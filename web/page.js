@@ -652,6 +652,17 @@
     }));
     drawSelection(effect);
   }
+  // Scrolls `container` alone so that `item` shows in it. (scrollIntoView
+  // would scroll the page too, sideways as well, under the pointer.)
+  function scrollWithin(container, item) {
+    const outer = container.getBoundingClientRect();
+    const inner = item.getBoundingClientRect();
+    const top = outer.top + container.clientTop;
+    const bottom = top + container.clientHeight;
+    if (inner.top < top) container.scrollTop -= top - inner.top;
+    else if (inner.bottom > bottom) container.scrollTop += inner.bottom - bottom;
+  }
+
   function drawSelection(effect) {
     const list = lists.get(effect.name);
     if (!list) return;
@@ -661,7 +672,7 @@
     const current = all[effect.current];
     if (current) {
       list.setAttribute('aria-activedescendant', current.id);
-      current.scrollIntoView({ block: 'nearest' });
+      scrollWithin(list, current);
     } else {
       list.removeAttribute('aria-activedescendant');
     }
@@ -1170,7 +1181,7 @@
   root.replaceChildren(toolbar, buildTabs(layout.tree));
   buildDatabaseChooser();
   document.title = shell.caption;
-  const search = OstrolenSearch({ element, texts: layout.web, toolbar, send, drawers, others, quiet: () => drawing || showing !== null });
+  const search = OstrolenSearch({ element, texts: layout.web, toolbar, send, drawers, others, scrollWithin, quiet: () => drawing || showing !== null });
   const press = (name) => {
     send({ do: 'press', button: name });
     return whenIdle();
@@ -1190,6 +1201,7 @@
     openDialog,
     closeDialog,
     keyOf,
+    scrollWithin,
     quiet: () => drawing || showing !== null,
     // A page's button pressed with its boxes as they stand (set by a script or typed).
     press,

@@ -7,7 +7,8 @@
 
 // `page`: what the page script lends: element, texts (layout.web), toolbar,
 // send (an intent to the controller), drawers (where the search's drawing
-// goes), others (the controls that are no page's own) and quiet (effects or
+// goes), others (the controls that are no page's own), scrollWithin (a list
+// scrolled to show a line, the page left where it is) and quiet (effects or
 // a message box under way: the focus moved by them is no operator's).
 globalThis.OstrolenSearch = (page) => {
   const { element, texts, send } = page;
@@ -54,7 +55,7 @@ globalThis.OstrolenSearch = (page) => {
     list.replaceChildren(...lines);
     list.hidden = false;
     if (view.current === 0) list.scrollTop = 0;
-    else if (view.current > 0) lines[view.current + (view.problem ? 1 : 0)].scrollIntoView({ block: 'nearest' });
+    else if (view.current > 0) page.scrollWithin(list, lines[view.current + (view.problem ? 1 : 0)]);
   };
 
   // A click on a line chooses it; the box keeps the caret meanwhile.

@@ -34,7 +34,7 @@
       const current = options[history.current];
       if (current) {
         view.entries.setAttribute('aria-activedescendant', current.id);
-        current.scrollIntoView({ block: 'nearest' });
+        page.scrollWithin(view.entries, current);
       }
       view.choose.disabled = !history.canChoose;
       view.compare.disabled = !history.canCompare;
