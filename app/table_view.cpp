@@ -204,6 +204,11 @@ TableDialog::TableDialog(ui::Controller& controller, std::function<void()> apply
   });
   // No button is the dialog's default: Enter belongs to the rows and the text.
   for (QPushButton* button : findChildren<QPushButton*>()) button->setAutoDefault(false);
+  // The next batch, once the window has answered what came meanwhile.
+  step_ = new QTimer(this);
+  step_->setSingleShot(true);
+  step_->setInterval(0);
+  connect(step_, &QTimer::timeout, this, &TableDialog::Step);
   resize(780, 520);
 }
 
@@ -214,7 +219,7 @@ void TableDialog::Build(const QByteArray& bytes, const QString& source) {
   building_ = controller_.TableNow().building;
   apply_();
   if (building_) {
-    QTimer::singleShot(0, this, &TableDialog::Step);
+    step_->start();
   } else {
     emit built();
   }
@@ -232,7 +237,7 @@ void TableDialog::Step() {
   while (more && batch.elapsed() < kBatchMilliseconds) more = controller_.TableStep(500);
   apply_();
   if (more) {
-    QTimer::singleShot(0, this, &TableDialog::Step);
+    step_->start();
   } else {
     building_ = false;
     emit built();

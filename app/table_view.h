@@ -16,6 +16,7 @@ class QPlainTextEdit;
 class QProgressBar;
 class QPushButton;
 class QTableView;
+class QTimer;
 
 namespace ostrolen {
 
@@ -86,6 +87,7 @@ class TableDialog : public QDialog {
   std::vector<QPushButton*> exports_;
   QPushButton* copy_;
   QPushButton* open_row_;
+  QTimer* step_ = nullptr;
   QElapsedTimer since_;
   QElapsedTimer redrawn_;
   bool building_ = false;

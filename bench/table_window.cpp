@@ -68,10 +68,13 @@ int main(int argc, char** argv) {
         static_cast<long long>(progress_at));
     QApplication::quit();
   });
-  QTimer::singleShot(0, [&] {
+  QTimer start;
+  start.setSingleShot(true);
+  QObject::connect(&start, &QTimer::timeout, [&] {
     clock.start();
     ticks.start();
     dialog->Build(records);
   });
+  start.start(0);
   return QApplication::exec();
 }
