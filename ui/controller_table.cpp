@@ -43,6 +43,12 @@ std::string TableState::Counts() const {
   return text;
 }
 
+void TableState::EndDecoding() {
+  building = false;
+  records.clear();
+  records.shrink_to_fit();
+}
+
 std::vector<std::size_t> TableState::ChosenRows() const {
   std::vector<std::size_t> rows;
   if (!table) return rows;
@@ -71,9 +77,7 @@ void Controller::OpenTable() {
 void Controller::CloseTable() {
   if (!table_.open) return;
   table_.open = false;
-  table_.building = false;
-  table_.records.clear();
-  table_.records.shrink_to_fit();
+  table_.EndDecoding();
   Emit(Effect::Kind::Table);
   SetFocus(before_dialog_.control, before_dialog_.caret, before_dialog_.anchor);
 }
@@ -130,11 +134,7 @@ void Controller::TableBuild(std::string_view bytes, std::string source) {
 bool Controller::TableStep(std::size_t count) {
   if (!table_.open || !table_.building || !table_.table) return false;
   table_.done = table_.table->AddSome(table_.records, table_.done, std::max<std::size_t>(count, 1));
-  if (table_.done >= table_.total) {
-    table_.building = false;
-    table_.records.clear();
-    table_.records.shrink_to_fit();
-  }
+  if (table_.done >= table_.total) table_.EndDecoding();
   table_.chosen.assign(table_.Shown(), false);
   Emit(Effect::Kind::Table);
   return table_.building;
@@ -142,10 +142,8 @@ bool Controller::TableStep(std::size_t count) {
 
 void Controller::TableStop() {
   if (!table_.building) return;
-  table_.building = false;
+  table_.EndDecoding();
   table_.stopped = true;
-  table_.records.clear();
-  table_.records.shrink_to_fit();
   Emit(Effect::Kind::Table);
 }
 

@@ -80,6 +80,8 @@ struct TableState {
   std::size_t Shown() const { return table ? table->ShownCount() : 0; }
   // "Записей: 10, показано: 8, ошибок: 1" (with the progress while building).
   std::string Counts() const;
+  // No more records to decode: the ones given go.
+  void EndDecoding();
   // The rows chosen, as indexes of Table::Row, in the order shown.
   std::vector<std::size_t> ChosenRows() const;
 };

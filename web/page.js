@@ -816,6 +816,16 @@
     root.style.top = px(top + window.scrollY);
   }
 
+  // ---- A file the operator saves: downloaded.
+  function download(name, type, text) {
+    const url = URL.createObjectURL(new Blob([text], { type }));
+    const link = element('a', { href: url, download: name });
+    document.body.append(link);
+    link.click();
+    link.remove();
+    setTimeout(() => URL.revokeObjectURL(url), 1000);
+  }
+
   // ---- A dialog the controller opens and closes. Escape does not close it
   // itself: `cancel` tells the controller, whose effect closes it.
   function openDialog(dialog, cancel) {
@@ -1200,6 +1210,7 @@
     others,
     openDialog,
     closeDialog,
+    download,
     keyOf,
     scrollWithin,
     quiet: () => drawing || showing !== null,
@@ -1210,7 +1221,6 @@
     search,
     lists,
     element,
-    download: null,
     // The chosen file's (or the sample's) answer to a request of the reader
     // program's form, as the reader program would write it.
     read: async (request) => {

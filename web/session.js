@@ -91,14 +91,7 @@
     }
 
     // ---- The report: downloaded as plain text and as HTML.
-    function download(name, type, text) {
-      const url = URL.createObjectURL(new Blob([text], { type }));
-      const link = element('a', { href: url, download: name });
-      document.body.append(link);
-      link.click();
-      link.remove();
-      setTimeout(() => URL.revokeObjectURL(url), 1000);
-    }
+    const { download } = page;
     page.drawers.saveReport = (report) => {
       download(`${texts.fileName}.txt`, 'text/plain;charset=utf-8', report.text);
       download(`${texts.fileName}.html`, 'text/html;charset=utf-8', report.html);

@@ -35,12 +35,7 @@
     page.drawers.tableRows = (effect) => drawRows(effect.first, effect.rows);
     page.drawers.saveTable = (effect) => {
       const format = texts.formats.find((f) => effect.name.endsWith(f.extension));
-      const url = URL.createObjectURL(new Blob([effect.text], { type: format ? format.type : 'text/plain;charset=utf-8' }));
-      const link = element('a', { href: url, download: effect.name });
-      document.body.append(link);
-      link.click();
-      link.remove();
-      setTimeout(() => URL.revokeObjectURL(url), 1000);
+      page.download(effect.name, format ? format.type : 'text/plain;charset=utf-8', effect.text);
     };
 
     function build() {
