@@ -234,8 +234,14 @@ void TableDialog::Step() {
   QElapsedTimer batch;
   batch.start();
   bool more = true;
-  while (more && batch.elapsed() < kBatchMilliseconds) more = controller_.TableStep(500);
+  while (more && !controller_.TableNow().reading && batch.elapsed() < kBatchMilliseconds) {
+    more = controller_.TableStep(500);
+  }
+  stepping_ = true;
   apply_();
+  stepping_ = false;
+  // Waiting for the database: the answer draws the table, and that goes on.
+  if (controller_.TableNow().reading) return;
   if (more) {
     step_->start();
   } else {
@@ -266,6 +272,9 @@ void TableDialog::Chosen() {
 
 void TableDialog::Draw() {
   const ui::TableState& state = controller_.TableNow();
+  // The database answered the records the table waited for: on to the next
+  // (or to the end).
+  if (building_ && !stepping_ && !state.reading && !step_->isActive()) step_->start();
   drawing_ = true;
   if (pages_->currentIndex() != state.page) pages_->setCurrentIndex(state.page);
   if (filter_->text().toStdString() != state.filter) filter_->setText(FromUtf8(state.filter));

@@ -91,6 +91,7 @@ class TableDialog : public QDialog {
   QElapsedTimer since_;
   QElapsedTimer redrawn_;
   bool building_ = false;
+  bool stepping_ = false;  // drawing what a step of its own did
   bool drawing_ = false;
 };
 

@@ -12,6 +12,23 @@ namespace {
 
 std::string Quoted(std::string_view name) { return "«" + std::string(name) + "»"; }
 
+// A statement as one text, each part led by its length, so that no two
+// statements share a key.
+std::string StatementKey(const Statement& statement) {
+  std::string key;
+  const auto part = [&key](std::string_view text) {
+    key += std::to_string(text.size());
+    key += ':';
+    key += text;
+  };
+  part(statement.table);
+  for (const Condition& condition : statement.conditions) {
+    part(condition.column);
+    part(condition.pattern);
+  }
+  return key;
+}
+
 }  // namespace
 
 std::string FailureMessage(ReadFailure failure, std::string_view file, std::string_view table, std::string_view name) {
@@ -94,7 +111,26 @@ ReadFailure Connection::Ask(char kind, std::string_view payload, const std::func
   return ReadFailure::ReaderCrashed;
 }
 
+void Connection::Keep(const std::vector<Statement>& statements, std::vector<StatementOutcome> outcomes) {
+  kept_.clear();
+  // A statement left unanswered reads as one the reader did not live to answer.
+  for (std::size_t i = 0; i < statements.size(); ++i) {
+    kept_.insert_or_assign(StatementKey(statements[i]),
+                           i < outcomes.size() ? std::move(outcomes[i]) : Failed(ReadFailure::ReaderCrashed));
+  }
+}
+
 std::vector<StatementOutcome> Connection::Run(const std::vector<Statement>& statements) {
+  if (!kept_.empty()) {
+    std::vector<StatementOutcome> answered;
+    answered.reserve(statements.size());
+    for (const Statement& statement : statements) {
+      const auto it = kept_.find(StatementKey(statement));
+      if (it == kept_.end()) break;
+      answered.push_back(it->second);
+    }
+    if (answered.size() == statements.size()) return answered;
+  }
   if (!prefetched_statements_.empty()) {
     std::vector<Statement> asked = std::move(prefetched_statements_);
     std::vector<StatementOutcome> answered = std::move(prefetched_);

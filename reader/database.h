@@ -10,6 +10,7 @@
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "reader/program.h"
@@ -73,6 +74,12 @@ class Connection {
     prefetched_ = std::move(outcomes);
   }
 
+  // The outcomes of many lookups read at once (the next records of a
+  // table): until ForgetKept, a Run whose statements are all among them is
+  // answered from them without reading; any other Run reads as always.
+  void Keep(const std::vector<Statement>& statements, std::vector<StatementOutcome> outcomes);
+  void ForgetKept() { kept_.clear(); }
+
   // Ends a Run or ListRows under way from another thread: it gives
   // Cancelled, and so does every later one until ClearCancel; the next
   // after that starts a new reader.
@@ -108,6 +115,7 @@ class Connection {
   Progress progress_;
   std::vector<Statement> prefetched_statements_;
   std::vector<StatementOutcome> prefetched_;
+  std::unordered_map<std::string, StatementOutcome> kept_;  // by StatementKey
 };
 
 // ADOConnection1: made by the first lookup, kept to the end of the program.

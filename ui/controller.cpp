@@ -119,6 +119,10 @@ struct Controller::Pending {
   std::vector<Statement> statements;
   std::function<void()> press;
   std::function<void()> then;
+  // The operator ended the reading.
+  std::function<void()> cancelled;
+  // The outcomes of many presses, kept for each of them rather than for one.
+  bool many = false;
 };
 
 Controller::Controller() : Controller(Options{}) {}
@@ -1048,16 +1052,32 @@ void Controller::WhenRead(std::string_view button, std::function<void()> press, 
     if (then) then();
     return;
   }
-  reading_ = std::make_unique<Pending>();
-  reading_->button = std::string(button);
-  reading_->statements = statements;
-  reading_->press = std::move(press);
-  reading_->then = std::move(then);
+  auto pending = std::make_unique<Pending>();
+  pending->button = std::string(button);
+  pending->statements = std::move(statements);
+  pending->press = std::move(press);
+  pending->then = std::move(then);
+  Ask(std::move(pending));
+}
+
+void Controller::Ask(std::unique_ptr<Pending> pending) {
   Effect effect;
   effect.kind = Effect::Kind::Read;
-  effect.name = std::string(button);
-  effect.statements = std::move(statements);
+  effect.name = pending->button;
+  effect.statements = pending->statements;
+  reading_ = std::move(pending);
   effects_.push_back(std::move(effect));
+}
+
+void Controller::AskMany(std::string_view button, std::vector<Statement> statements, std::function<void()> press,
+                         std::function<void()> cancelled) {
+  auto pending = std::make_unique<Pending>();
+  pending->button = std::string(button);
+  pending->statements = std::move(statements);
+  pending->press = std::move(press);
+  pending->cancelled = std::move(cancelled);
+  pending->many = true;
+  Ask(std::move(pending));
 }
 
 void Controller::ReadingAnswered(std::vector<StatementOutcome> outcomes) {
@@ -1066,7 +1086,19 @@ void Controller::ReadingAnswered(std::vector<StatementOutcome> outcomes) {
   Emit(Effect::Kind::ReadingEnded);
   // Ended by the operator: no box, the list as it was.
   for (const StatementOutcome& outcome : outcomes) {
-    if (outcome.failure == ReadFailure::Cancelled) return;
+    if (outcome.failure != ReadFailure::Cancelled) continue;
+    if (pending->cancelled) pending->cancelled();
+    return;
+  }
+  if (pending->many) {
+    Connection& database = ReferenceDatabase();
+    database.Keep(pending->statements, std::move(outcomes));
+    struct Forgetting {
+      Connection& database;
+      ~Forgetting() { database.ForgetKept(); }
+    } forgetting{database};
+    pending->press();
+    return;
   }
   ReferenceDatabase().Prefetched(pending->statements, std::move(outcomes));
   pending->press();

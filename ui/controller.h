@@ -243,7 +243,10 @@ class Controller {
   // The records to decode: the text typed or pasted, or the bytes of a file
   // named `source`. They are decoded by TableStep, a batch at a time.
   void TableBuild(std::string_view bytes, std::string source = {});
-  // Decodes up to `count` more records; true while some are left.
+  // Decodes up to `count` more records; true while some are left. On a page
+  // that reads the database, the next records' lookups are read first, all
+  // at once: the step asks for them (a Read effect) and decodes once they
+  // are answered; while the table is reading, a step does nothing.
   bool TableStep(std::size_t count);
   // Stops the decoding; the rows decoded so far stay.
   void TableStop();
@@ -323,6 +326,14 @@ class Controller {
   // writing boxes) once the database has answered the statements a press
   // of `button` makes with the boxes as they are now.
   void WhenRead(std::string_view button, std::function<void()> press, std::function<void()> then);
+  void Ask(std::unique_ptr<Pending> pending);
+  // Asks for the statements of many presses at once: `press` runs while the
+  // outcomes answer every press among them, `cancelled` if the operator
+  // ended the reading.
+  void AskMany(std::string_view button, std::vector<Statement> statements, std::function<void()> press,
+               std::function<void()> cancelled);
+  void DecodeTableRows(std::size_t count);
+  void EndTableReading();
   void Pressed(std::string_view button);
   void AfterPress(std::string_view button);
   bool KeyInBox(int index, const Key& key);

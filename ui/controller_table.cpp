@@ -2,6 +2,7 @@
 #include <algorithm>
 #include <string>
 
+#include "core/shell.h"
 #include "core/utf8.h"
 #include "pages/pages.h"
 #include "pages/segments/segments.h"
@@ -22,7 +23,7 @@ const std::vector<TablePage>& TablePages() {
   static const std::vector<TablePage> pages = [] {
     std::vector<TablePage> all;
     for (const PageCommand* command : PageCommands()) {
-      if (!IsRecordPage(*command) || ReadsDatabase(*FindButton(command->button).button)) continue;
+      if (!IsRecordPage(*command)) continue;
       // "АХ, СКО: an abbreviated class of service" shows as "АХ, СКО".
       const std::string_view what = command->what;
       all.push_back({command, std::string(what.substr(0, what.find(": ")))});
@@ -34,7 +35,12 @@ const std::vector<TablePage>& TablePages() {
 
 std::string TableState::Counts() const {
   if (!message.empty()) return message;
-  if (building) return "Разбор записей: " + std::to_string(done) + " из " + std::to_string(total);
+  if (building) {
+    std::string text = "Разбор записей: " + std::to_string(done) + " из " + std::to_string(total);
+    // "Разбор записей: 0 из 40. Чтение базы данных…"
+    if (reading) text += ". " + std::string(shell::kReadingDatabase);
+    return text;
+  }
   if (!table) return {};
   std::string text =
       (source.empty() ? std::string() : source + ": ") + "Записей: " + std::to_string(table->RowCount()) +
@@ -77,6 +83,7 @@ void Controller::OpenTable() {
 void Controller::CloseTable() {
   if (!table_.open) return;
   table_.open = false;
+  EndTableReading();
   table_.EndDecoding();
   Emit(Effect::Kind::Table);
   SetFocus(before_dialog_.control, before_dialog_.caret, before_dialog_.anchor);
@@ -85,17 +92,14 @@ void Controller::CloseTable() {
 bool Controller::TableChoosePage(int index) {
   if (!table_.open || index < 0 || index >= static_cast<int>(TablePages().size())) return false;
   if (table_.page != index) {
-    table_.page = index;
-    // Another page's columns: the rows of the last one go.
-    table_.table.reset();
-    table_.chosen.clear();
-    table_.current = -1;
-    table_.sort_column.reset();
-    table_.descending = false;
-    table_.message.clear();
-    table_.building = false;
-    table_.stopped = false;
-    table_.done = table_.total = 0;
+    // Another page's columns: the rows of the last one go, the filter stays.
+    EndTableReading();
+    TableState fresh;
+    fresh.open = true;
+    fresh.page = index;
+    fresh.filter = std::move(table_.filter);
+    fresh.generation = table_.generation;
+    table_ = std::move(fresh);
   }
   Emit(Effect::Kind::Table);
   return true;
@@ -103,6 +107,7 @@ bool Controller::TableChoosePage(int index) {
 
 void Controller::TableBuild(std::string_view bytes, std::string source) {
   if (!table_.open) return;
+  EndTableReading();
   Input input = ReadInput(bytes);
   table_.source = std::move(source);
   table_.chosen.clear();
@@ -133,18 +138,70 @@ void Controller::TableBuild(std::string_view bytes, std::string source) {
 
 bool Controller::TableStep(std::size_t count) {
   if (!table_.open || !table_.building || !table_.table) return false;
-  table_.done = table_.table->AddSome(table_.records, table_.done, std::max<std::size_t>(count, 1));
+  if (reading_) return true;
+  count = std::max<std::size_t>(count, 1);
+  const PageCommand& page = table_.table->page();
+  if (!ReadsDatabase(*FindButton(page.button).button)) {
+    DecodeTableRows(count);
+    return table_.building;
+  }
+  // The lookups of the next records, read all at once; a lookup many
+  // records share is read once.
+  count = std::min(count, kTableRecordsPerReading);
+  std::vector<Statement> statements;
+  const std::size_t end = std::min(table_.total, table_.done + count);
+  for (std::size_t i = table_.done; i < end; ++i) {
+    for (Statement& statement : RecordStatements(page, table_.records[i])) {
+      if (std::find(statements.begin(), statements.end(), statement) == statements.end()) {
+        statements.push_back(std::move(statement));
+      }
+    }
+  }
+  if (statements.empty()) {
+    DecodeTableRows(count);
+    return table_.building;
+  }
+  const int generation = table_.generation;
+  AskMany(
+      page.button, std::move(statements),
+      [this, count, generation] {
+        if (table_.generation != generation) return;
+        table_.reading = false;
+        DecodeTableRows(count);
+      },
+      [this, generation] {
+        if (table_.generation != generation) return;
+        table_.reading = false;
+        TableStop();
+      });
+  table_.reading = true;
+  Emit(Effect::Kind::Table);
+  return true;
+}
+
+void Controller::DecodeTableRows(std::size_t count) {
+  if (!table_.building || !table_.table) return;
+  table_.done = table_.table->AddSome(table_.records, table_.done, count);
   if (table_.done >= table_.total) table_.EndDecoding();
   table_.chosen.assign(table_.Shown(), false);
   Emit(Effect::Kind::Table);
-  return table_.building;
 }
 
 void Controller::TableStop() {
   if (!table_.building) return;
+  EndTableReading();
   table_.EndDecoding();
   table_.stopped = true;
   Emit(Effect::Kind::Table);
+}
+
+void Controller::EndTableReading() {
+  // Whatever answer comes for the records before is no longer theirs.
+  ++table_.generation;
+  if (table_.reading) {
+    table_.reading = false;
+    Emit(Effect::Kind::CancelReading);
+  }
 }
 
 void Controller::TableFilter(std::string_view text) {

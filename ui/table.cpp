@@ -8,7 +8,10 @@
 #include <unordered_set>
 
 #include "core/utf8.h"
+#include "pages/model_window.h"
+#include "pages/pages.h"
 #include "pages/search/search.h"
+#include "pages/segments/segments.h"
 #include "pages/session.h"
 #include "pages/subscriber/compose.h"
 #include "pages/subscriber/fields.h"
@@ -237,6 +240,20 @@ std::vector<Column> TableColumns(const PageCommand& page) {
     if (same > 1) columns[i].name += " (" + std::to_string(same) + ")";
   }
   return columns;
+}
+
+std::vector<Statement> RecordStatements(const PageCommand& page, const Record& record) {
+  const ButtonSpec* button = FindButton(page.button).button;
+  if (button == nullptr || !ReadsDatabase(*button)) return {};
+  ModelWindow window;
+  try {
+    for (const auto& [name, text] : TypedBoxes(page, WordsForPage(page, JoinedWords(record.words)))) {
+      window.SetText(name, text);
+    }
+  } catch (const WordsError&) {
+    return {};
+  }
+  return PressStatements(window, page.button);
 }
 
 TableRow RowOf(const PageCommand& page, const std::vector<Column>& columns, const Record& record,

@@ -20,6 +20,7 @@
 #include "core/history.h"
 #include "core/layout.h"
 #include "pages/decode.h"
+#include "reader/query.h"
 
 namespace ostrolen {
 struct AhField;
@@ -130,6 +131,12 @@ struct TableRow {
 // for words the page cannot take; the outcome's settings are the boxes the
 // words filled.
 using RecordDecode = std::function<DecodeOutcome(const PageCommand&, const std::vector<std::string>&)>;
+
+// What the reference database must answer for the decode of `record` on
+// `page` (the segments page's lookup), so that a front end can read it for
+// many records at once beforehand; nothing on another page or for words the
+// page cannot take.
+std::vector<Statement> RecordStatements(const PageCommand& page, const Record& record);
 
 // The row of `record`, decoded by `decode`. Its texts are views into
 // `outcome`, which must outlive the row.

@@ -60,6 +60,9 @@ struct TablePage {
 // page that decodes records without reading the database.
 const std::vector<TablePage>& TablePages();
 
+// How many records' lookups the table reads from the database at once.
+inline constexpr std::size_t kTableRecordsPerReading = 500;
+
 struct TableState {
   bool open = false;
   int page = 0;           // in TablePages()
@@ -67,6 +70,8 @@ struct TableState {
   std::string message;    // the whole input's problem ("a binary file"), else empty
   bool building = false;  // records are being decoded
   bool stopped = false;   // the operator stopped it before the end
+  bool reading = false;   // the next records wait for the database
+  int generation = 0;     // counts the inputs and ends, so that a late answer knows its own
   std::size_t done = 0;   // records decoded
   std::size_t total = 0;  // records given
   std::string filter;     // as typed

@@ -371,7 +371,7 @@ void WriteSearch(Json& out, const SearchView& view) {
 void WriteTable(Json& out, const TableState& table) {
   out.Key("open").Bool(table.open).Key("page").Number(table.page);
   out.Key("filter").String(table.filter).Key("counts").String(table.Counts());
-  out.Key("building").Bool(table.building);
+  out.Key("building").Bool(table.building).Key("reading").Bool(table.reading);
   out.Key("done").Number(static_cast<long long>(table.done)).Key("total").Number(static_cast<long long>(table.total));
   out.Key("hasTable").Bool(table.table != nullptr).Key("shown").Number(static_cast<long long>(table.Shown()));
   out.Key("columns").Open('[');

@@ -16,11 +16,17 @@
     let view = null;
     let state = null;  // the controller's table, as its last effect gave it
     let building = null;  // the promise of the records being decoded
+    let wake = null;  // goes on decoding once the database answered
     let since = 0;
     let anchor = -1;  // where a Shift range of rows starts
 
     page.drawers.table = (effect) => {
       state = effect;
+      if (wake && !(effect.open && effect.building && effect.reading)) {
+        const woken = wake;
+        wake = null;
+        woken();
+      }
       if (!effect.open) {
         if (view) {
           const { dialog } = view;
@@ -175,10 +181,13 @@
       building = (async () => {
         send(intent, bytes);
         while (state && state.building) {
-          await new Promise((resolve) => setTimeout(resolve, 0));
+          // Waiting for the database: its answer draws the table, and that wakes this.
+          if (state.reading) await new Promise((resolve) => { wake = resolve; });
+          else await new Promise((resolve) => setTimeout(resolve, 0));
           const batch = performance.now();
-          do send({ do: 'tableStep', count: 2000 });
-          while (state && state.building && performance.now() - batch < batchMilliseconds);
+          while (state && state.building && !state.reading && performance.now() - batch < batchMilliseconds) {
+            send({ do: 'tableStep', count: 2000 });
+          }
         }
       })();
       try {

@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QComboBox>
+#include <QDir>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
@@ -25,6 +26,7 @@
 #include "pages/decode.h"
 #include "pages/pages.h"
 #include "tests/app/hang.h"
+#include "ui/table.h"
 #include "ui/table_view.h"
 
 namespace {
@@ -188,6 +190,39 @@ class TableViewTest : public QObject {
     Dialog()->Build(QByteArray("2005\t271A6\n\0\n", 13), QStringLiteral("dump.bin"));
     QCOMPARE(Counts(), FromStd(ostrolen::ui::kBinaryInput));
     QCOMPARE(Dialog()->view()->model()->rowCount(), 4);
+  }
+
+  // The segments page's records, looked up in the sample database by the
+  // window's reader: each cell as the command line's table has it.
+  void theSegmentsPageLooksTheRecordsUpInTheDatabase() {
+    const QDir here = QDir::current();
+    QVERIFY(QDir::setCurrent(QStringLiteral(OSTROLEN_SAMPLE_DIR)));
+    QTest::keyClick(form_.get(), Qt::Key_B, Qt::ControlModifier);
+    QVERIFY(Dialog() != nullptr);
+    auto* pages = Child<QComboBox>("TablePage");
+    pages->setCurrentIndex(pages->findText(QStringLiteral("Сегменты")));
+    QCOMPARE(pages->currentText(), QStringLiteral("Сегменты"));
+    const QString records = QStringLiteral("a\t0 0\nb\t1 2\n0 0 0\nd: 0 0\n");
+    Dialog()->input()->setPlainText(records);
+    QSignalSpy built(Dialog(), &ostrolen::TableDialog::built);
+    QTest::mouseClick(Child<QPushButton>("TableBuild"), Qt::LeftButton);
+    QVERIFY(built.count() > 0 || built.wait(kHangMs));
+    QCOMPARE(Counts(), QStringLiteral("Записей: 4, показано: 4, ошибок: 2"));
+
+    ostrolen::ui::Table alone(*ostrolen::FindPageCommand("segment"));
+    for (const ostrolen::ui::Record& record : ostrolen::ui::ReadInput(records.toStdString()).records) alone.Add(record);
+    QDir::setCurrent(here.absolutePath());
+    QAbstractItemModel* model = Dialog()->view()->model();
+    QCOMPARE(static_cast<std::size_t>(model->rowCount()), alone.RowCount());
+    QCOMPARE(static_cast<std::size_t>(model->columnCount()), alone.columns().size());
+    for (int row = 0; row < model->rowCount(); ++row) {
+      for (int column = 0; column < model->columnCount(); ++column) {
+        QCOMPARE(Cell(row, column),
+                 FromStd(alone.Cell(static_cast<std::size_t>(row), static_cast<std::size_t>(column))));
+      }
+    }
+    QVERIFY(Cell(0, 2).startsWith(QStringLiteral("Проверяемое оборудование:; Пример:")));
+    QVERIFY(messages_.isEmpty());
   }
 
   void aLongDecodeCanBeStopped() {

@@ -5,13 +5,17 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "pages/decode.h"
 #include "pages/pages.h"
+#include "pages/segments/segments.h"
+#include "reader/database.h"
 #include "tests/ui/quiet.h"
 #include "ui/controller.h"
+#include "ui/table.h"
 
 namespace ostrolen::ui {
 namespace {
@@ -54,7 +58,7 @@ constexpr std::string_view kRecords =
     "2003\t27ZA6\n"
     "2004\t071A0\n";
 
-TEST(TableView, OpensOnThePageInFrontAndOffersNoPageThatReadsTheDatabase) {
+TEST(TableView, OpensOnThePageInFrontAndOffersEveryRecordPage) {
   Controller c(Quiet());
   ASSERT_FALSE(c.Open({"sko", {"271A6"}}));
   c.TakeEffects();
@@ -62,10 +66,8 @@ TEST(TableView, OpensOnThePageInFrontAndOffersNoPageThatReadsTheDatabase) {
   EXPECT_TRUE(Emitted(c, Effect::Kind::Table));
   EXPECT_TRUE(c.TableNow().open);
   EXPECT_EQ(TablePages()[static_cast<std::size_t>(c.TableNow().page)].caption, "АХ, СКО");
-  for (const TablePage& page : TablePages()) {
-    EXPECT_NE(page.command->name, "segment");
-    EXPECT_TRUE(page.command->shown.empty()) << page.command->name;
-  }
+  for (const TablePage& page : TablePages()) EXPECT_TRUE(page.command->shown.empty()) << page.command->name;
+  EXPECT_GE(PageIndex("segment"), 0);
   // While it is open, the keys are the table's: Ctrl+R keeps nothing.
   EXPECT_FALSE(c.KeyIn(Ctrl('r')));
   EXPECT_TRUE(c.KeyIn(Named(Key::Code::Escape)));
@@ -185,6 +187,167 @@ TEST(TableView, AnInputThatIsNotTextKeepsTheRows) {
   EXPECT_EQ(c.TableNow().table, nullptr);
   c.TableBuild("# nothing but a note\n\n");
   EXPECT_EQ(c.TableNow().Counts(), kNoRecords);
+}
+
+// A reference database of the test's own: each lookup finds a row that names
+// what was asked; the steps numbered 9 are in no table.
+class OwnDatabase {
+ public:
+  OwnDatabase() {
+    ReferenceDatabase().SetRunner([this](const std::string& /*file*/, const std::vector<Statement>& statements) {
+      ++runs;
+      std::vector<StatementOutcome> outcomes;
+      for (const Statement& statement : statements) outcomes.push_back(Answer(statement));
+      return outcomes;
+    });
+  }
+  ~OwnDatabase() { ReferenceDatabase().SetRunner({}); }
+  OwnDatabase(const OwnDatabase&) = delete;
+  OwnDatabase& operator=(const OwnDatabase&) = delete;
+
+  int runs = 0;
+
+ private:
+  static StatementOutcome Answer(const Statement& statement) {
+    std::string asked = statement.table;
+    for (const Condition& condition : statement.conditions) {
+      if (condition.column == "nomstep" && condition.pattern == "9") return Failed(ReadFailure::MissingTable);
+      asked += " " + condition.column + "=" + condition.pattern;
+    }
+    StatementOutcome outcome;
+    outcome.result.has_row = true;
+    for (const char* column : {"oborud", "isppro", "neispr", "prim", "d", "object", "info", "priem", "ts"}) {
+      outcome.result.columns.emplace_back(column);
+      outcome.result.row.push_back({Value::Kind::Text, std::string(column) + " of " + asked});
+    }
+    return outcome;
+  }
+};
+
+std::optional<Effect> ReadAsked(const std::vector<Effect>& effects) {
+  for (const Effect& effect : effects) {
+    if (effect.kind == Effect::Kind::Read) return effect;
+  }
+  return std::nullopt;
+}
+
+TEST(TableView, TheSegmentsTableReadsTheLookupsOfManyRecordsAtOnce) {
+  OwnDatabase database;
+  std::string input;
+  const std::vector<std::string> segments = {"12", "3C", "3d", "7", "0"};
+  for (int i = 0; i < 1200; ++i) {
+    input += std::to_string(i) + "\t" + segments[static_cast<std::size_t>(i) % segments.size()] + " " +
+             std::to_string(i % 11) + (i % 97 == 5 ? " 1" : "") + "\n";
+  }
+  Controller c(Quiet());
+  ASSERT_TRUE(c.KeyIn(Ctrl('b')));
+  ASSERT_TRUE(c.TableChoosePage(PageIndex("segment")));
+  c.TableBuild(input);
+  c.TakeEffects();
+  int readings = 0;
+  while (c.TableStep(2000)) {
+    const std::optional<Effect> read = ReadAsked(c.TakeEffects());
+    ASSERT_TRUE(read) << "a step on the segments page reads before it decodes";
+    ++readings;
+    EXPECT_TRUE(c.TableNow().reading);
+    EXPECT_EQ(c.TableNow().Counts(),
+              "Разбор записей: " + std::to_string(c.TableNow().done) + " из 1200. Чтение базы данных…");
+    // While the database reads, a step waits.
+    const std::size_t done = c.TableNow().done;
+    EXPECT_TRUE(c.TableStep(2000));
+    EXPECT_TRUE(c.TakeEffects().empty());
+    // A lookup that records share is asked once: 5 segments, 11 steps.
+    EXPECT_LE(read->statements.size(), 5U * 11U * 3U);
+    for (std::size_t i = 0; i < read->statements.size(); ++i) {
+      EXPECT_EQ(std::count(read->statements.begin(), read->statements.end(), read->statements[i]), 1);
+    }
+    c.ReadingAnswered(ReferenceDatabase().Run(read->statements));
+    EXPECT_FALSE(c.TableNow().reading);
+    EXPECT_EQ(c.TableNow().done, std::min<std::size_t>(done + kTableRecordsPerReading, 1200));
+  }
+  // 500 records a reading, and no record read the database on its own.
+  EXPECT_EQ(readings, 3);
+  EXPECT_EQ(database.runs, readings);
+
+  // Every cell as the command line's table, which looks each record up alone, has it.
+  Table alone(*FindPageCommand("segment"));
+  for (const Record& record : ReadInput(input).records) alone.Add(record);
+  ASSERT_EQ(alone.RowCount(), 1200U);
+  for (std::size_t row = 0; row < alone.RowCount(); ++row) {
+    std::vector<std::string> cells;
+    for (std::size_t column = 0; column < alone.columns().size(); ++column) cells.push_back(alone.Cell(row, column));
+    ASSERT_EQ(c.TableCells(row), cells) << "row " << row;
+  }
+  EXPECT_EQ(database.runs, readings + 1200 - 13);  // a record of three words reads nothing
+  // The steps numbered 9 of the segments that are not control segments, and the records of three words.
+  EXPECT_EQ(alone.ErrorCount(), 77U);
+  EXPECT_EQ(c.TableNow().Counts(), "Записей: 1200, показано: 1200, ошибок: 77");
+}
+
+TEST(TableView, AReadingEndedOrOutlivedByItsTableChangesNoRow) {
+  OwnDatabase database;
+  Controller c(Quiet());
+  ASSERT_TRUE(c.KeyIn(Ctrl('b')));
+  ASSERT_TRUE(c.TableChoosePage(PageIndex("segment")));
+  c.TableBuild("12 1\n12 2\n12 3\n");
+  c.TakeEffects();
+  ASSERT_TRUE(c.TableStep(1));
+  std::optional<Effect> read = ReadAsked(c.TakeEffects());
+  ASSERT_TRUE(read);
+  c.ReadingAnswered(ReferenceDatabase().Run(read->statements));
+  ASSERT_EQ(c.TableNow().done, 1U);
+
+  // Escape while it reads: the reading is ended, and its end stops the table.
+  ASSERT_TRUE(c.TableStep(1));
+  read = ReadAsked(c.TakeEffects());
+  ASSERT_TRUE(read);
+  EXPECT_TRUE(c.KeyIn(Named(Key::Code::Escape)));
+  EXPECT_TRUE(Emitted(c, Effect::Kind::CancelReading));
+  EXPECT_FALSE(c.TableNow().building);
+  EXPECT_TRUE(c.TableNow().open);
+  std::vector<StatementOutcome> cancelled(read->statements.size());
+  for (StatementOutcome& outcome : cancelled) outcome.failure = ReadFailure::Cancelled;
+  c.ReadingAnswered(cancelled);
+  EXPECT_EQ(c.TableNow().Counts(), "Записей: 1, показано: 1, ошибок: 0 (разбор прерван: 1 из 3)");
+
+  // The reader ended from outside (the window's Escape goes to it first): the same.
+  c.TableBuild("12 1\n12 2\n");
+  ASSERT_TRUE(c.TableStep(5));
+  read = ReadAsked(c.TakeEffects());
+  ASSERT_TRUE(read);
+  cancelled.assign(read->statements.size(), Failed(ReadFailure::Cancelled));
+  c.ReadingAnswered(cancelled);
+  EXPECT_FALSE(c.TableNow().building);
+  EXPECT_EQ(c.TableNow().Counts(), "Записей: 0, показано: 0, ошибок: 0 (разбор прерван: 0 из 2)");
+
+  // A new input while the last one's reading is out: its answer is not the new rows'.
+  c.TableBuild("12 1\n12 2\n");
+  ASSERT_TRUE(c.TableStep(5));
+  const std::optional<Effect> old = ReadAsked(c.TakeEffects());
+  ASSERT_TRUE(old);
+  c.TableBuild("7 4\n");
+  EXPECT_TRUE(Emitted(c, Effect::Kind::CancelReading));
+  EXPECT_TRUE(c.TableStep(5));  // waits for the old reading's end
+  c.ReadingAnswered(ReferenceDatabase().Run(old->statements));
+  EXPECT_EQ(c.TableNow().done, 0U);
+  ASSERT_TRUE(c.TableStep(5));
+  read = ReadAsked(c.TakeEffects());
+  ASSERT_TRUE(read);
+  EXPECT_EQ(read->statements, LookupStatements("7", "4"));
+  c.ReadingAnswered(ReferenceDatabase().Run(read->statements));
+  EXPECT_FALSE(c.TableNow().building);
+  EXPECT_EQ(c.TableCells(0)[1], "7 4");
+
+  // Closed while it reads: the reading is ended, a late answer opens nothing.
+  c.TableBuild("12 1\n");
+  ASSERT_TRUE(c.TableStep(5));
+  read = ReadAsked(c.TakeEffects());
+  ASSERT_TRUE(read);
+  c.CloseTable();
+  EXPECT_TRUE(Emitted(c, Effect::Kind::CancelReading));
+  c.ReadingAnswered(ReferenceDatabase().Run(read->statements));
+  EXPECT_FALSE(c.TableNow().open);
+  EXPECT_TRUE(c.Idle());
 }
 
 }  // namespace

@@ -76,5 +76,50 @@ TEST(PressStatements, NoOtherButtonAsksTheDatabase) {
   EXPECT_TRUE(PressStatements(window, "NoSuchButton").empty());
 }
 
+// The outcomes of many lookups kept for a table's next records: each lookup
+// among them is answered from them, in any order and as often as asked,
+// until they are forgotten; a lookup with any other statement reads.
+TEST(KeptOutcomes, AnswerEveryRunOfTheirStatementsUntilForgotten) {
+  std::vector<std::vector<Statement>> read;
+  Connection& database = ReferenceDatabase();
+  database.SetRunner([&](const std::string& /*file*/, const std::vector<Statement>& statements) {
+    read.push_back(statements);
+    std::vector<StatementOutcome> outcomes;
+    for (const Statement& statement : statements) outcomes.push_back(Failed(ReadFailure::MissingFile, statement.table));
+    return outcomes;
+  });
+  const Statement a{"segmoborud", {{"nomsegm", "1"}}};
+  const Statement b{"Segment", {{"nomsegm", "1"}, {"nomstep", "2"}}};
+  const Statement c{"segmoborud", {{"nomsegm", "3"}}};
+  // Two statements whose parts run together alike are still two.
+  const Statement ab{"ab", {{"c", "d"}}};
+  const Statement a_bc{"a", {{"bc", "d"}}};
+  database.Keep({a, b, ab}, {Failed(ReadFailure::NoAccess, "a"), Failed(ReadFailure::NoAccess, "b"),
+                             Failed(ReadFailure::NoAccess, "ab")});
+  const auto names = [](const std::vector<StatementOutcome>& outcomes) {
+    std::string text;
+    for (const StatementOutcome& outcome : outcomes) text += outcome.name + ",";
+    return text;
+  };
+  EXPECT_EQ(names(database.Run({b, a})), "b,a,");
+  EXPECT_EQ(names(database.Run({b})), "b,");
+  EXPECT_EQ(names(database.Run({ab})), "ab,");
+  EXPECT_TRUE(read.empty());
+  EXPECT_EQ(names(database.Run({a, c})), "segmoborud,segmoborud,");
+  EXPECT_EQ(names(database.Run({a_bc})), "a,");
+  ASSERT_EQ(read.size(), 2U);
+  EXPECT_EQ(read[0], (std::vector<Statement>{a, c}));
+  database.ForgetKept();
+  EXPECT_EQ(names(database.Run({a})), "segmoborud,");
+  EXPECT_EQ(read.size(), 3U);
+  // Outcomes fewer than the statements: the rest as a reader that ended.
+  database.Keep({a, c}, {Failed(ReadFailure::NoAccess, "a")});
+  const std::vector<StatementOutcome> short_answer = database.Run({c});
+  ASSERT_EQ(short_answer.size(), 1U);
+  EXPECT_EQ(short_answer[0].failure, ReadFailure::ReaderCrashed);
+  database.ForgetKept();
+  database.SetRunner({});
+}
+
 }  // namespace
 }  // namespace ostrolen
