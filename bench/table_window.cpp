@@ -2,8 +2,9 @@
 // of a subscriber page pasted and decoded, timed from the press of
 // "Разобрать" to the last row, with the longest the window went without
 // answering (the gap between two turns of its event loop) and when the
-// progress bar showed. Run offscreen:
-//   QT_QPA_PLATFORM=offscreen ostrolen-bench-table [N]
+// progress bar showed. With "segment", the records are a segment and a step,
+// looked up in dbveltra.mdb in the current folder. Run offscreen:
+//   QT_QPA_PLATFORM=offscreen ostrolen-bench-table [N] [sko|segment]
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QProgressBar>
@@ -11,6 +12,7 @@
 #include <QTimer>
 #include <cstdio>
 #include <random>
+#include <string>
 
 #include "app/front.h"
 #include "app/page_builder.h"
@@ -22,6 +24,7 @@ int main(int argc, char** argv) {
   QApplication application(argc, argv);
   ostrolen::SetUpLook();
   const int count = argc > 1 ? std::atoi(argv[1]) : 100000;
+  const std::string page = argc > 2 ? argv[2] : "sko";
   // Records of the СКО page: five hexadecimal positions, the last two words
   // now and then out of range, a label before each.
   std::mt19937 random(1);
@@ -29,7 +32,11 @@ int main(int argc, char** argv) {
   QByteArray records;
   for (int i = 0; i < count; ++i) {
     records += QByteArray::number(2000000 + i) + '\t';
-    for (int p = 0; p < 5; ++p) records += digits[random() % (p < 3 ? 8 : 16)];
+    if (page == "segment") {
+      records += QByteArray(1, digits[random() % 4]) + digits[random() % 16] + ' ' + QByteArray::number(random() % 16);
+    } else {
+      for (int p = 0; p < 5; ++p) records += digits[random() % (p < 3 ? 8 : 16)];
+    }
     records += '\n';
   }
   TForm1 form(nullptr, TForm1::PageBuilding::WhenNeeded);
@@ -40,7 +47,7 @@ int main(int argc, char** argv) {
   ostrolen::TableDialog* dialog = form.front()->Table();
   const auto& pages = ostrolen::ui::TablePages();
   for (std::size_t i = 0; i < pages.size(); ++i) {
-    if (pages[i].command->name == "sko") controller.TableChoosePage(static_cast<int>(i));
+    if (pages[i].command->name == page) controller.TableChoosePage(static_cast<int>(i));
   }
   form.front()->Apply();
 

@@ -12,23 +12,6 @@ namespace {
 
 std::string Quoted(std::string_view name) { return "«" + std::string(name) + "»"; }
 
-// A statement as one text, each part led by its length, so that no two
-// statements share a key.
-std::string StatementKey(const Statement& statement) {
-  std::string key;
-  const auto part = [&key](std::string_view text) {
-    key += std::to_string(text.size());
-    key += ':';
-    key += text;
-  };
-  part(statement.table);
-  for (const Condition& condition : statement.conditions) {
-    part(condition.column);
-    part(condition.pattern);
-  }
-  return key;
-}
-
 }  // namespace
 
 std::string FailureMessage(ReadFailure failure, std::string_view file, std::string_view table, std::string_view name) {

@@ -84,6 +84,21 @@ bool DecodeOne(Reader& in, StatementOutcome& outcome) {
 
 }  // namespace
 
+std::string StatementKey(const Statement& statement) {
+  std::string key;
+  const auto part = [&key](std::string_view text) {
+    key += std::to_string(text.size());
+    key += ':';
+    key += text;
+  };
+  part(statement.table);
+  for (const Condition& condition : statement.conditions) {
+    part(condition.column);
+    part(condition.pattern);
+  }
+  return key;
+}
+
 StatementOutcome Failed(ReadFailure failure, std::string_view name) {
   StatementOutcome outcome;
   outcome.failure = failure;

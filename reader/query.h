@@ -75,6 +75,10 @@ struct StatementOutcome {
   QueryResult result;
 };
 
+// A statement as one text, each part led by its length: equal for equal
+// statements only.
+std::string StatementKey(const Statement& statement);
+
 // An outcome without a result: `failure`, about `name`.
 StatementOutcome Failed(ReadFailure failure, std::string_view name = {});
 

@@ -148,15 +148,10 @@ bool Controller::TableStep(std::size_t count) {
   // The lookups of the next records, read all at once; a lookup many
   // records share is read once.
   count = std::min(count, kTableRecordsPerReading);
-  std::vector<Statement> statements;
+  RecordLookups lookups(page);
   const std::size_t end = std::min(table_.total, table_.done + count);
-  for (std::size_t i = table_.done; i < end; ++i) {
-    for (Statement& statement : RecordStatements(page, table_.records[i])) {
-      if (std::find(statements.begin(), statements.end(), statement) == statements.end()) {
-        statements.push_back(std::move(statement));
-      }
-    }
-  }
+  for (std::size_t i = table_.done; i < end; ++i) lookups.Add(table_.records[i]);
+  std::vector<Statement> statements = lookups.Statements();
   if (statements.empty()) {
     DecodeTableRows(count);
     return table_.building;

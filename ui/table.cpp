@@ -242,18 +242,29 @@ std::vector<Column> TableColumns(const PageCommand& page) {
   return columns;
 }
 
-std::vector<Statement> RecordStatements(const PageCommand& page, const Record& record) {
+RecordLookups::RecordLookups(const PageCommand& page) : page_(&page) {
   const ButtonSpec* button = FindButton(page.button).button;
-  if (button == nullptr || !ReadsDatabase(*button)) return {};
-  ModelWindow window;
+  reads_ = button != nullptr && ReadsDatabase(*button);
+  if (reads_) window_ = std::make_unique<ModelWindow>();
+}
+
+RecordLookups::~RecordLookups() = default;
+
+void RecordLookups::Add(const Record& record) {
+  if (!reads_) return;
+  BoxTexts boxes;
   try {
-    for (const auto& [name, text] : TypedBoxes(page, WordsForPage(page, JoinedWords(record.words)))) {
-      window.SetText(name, text);
-    }
+    boxes = TypedBoxes(*page_, WordsForPage(*page_, JoinedWords(record.words)));
   } catch (const WordsError&) {
-    return {};
+    return;
   }
-  return PressStatements(window, page.button);
+  // The window as at start but for the boxes these words fill.
+  static const ModelWindow start;
+  for (const auto& [name, text] : boxes) window_->SetText(name, text);
+  for (Statement& statement : PressStatements(*window_, page_->button)) {
+    if (known_.insert(StatementKey(statement)).second) statements_.push_back(std::move(statement));
+  }
+  for (const auto& [name, text] : boxes) window_->SetText(name, start.Text(name));
 }
 
 TableRow RowOf(const PageCommand& page, const std::vector<Column>& columns, const Record& record,

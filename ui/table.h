@@ -15,6 +15,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_set>
 #include <vector>
 
 #include "core/history.h"
@@ -24,7 +25,8 @@
 
 namespace ostrolen {
 struct AhField;
-}
+class ModelWindow;
+}  // namespace ostrolen
 
 namespace ostrolen::ui {
 
@@ -132,11 +134,28 @@ struct TableRow {
 // words filled.
 using RecordDecode = std::function<DecodeOutcome(const PageCommand&, const std::vector<std::string>&)>;
 
-// What the reference database must answer for the decode of `record` on
-// `page` (the segments page's lookup), so that a front end can read it for
-// many records at once beforehand; nothing on another page or for words the
-// page cannot take.
-std::vector<Statement> RecordStatements(const PageCommand& page, const Record& record);
+// What the reference database must answer for the decodes of records on a
+// page (the segments page's lookup), gathered so that a front end can read
+// them for many records at once beforehand: each statement once, however
+// many records need it. Nothing on another page or for words the page
+// cannot take.
+class RecordLookups {
+ public:
+  explicit RecordLookups(const PageCommand& page);
+  ~RecordLookups();
+  RecordLookups(const RecordLookups&) = delete;
+  RecordLookups& operator=(const RecordLookups&) = delete;
+
+  void Add(const Record& record);
+  const std::vector<Statement>& Statements() const { return statements_; }
+
+ private:
+  const PageCommand* page_;
+  bool reads_ = false;
+  std::unique_ptr<ModelWindow> window_;
+  std::unordered_set<std::string> known_;  // by StatementKey
+  std::vector<Statement> statements_;
+};
 
 // The row of `record`, decoded by `decode`. Its texts are views into
 // `outcome`, which must outlive the row.

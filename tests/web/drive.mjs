@@ -14,7 +14,7 @@ export const cli = process.env.OSTROLEN_CLI || join(root, 'build/test/bin/ostrol
 // desktop's answers from the optimised one and hold a share of them to the
 // sanitized one's, which must give the same bytes.
 export const sanitizedReader = process.env.OSTROLEN_MDB_READER || join(dirname(cli), 'ostrolen-mdb-reader');
-const sample = process.env.OSTROLEN_WEB_SAMPLE || join(root, 'build/web/native/sample/dbveltra.mdb');
+export const sample = process.env.OSTROLEN_WEB_SAMPLE || join(root, 'build/web/native/sample/dbveltra.mdb');
 // The optimised build of program `name` (beside the sample), else the test build's.
 export function optimised(name) {
   const native = join(dirname(dirname(sample)), 'bin', name);

@@ -7,11 +7,12 @@ import { execFile } from 'node:child_process';
 import { readFileSync } from 'node:fs';
 import { launch, openPage } from './browser.mjs';
 import { check, equal, finish } from './check.mjs';
-import { cli, openTable } from './drive.mjs';
+import { dirname } from 'node:path';
+import { cli, openTable, sample } from './drive.mjs';
 
-const run = (args, input) =>
+const run = (args, input, options = {}) =>
   new Promise((resolve) => {
-    const child = execFile(cli, args, { encoding: 'buffer' }, (error, stdout) => resolve(stdout));
+    const child = execFile(cli, args, { encoding: 'buffer', ...options }, (error, stdout) => resolve(stdout));
     child.stdin.end(input);
   });
 
@@ -95,6 +96,21 @@ try {
   });
   const alone = (await run(['decode', 'sko', '271A7'], '')).toString('utf8').split('\n').filter(Boolean);
   equal(lines, alone, 'the row opened on its page shows its decode');
+
+  // The segments page: the records looked up in the page's database (the
+  // sample built in) by its worker, each row as the command line's.
+  const segments = ['a\t0 0', 'b\t1 2', '0 0 0', 'd: 0 0', '3C 1', ''].join('\n');
+  await openTable(page, 'segment');
+  await page.fill('#TableInput', segments);
+  await page.click('#TableBuild');
+  await decoded(1);
+  const looked = await shown();
+  const cliRows = (await run(['table', 'segment'], segments, { cwd: dirname(sample) })).toString('utf8').split('\n')
+    .filter(Boolean).map((line) => line.split('\t').map((cell) => cell.replace(/\\(.)/g, (m, c) => ({ t: '\t', n: '\n', r: '\r', '\\': '\\' })[c] ?? m)));
+  equal(looked.headings, cliRows[0], 'the segments table\'s headings are the command line\'s');
+  equal(looked.rows, cliRows.slice(1), 'every segments row is the command line\'s');
+  check(looked.rows[0][2].startsWith('Проверяемое оборудование:; Пример:'), 'a record found in the database shows its lines', looked.rows[0][2]);
+  equal(looked.counts, `Записей: 5, показано: 5, ошибок: ${cliRows.slice(1).filter((r) => r[r.length - 1] !== '').length}`, 'the segments table\'s counts');
 } finally {
   await close();
 }
