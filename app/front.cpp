@@ -582,6 +582,9 @@ void Front::Apply() {
           break;
         case Kind::Address: break;
         case Kind::Table: DrawTable(); break;
+        case Kind::TableChoice:
+          if (table_) table_->DrawChoice();
+          break;
         case Kind::SaveTable:
           if (save_table) {
             save_table(effect.name, effect.text);

@@ -1,5 +1,7 @@
 #include "app/table_view.h"
 
+#include <algorithm>
+
 #include <QComboBox>
 #include <QFile>
 #include <QFileDialog>
@@ -10,6 +12,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
@@ -134,6 +137,7 @@ TableDialog::TableDialog(ui::Controller& controller, std::function<void()> apply
   view_->horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
   view_->horizontalHeader()->setTextElideMode(Qt::ElideRight);
   view_->installEventFilter(this);
+  view_->viewport()->installEventFilter(this);
   layout->addWidget(view_, 1);
 
   counts_ = new QLabel(this);
@@ -182,12 +186,6 @@ TableDialog::TableDialog(ui::Controller& controller, std::function<void()> apply
   });
   connect(view_->horizontalHeader(), &QHeaderView::sectionClicked, this, [this](int column) {
     controller_.TableSort(column);
-    apply_();
-  });
-  connect(view_->selectionModel(), &QItemSelectionModel::selectionChanged, this, &TableDialog::Chosen);
-  connect(view_->selectionModel(), &QItemSelectionModel::currentChanged, this, &TableDialog::Chosen);
-  connect(view_, &QTableView::doubleClicked, this, [this](const QModelIndex& index) {
-    controller_.TableOpenRow(index.row());
     apply_();
   });
   connect(open_row_, &QPushButton::clicked, this, [this] {
@@ -262,14 +260,6 @@ void TableDialog::OpenFile() {
   Build(file.readAll(), QFileInfo(name).fileName());
 }
 
-void TableDialog::Chosen() {
-  if (drawing_) return;
-  std::vector<int> rows;
-  for (const QModelIndex& index : view_->selectionModel()->selectedRows()) rows.push_back(index.row());
-  const QModelIndex current = view_->selectionModel()->currentIndex();
-  controller_.TableChosen(rows, current.isValid() ? current.row() : -1);
-}
-
 void TableDialog::Draw() {
   const ui::TableState& state = controller_.TableNow();
   // The database answered the records the table waited for: on to the next
@@ -299,25 +289,37 @@ void TableDialog::Draw() {
       header->setSortIndicator(static_cast<int>(*state.sort_column),
                                state.descending ? Qt::DescendingOrder : Qt::AscendingOrder);
     }
-    // The chosen rows, a run of them at a time.
-    QItemSelection selection;
-    const int columns = rows_->columnCount();
-    for (std::size_t i = 0; i < state.chosen.size();) {
-      if (!state.chosen[i]) {
-        ++i;
-        continue;
-      }
-      std::size_t end = i;
-      while (end < state.chosen.size() && state.chosen[end]) ++end;
-      selection.select(rows_->index(static_cast<int>(i), 0), rows_->index(static_cast<int>(end - 1), columns - 1));
-      i = end;
-    }
-    view_->selectionModel()->select(selection, QItemSelectionModel::ClearAndSelect);
-    if (state.current >= 0) {
-      view_->selectionModel()->setCurrentIndex(rows_->index(state.current, 0), QItemSelectionModel::NoUpdate);
-    }
+    DrawChoice();
   }
   drawing_ = false;
+}
+
+void TableDialog::DrawChoice() {
+  const ui::TableState& state = controller_.TableNow();
+  const bool was = drawing_;
+  drawing_ = true;
+  // The chosen rows, a run of them at a time.
+  QItemSelection selection;
+  const int columns = rows_->columnCount();
+  for (std::size_t i = 0; i < state.chosen.size();) {
+    if (!state.chosen[i]) {
+      ++i;
+      continue;
+    }
+    std::size_t end = i;
+    while (end < state.chosen.size() && state.chosen[end]) ++end;
+    selection.select(rows_->index(static_cast<int>(i), 0), rows_->index(static_cast<int>(end - 1), columns - 1));
+    i = end;
+  }
+  view_->selectionModel()->select(selection, QItemSelectionModel::ClearAndSelect);
+  if (state.current >= 0) {
+    const QModelIndex current = rows_->index(state.current, std::max(view_->currentIndex().column(), 0));
+    view_->selectionModel()->setCurrentIndex(current, QItemSelectionModel::NoUpdate);
+    view_->scrollTo(current);
+  } else {
+    view_->selectionModel()->clearCurrentIndex();
+  }
+  drawing_ = was;
 }
 
 void TableDialog::keyPressEvent(QKeyEvent* event) {
@@ -334,6 +336,36 @@ bool TableDialog::eventFilter(QObject* watched, QEvent* event) {
     if (controller_.KeyInTable(KeyOf(key))) {
       apply_();
       return true;
+    }
+    // The rows are chosen by the controller alone: no lookup by typing, no
+    // space or arrow of the toolkit's own. Tab leads on.
+    return key->key() != Qt::Key_Tab && key->key() != Qt::Key_Backtab;
+  }
+  if (watched == view_->viewport()) {
+    switch (event->type()) {
+      case QEvent::MouseButtonPress:
+      case QEvent::MouseButtonDblClick: {
+        auto* mouse = static_cast<QMouseEvent*>(event);
+        if (mouse->button() != Qt::LeftButton) return true;
+        const int row = view_->rowAt(mouse->position().toPoint().y());
+        view_->setFocus(Qt::MouseFocusReason);
+        if (event->type() == QEvent::MouseButtonDblClick) {
+          controller_.TableOpenRow(row);
+        } else {
+          controller_.TableClick(row, (mouse->modifiers() & Qt::ShiftModifier) != 0,
+                                 (mouse->modifiers() & Qt::ControlModifier) != 0);
+        }
+        apply_();
+        return true;
+      }
+      case QEvent::MouseButtonRelease:
+      case QEvent::MouseMove: return true;
+      case QEvent::Resize: {
+        const int row_height = std::max(view_->verticalHeader()->defaultSectionSize(), 1);
+        controller_.TableRowsInView(std::max(view_->viewport()->height() / row_height - 1, 1));
+        break;
+      }
+      default: break;
     }
   }
   return QDialog::eventFilter(watched, event);

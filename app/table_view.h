@@ -52,6 +52,8 @@ class TableDialog : public QDialog {
 
   // Draws the controller's table as it now stands.
   void Draw();
+  // Draws its chosen rows and its current row.
+  void DrawChoice();
   QTableView* view() const { return view_; }
   QPlainTextEdit* input() const { return input_; }
   QLineEdit* filter() const { return filter_; }
@@ -71,7 +73,6 @@ class TableDialog : public QDialog {
  private:
   void Step();
   void OpenFile();
-  void Chosen();
 
   ui::Controller& controller_;
   std::function<void()> apply_;

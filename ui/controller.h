@@ -139,6 +139,7 @@ struct Effect {
     CancelReading,  // the operator ends the reading under way (Escape)
     ReadingEnded,   // the reading asked for is answered: its progress goes
     Table,          // the table of records opened, closed or changed
+    TableChoice,    // only the table's chosen rows and its current row changed
     SaveTable,      // let the operator save `text` as the file `name` (a table written out)
   };
   Kind kind = Kind::Box;
@@ -253,8 +254,11 @@ class Controller {
   void TableFilter(std::string_view text);
   // A heading clicked: the rows ordered by its column, clicked again the other way round.
   bool TableSort(int column);
-  // The toolkit chose rows (positions among the shown rows).
-  void TableChosen(const std::vector<int>& shown, int current);
+  // A row clicked (a position among the shown rows), as a list's line is:
+  // alone, with Shift the rows from the anchor, with Ctrl added or taken away.
+  bool TableClick(int shown, bool shift = false, bool ctrl = false);
+  // How many rows the front end's view shows at once (the step of Page Up and Page Down).
+  void TableRowsInView(int rows);
   // Closes the table and opens the row at `shown` on its page, decoded.
   bool TableOpenRow(int shown);
   // The chosen rows to the clipboard, as TSV.

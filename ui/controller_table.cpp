@@ -112,6 +112,7 @@ void Controller::TableBuild(std::string_view bytes, std::string source) {
   table_.source = std::move(source);
   table_.chosen.clear();
   table_.current = -1;
+  table_.anchor = -1;
   table_.stopped = false;
   table_.done = 0;
   if (input.error) {
@@ -205,6 +206,7 @@ void Controller::TableFilter(std::string_view text) {
   if (table_.table) table_.table->SetFilter(text);
   table_.chosen.assign(table_.Shown(), false);
   table_.current = -1;
+  table_.anchor = -1;
   Emit(Effect::Kind::Table);
 }
 
@@ -216,32 +218,55 @@ bool Controller::TableSort(int column) {
   const auto chosen = static_cast<std::size_t>(column);
   table_.descending = table_.sort_column == chosen && !table_.descending;
   table_.sort_column = chosen;
-  // The chosen rows stay chosen where they now stand.
-  const std::vector<std::size_t> rows = table_.ChosenRows();
-  const std::size_t current = table_.current >= 0 && static_cast<std::size_t>(table_.current) < table_.Shown()
-                                  ? table_.table->Shown()[static_cast<std::size_t>(table_.current)]
-                                  : table_.table->RowCount();
+  // The chosen rows, the current one and the anchor stay where they now stand.
+  const std::size_t rows = table_.table->RowCount();
+  std::vector<bool> chosen_rows(rows, false);
+  for (const std::size_t row : table_.ChosenRows()) chosen_rows[row] = true;
+  const auto row_at = [this, rows](int shown) {
+    return shown >= 0 && static_cast<std::size_t>(shown) < table_.Shown()
+               ? table_.table->Shown()[static_cast<std::size_t>(shown)]
+               : rows;
+  };
+  const std::size_t current = row_at(table_.current);
+  const std::size_t anchor = row_at(table_.anchor);
   table_.table->SortBy(table_.sort_column, table_.descending);
   const std::vector<std::size_t>& shown = table_.table->Shown();
   table_.chosen.assign(shown.size(), false);
-  table_.current = -1;
+  table_.current = table_.anchor = -1;
   for (std::size_t i = 0; i < shown.size(); ++i) {
-    if (std::find(rows.begin(), rows.end(), shown[i]) != rows.end()) table_.chosen[i] = true;
+    table_.chosen[i] = chosen_rows[shown[i]];
     if (shown[i] == current) table_.current = static_cast<int>(i);
+    if (shown[i] == anchor) table_.anchor = static_cast<int>(i);
   }
   Emit(Effect::Kind::Table);
   return true;
 }
 
-void Controller::TableChosen(const std::vector<int>& shown, int current) {
-  if (!table_.open) return;
-  table_.chosen.assign(table_.Shown(), false);
-  for (const int row : shown) {
-    if (row >= 0 && static_cast<std::size_t>(row) < table_.chosen.size())
-      table_.chosen[static_cast<std::size_t>(row)] = true;
+bool Controller::TableClick(int shown, bool shift, bool ctrl) {
+  if (!table_.open || shown < 0 || static_cast<std::size_t>(shown) >= table_.Shown()) return false;
+  const auto row = static_cast<std::size_t>(shown);
+  table_.chosen.resize(table_.Shown(), false);
+  if (shift) {
+    const int from =
+        table_.anchor >= 0 && static_cast<std::size_t>(table_.anchor) < table_.Shown() ? table_.anchor : shown;
+    const auto low = static_cast<std::size_t>(std::min(from, shown));
+    const auto high = static_cast<std::size_t>(std::max(from, shown));
+    for (std::size_t i = 0; i < table_.chosen.size(); ++i) table_.chosen[i] = i >= low && i <= high;
+    table_.anchor = from;
+  } else if (ctrl) {
+    table_.chosen[row] = !table_.chosen[row];
+    table_.anchor = shown;
+  } else {
+    table_.chosen.assign(table_.Shown(), false);
+    table_.chosen[row] = true;
+    table_.anchor = shown;
   }
-  table_.current = current >= 0 && static_cast<std::size_t>(current) < table_.Shown() ? current : -1;
+  table_.current = shown;
+  Emit(Effect::Kind::TableChoice);
+  return true;
 }
+
+void Controller::TableRowsInView(int rows) { table_.rows_in_view = std::max(rows, 1); }
 
 bool Controller::TableOpenRow(int shown) {
   if (!table_.open || !table_.table || table_.building || shown < 0 ||
@@ -285,6 +310,13 @@ bool Controller::KeyInTable(const Key& key) {
   if (!table_.open) return false;
   if (key.code == Key::Code::Enter && Plain(key)) return TableOpenRow(table_.current);
   if (CtrlLetter(key, 'c')) return TableCopy() || true;
+  if (CtrlLetter(key, 'a')) {
+    if (table_.Shown() == 0) return true;
+    table_.chosen.assign(table_.Shown(), true);
+    if (table_.current < 0) table_.current = 0;
+    Emit(Effect::Kind::TableChoice);
+    return true;
+  }
   if (key.code == Key::Code::Escape && Plain(key)) {
     if (table_.building) {
       TableStop();
@@ -293,7 +325,25 @@ bool Controller::KeyInTable(const Key& key) {
     }
     return true;
   }
-  return false;
+  // The arrows, Page Up and Page Down, Home and End move the current row and
+  // choose it, with Shift the rows from the anchor; with no row current yet,
+  // End goes to the last and the others to the first.
+  if (key.ctrl || key.alt || key.meta) return false;
+  const int n = static_cast<int>(table_.Shown());
+  int step = 0;
+  switch (key.code) {
+    case Key::Code::Down: step = 1; break;
+    case Key::Code::Up: step = -1; break;
+    case Key::Code::PageDown: step = table_.rows_in_view; break;
+    case Key::Code::PageUp: step = -table_.rows_in_view; break;
+    case Key::Code::Home: step = -n; break;
+    case Key::Code::End: step = n; break;
+    default: return false;
+  }
+  if (n == 0) return true;
+  const int target =
+      table_.current < 0 ? (key.code == Key::Code::End ? n - 1 : 0) : std::clamp(table_.current + step, 0, n - 1);
+  return TableClick(target, key.shift, false);
 }
 
 std::vector<std::string> Controller::TableCells(std::size_t shown) const {

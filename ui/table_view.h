@@ -80,6 +80,8 @@ struct TableState {
   std::unique_ptr<Table> table;
   std::vector<bool> chosen;  // by position among the shown rows
   int current = -1;          // a position among the shown rows
+  int anchor = -1;           // where a range chosen with Shift begins
+  int rows_in_view = 10;     // the front end's view, for Page Up and Page Down
   std::vector<Record> records;
 
   std::size_t Shown() const { return table ? table->ShownCount() : 0; }

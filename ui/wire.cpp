@@ -368,6 +368,16 @@ void WriteSearch(Json& out, const SearchView& view) {
   out.Close(']');
 }
 
+// The chosen rows (positions among the shown rows) and the current one.
+void WriteTableChoice(Json& out, const TableState& table) {
+  out.Key("chosen").Open('[');
+  for (std::size_t i = 0; i < table.chosen.size(); ++i) {
+    if (table.chosen[i]) out.Number(static_cast<long long>(i));
+  }
+  out.Close(']');
+  out.Key("current").Number(table.current);
+}
+
 void WriteTable(Json& out, const TableState& table) {
   out.Key("open").Bool(table.open).Key("page").Number(table.page);
   out.Key("filter").String(table.filter).Key("counts").String(table.Counts());
@@ -381,12 +391,7 @@ void WriteTable(Json& out, const TableState& table) {
   out.Close(']');
   out.Key("sort").Number(table.sort_column ? static_cast<long long>(*table.sort_column) : -1);
   out.Key("descending").Bool(table.descending);
-  out.Key("chosen").Open('[');
-  for (std::size_t i = 0; i < table.chosen.size(); ++i) {
-    if (table.chosen[i]) out.Number(static_cast<long long>(i));
-  }
-  out.Close(']');
-  out.Key("current").Number(table.current);
+  WriteTableChoice(out, table);
 }
 
 const char* KindName(Effect::Kind kind) {
@@ -411,6 +416,7 @@ const char* KindName(Effect::Kind kind) {
     case Kind::CancelReading: return "cancelReading";
     case Kind::ReadingEnded: return "readingEnded";
     case Kind::Table: return "table";
+    case Kind::TableChoice: return "tableChoice";
     case Kind::SaveTable: return "saveTable";
   }
   return "";
@@ -434,8 +440,8 @@ const char* KindName(Effect::Kind kind) {
 //   replayClock, start (the page in front and the focus, as the window starts);
 //   the table of records: openTable, closeTable, tablePage {index},
 //   tableBuild {text} or {source; the file's bytes}, tableStep {count},
-//   tableStop, tableFilter {text}, tableSort {column}, tableChosen {rows,
-//   current}, tableOpenRow {row}, tableCopy, tableExport {format}, tableKey
+//   tableStop, tableFilter {text}, tableSort {column}, tableClick {row,
+//   shift, ctrl}, tableRowsInView {rows}, tableOpenRow {row}, tableCopy, tableExport {format}, tableKey
 //   {as key}, tableRows {first, count} (answered with a tableRows effect:
 //   the cells of those shown rows).
 std::string Wire::Handle(std::string_view json, std::string_view bytes) {
@@ -560,8 +566,10 @@ std::string Wire::Handle(std::string_view json, std::string_view bytes) {
     c.TableFilter(TextOf(in, "text"));
   } else if (what == "tableSort") {
     handled = c.TableSort(NumberOf(in, "column"));
-  } else if (what == "tableChosen") {
-    c.TableChosen(NumbersOf(in, "rows"), NumberOf(in, "current"));
+  } else if (what == "tableClick") {
+    handled = c.TableClick(NumberOf(in, "row"), FlagOf(in, "shift"), FlagOf(in, "ctrl"));
+  } else if (what == "tableRowsInView") {
+    c.TableRowsInView(NumberOf(in, "rows"));
   } else if (what == "tableOpenRow") {
     handled = c.TableOpenRow(NumberOf(in, "row"));
   } else if (what == "tableCopy") {
@@ -659,6 +667,7 @@ std::string Wire::Handle(std::string_view json, std::string_view bytes) {
         out.Key("html").String(c.session().history().ReportHtml());
         break;
       case Kind::Table: WriteTable(out, c.TableNow()); break;
+      case Kind::TableChoice: WriteTableChoice(out, c.TableNow()); break;
       case Kind::SaveTable:
         out.Key("name").String(effect.name);
         out.Key("text").String(effect.text);

@@ -18,7 +18,6 @@
     let building = null;  // the promise of the records being decoded
     let wake = null;  // goes on decoding once the database answered
     let since = 0;
-    let anchor = -1;  // where a Shift range of rows starts
 
     page.drawers.table = (effect) => {
       state = effect;
@@ -37,6 +36,13 @@
       }
       if (!view) build();
       draw();
+    };
+    page.drawers.tableChoice = (effect) => {
+      if (!state || !view) return;
+      state.chosen = effect.chosen;
+      state.current = effect.current;
+      drawChoice();
+      if (state.current >= 0) showRow(state.current);
     };
     page.drawers.tableRows = (effect) => drawRows(effect.first, effect.rows);
     page.drawers.saveTable = (effect) => {
@@ -107,7 +113,7 @@
         const row = event.target.closest('.table-row');
         if (!row) return;
         scroller.focus();
-        choose(Number(row.dataset.row), event.shiftKey, event.ctrlKey || event.metaKey);
+        send({ do: 'tableClick', row: Number(row.dataset.row), shift: event.shiftKey, ctrl: event.ctrlKey || event.metaKey });
       });
       body.addEventListener('dblclick', (event) => {
         const row = event.target.closest('.table-row');
@@ -115,16 +121,7 @@
       });
       scroller.addEventListener('keydown', (event) => {
         const key = page.keyOf(event);
-        if (!key) return;
-        const steps = { up: -1, down: 1, pageUp: -pageRows(), pageDown: pageRows(), home: -Infinity, end: Infinity };
-        if (key.code in steps && !key.ctrl && !key.alt && !key.meta && state.shown > 0) {
-          const from = state.current < 0 ? -1 : state.current;
-          const to = Math.max(0, Math.min(state.shown - 1, from + steps[key.code]));
-          choose(to, key.shift, false);
-          showRow(to);
-        } else if (!send({ do: 'tableKey', ...key })) {
-          return;
-        }
+        if (!key || !send({ do: 'tableKey', ...key })) return;
         event.preventDefault();
         event.stopPropagation();
       });
@@ -135,33 +132,20 @@
       page.openDialog(dialog, () => {
         if (view && view.dialog === dialog) send({ do: 'tableKey', code: 'escape', text: '', shift: false, ctrl: false, alt: false, meta: false });
       });
+      // How many rows the view shows: the step of Page Up and Page Down.
+      new ResizeObserver(() => {
+        send({ do: 'tableRowsInView', rows: Math.max(1, Math.floor((scroller.clientHeight - rowHeight) / rowHeight) - 1) });
+      }).observe(scroller);
       input.focus();
     }
 
-    const pageRows = () => Math.max(1, Math.floor((view.scroller.clientHeight - rowHeight) / rowHeight) - 1);
-
-    // A row chosen by a click or the keys, as a list chooses its lines.
-    function choose(row, shift, ctrl) {
-      let chosen = new Set(state.chosen);
-      if (shift && anchor >= 0) {
-        chosen = new Set();
-        for (let i = Math.min(anchor, row); i <= Math.max(anchor, row); i += 1) chosen.add(i);
-      } else if (ctrl) {
-        if (chosen.has(row)) chosen.delete(row);
-        else chosen.add(row);
-        anchor = row;
-      } else {
-        chosen = new Set([row]);
-        anchor = row;
-      }
-      state.chosen = [...chosen].sort((a, b) => a - b);
-      state.current = row;
-      send({ do: 'tableChosen', rows: state.chosen, current: row });
-      // The rows drawn stay (a double click needs both clicks on one row); only their marks change.
+    // The chosen rows' marks, on the rows drawn (they stay: a double click needs both clicks on one row).
+    function drawChoice() {
+      const chosen = new Set(state.chosen);
       for (const drawn of view.body.children) {
         const index = Number(drawn.dataset.row);
         drawn.setAttribute('aria-selected', String(chosen.has(index)));
-        drawn.classList.toggle('current', index === row);
+        drawn.classList.toggle('current', index === state.current);
       }
     }
 
@@ -177,7 +161,6 @@
     async function decode(intent, bytes) {
       if (building) return;
       since = performance.now();
-      anchor = -1;
       building = (async () => {
         send(intent, bytes);
         while (state && state.building) {

@@ -184,6 +184,58 @@ class TableViewTest : public QObject {
       QCOMPARE(list->item(i)->text(), FromStd(alone.lines[static_cast<std::size_t>(i)].text));
   }
 
+  // Clicks and keys on the rows go to the controller, which chooses them;
+  // the view shows its choice, and nothing of Qt's own (no lookup by typing).
+  void rowsAreChosenAsTheControllerChoosesThem() {
+    QVERIFY(!form_->session()->Open({QStringLiteral("sko"), QStringLiteral("271A6")}));
+    PasteAndDecode(QString::fromUtf8(kRecords));
+    QTableView* view = Dialog()->view();
+    const auto click = [view](int row, Qt::KeyboardModifiers modifiers = {}) {
+      QTest::mouseClick(view->viewport(), Qt::LeftButton, modifiers,
+                        view->visualRect(view->model()->index(row, 1)).center());
+    };
+    const auto shown = [view] {
+      QList<int> rows;
+      for (const QModelIndex& index : view->selectionModel()->selectedRows()) rows << index.row();
+      std::sort(rows.begin(), rows.end());
+      return rows;
+    };
+    const auto controller = [this] {
+      QList<int> rows;
+      const std::vector<bool>& chosen = form_->front()->controller().TableNow().chosen;
+      for (std::size_t i = 0; i < chosen.size(); ++i) {
+        if (chosen[i]) rows << static_cast<int>(i);
+      }
+      return rows;
+    };
+    click(0);
+    click(2, Qt::ShiftModifier);
+    QCOMPARE(controller(), (QList<int>{0, 1, 2}));
+    click(1, Qt::ControlModifier);
+    QCOMPARE(controller(), (QList<int>{0, 2}));
+    QCOMPARE(shown(), controller());
+    QCOMPARE(view->currentIndex().row(), 1);
+    QTest::keyClick(view, Qt::Key_Down, Qt::ShiftModifier);
+    QCOMPARE(controller(), (QList<int>{1, 2}));
+    QCOMPARE(shown(), controller());
+    // Typing looks nothing up, the space chooses nothing.
+    QTest::keyClicks(view, QStringLiteral("20"));
+    QTest::keyClick(view, Qt::Key_Space);
+    QCOMPARE(controller(), (QList<int>{1, 2}));
+    QCOMPARE(shown(), controller());
+    QTest::keyClick(view, Qt::Key_A, Qt::ControlModifier);
+    QCOMPARE(shown(), (QList<int>{0, 1, 2, 3}));
+    QTest::keyClick(view, Qt::Key_Home);
+    QCOMPARE(shown(), (QList<int>{0}));
+    // A double click opens the row on its page.
+    QTest::mouseDClick(view->viewport(), Qt::LeftButton, {}, view->visualRect(view->model()->index(3, 1)).center());
+    QTRY_VERIFY_WITH_TIMEOUT(Dialog() == nullptr, kHangMs);
+    auto* list = form_->findChild<QListWidget*>(FromStd(ostrolen::SkoPage().list()->name));
+    const ostrolen::DecodeOutcome alone = ostrolen::DecodeOn(*ostrolen::FindPageCommand("sko"), {"071A0"});
+    QCOMPARE(list->count(), static_cast<int>(alone.lines.size()));
+    QCOMPARE(list->item(0)->text(), FromStd(alone.lines.front().text));
+  }
+
   void aFileThatIsNotTextKeepsTheRows() {
     QVERIFY(!form_->session()->Open({QStringLiteral("sko"), QStringLiteral("271A6")}));
     PasteAndDecode(QString::fromUtf8(kRecords));

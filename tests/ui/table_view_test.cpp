@@ -134,7 +134,7 @@ TEST(TableView, FilterAndOrderKeepTheChosenRows) {
   c.TableFilter("");
   ASSERT_EQ(c.TableNow().Shown(), 4U);
   // The second row chosen stays chosen where the order puts it.
-  c.TableChosen({1}, 1);
+  ASSERT_TRUE(c.TableClick(1));
   ASSERT_TRUE(c.TableSort(0));
   EXPECT_FALSE(c.TableNow().descending);
   ASSERT_TRUE(c.TableSort(0));
@@ -145,13 +145,78 @@ TEST(TableView, FilterAndOrderKeepTheChosenRows) {
   EXPECT_FALSE(c.TableSort(static_cast<int>(columns.size())));
 }
 
+// The rows chosen as a list chooses its lines: a click, Shift and Ctrl with
+// a click or a key, the arrows, the pages, Home, End and Ctrl+A; each change
+// told to the front ends as a choice alone.
+TEST(TableView, RowsAreChosenByClicksAndKeysAsALineIs) {
+  Controller c(Quiet());
+  std::string input;
+  for (int i = 0; i < 30; ++i) input += std::to_string(i) + "\t271A6\n";
+  Decode(c, "sko", input, 30);
+  const auto chosen = [&c] {
+    std::vector<int> rows;
+    for (std::size_t i = 0; i < c.TableNow().chosen.size(); ++i) {
+      if (c.TableNow().chosen[i]) rows.push_back(static_cast<int>(i));
+    }
+    return rows;
+  };
+  const auto key = [&c](Key::Code code, bool shift = false) {
+    EXPECT_TRUE(c.KeyInTable(Named(code, shift)));
+    return c.TableNow().current;
+  };
+  // No row current yet: Down goes to the first, End to the last.
+  EXPECT_EQ(key(Key::Code::Down), 0);
+  EXPECT_TRUE(Emitted(c, Effect::Kind::TableChoice));
+  EXPECT_EQ(key(Key::Code::End), 29);
+  EXPECT_EQ(chosen(), std::vector<int>{29});
+  EXPECT_EQ(key(Key::Code::Down), 29);
+  c.TableRowsInView(7);
+  EXPECT_EQ(key(Key::Code::PageUp), 22);
+  EXPECT_EQ(key(Key::Code::Up, true), 21);
+  EXPECT_EQ(key(Key::Code::Up, true), 20);
+  EXPECT_EQ(chosen(), (std::vector<int>{20, 21, 22}));
+  EXPECT_EQ(key(Key::Code::Down, true), 21);
+  EXPECT_EQ(chosen(), (std::vector<int>{21, 22}));
+  EXPECT_EQ(key(Key::Code::Home), 0);
+  EXPECT_EQ(key(Key::Code::PageDown), 7);
+  EXPECT_EQ(key(Key::Code::PageUp), 0);
+  EXPECT_EQ(key(Key::Code::PageUp), 0);
+
+  ASSERT_TRUE(c.TableClick(4));
+  ASSERT_TRUE(c.TableClick(6, false, true));
+  ASSERT_TRUE(c.TableClick(4, false, true));
+  EXPECT_EQ(chosen(), std::vector<int>{6});
+  ASSERT_TRUE(c.TableClick(9, true));  // from the anchor, the row last clicked with Ctrl
+  EXPECT_EQ(chosen(), (std::vector<int>{4, 5, 6, 7, 8, 9}));
+  EXPECT_EQ(c.TableNow().current, 9);
+  EXPECT_FALSE(c.TableClick(30));
+  EXPECT_FALSE(c.TableClick(-1));
+  c.TakeEffects();
+  EXPECT_TRUE(c.KeyInTable(Ctrl('a')));
+  EXPECT_EQ(chosen().size(), 30U);
+  std::vector<Effect> effects = c.TakeEffects();
+  ASSERT_EQ(effects.size(), 1U);
+  EXPECT_EQ(effects[0].kind, Effect::Kind::TableChoice);
+  // A letter or a key with Ctrl is not the table's: the front end's own.
+  EXPECT_FALSE(c.KeyInTable(Named(Key::Code::Character)));
+  EXPECT_FALSE(c.KeyInTable(Named(Key::Code::Tab)));
+
+  // The filter chooses nothing; a range begins afresh.
+  c.TableFilter("2");
+  EXPECT_TRUE(chosen().empty());
+  EXPECT_EQ(c.TableNow().current, -1);
+  ASSERT_TRUE(c.TableClick(2, true));
+  EXPECT_EQ(chosen(), std::vector<int>{2});
+}
+
 TEST(TableView, CopyExportAndOpenARow) {
   Controller c(Quiet());
   Decode(c, "sko", kRecords);
   // Nothing chosen: nothing copied.
   EXPECT_TRUE(c.KeyIn(Ctrl('c')));
   EXPECT_FALSE(Emitted(c, Effect::Kind::Clipboard));
-  c.TableChosen({0, 1}, 1);
+  ASSERT_TRUE(c.TableClick(0));
+  ASSERT_TRUE(c.TableClick(1, true));
   EXPECT_TRUE(c.KeyIn(Ctrl('c')));
   Effect copied;
   ASSERT_TRUE(Emitted(c, Effect::Kind::Clipboard, &copied));

@@ -77,6 +77,25 @@ try {
   await page.fill('#TableFilter', '');
   await page.waitForFunction(() => /показано: 5,/.test(document.getElementById('TableCounts').textContent));
 
+  // Rows chosen by clicks and keys, as the controller chooses them (the window's rule).
+  const choice = () => page.evaluate(() => ({
+    chosen: [...document.querySelectorAll('#TableRows .table-row[aria-selected="true"]')].map((r) => Number(r.dataset.row)),
+    current: Number(document.querySelector('#TableRows .table-row.current')?.dataset.row ?? -1),
+  }));
+  await page.click('#TableRows .table-row >> nth=0');
+  await page.click('#TableRows .table-row >> nth=2', { modifiers: ['Shift'] });
+  equal(await choice(), { chosen: [0, 1, 2], current: 2 }, 'a click and a Shift click choose the rows between');
+  await page.click('#TableRows .table-row >> nth=1', { modifiers: ['Control'] });
+  equal(await choice(), { chosen: [0, 2], current: 1 }, 'a Ctrl click takes a row away');
+  await page.keyboard.press('Shift+ArrowDown');
+  equal(await choice(), { chosen: [1, 2], current: 2 }, 'Shift and an arrow choose from the anchor');
+  await page.keyboard.press('End');
+  equal(await choice(), { chosen: [4], current: 4 }, 'End chooses the last row');
+  await page.keyboard.press('Control+a');
+  equal((await choice()).chosen, [0, 1, 2, 3, 4], 'Ctrl+A chooses every row');
+  await page.keyboard.press('Home');
+  equal(await choice(), { chosen: [0], current: 0 }, 'Home chooses the first row');
+
   // A file that is not text: a clear message, the rows stay.
   await page.setInputFiles('#TableFile', { name: 'dump.bin', mimeType: 'application/octet-stream', buffer: Buffer.from('2005\t271A6\n\0\n') });
   await decoded(2);
