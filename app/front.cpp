@@ -582,6 +582,9 @@ void Front::Apply() {
           break;
         case Kind::Address: break;
         case Kind::Table: DrawTable(); break;
+        case Kind::Desk:
+          for (const auto& draw : desk_drawers) draw(controller_->DeskNow());
+          break;
         case Kind::TableChoice:
           if (table_) table_->DrawChoice();
           break;

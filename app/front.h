@@ -77,6 +77,9 @@ class Front : public QObject {
   std::function<void()> save_report;
   // Saves a table written out as the file `name`; by default the operator chooses where.
   std::function<void(const std::string& name, const std::string& text)> save_table;
+  // Draw the window on the desk as the controller now holds it (its look,
+  // its zoom, on top, the compact view), each its own part; called in order.
+  std::vector<std::function<void(const ui::Desk& desk)>> desk_drawers;
 
   // The database whose rows the search lists; kDatabaseFile in the current folder by default.
   void SetDatabase(std::string file) { file_ = std::move(file); }

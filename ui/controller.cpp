@@ -883,6 +883,16 @@ bool Controller::WindowKey(const Key& key) {
     OpenTable();
     return true;
   }
+  if (CtrlLetter(key, 'm')) {
+    SetCompact(!desk_.compact);
+    return true;
+  }
+  if (options_.zoom_keys && key.ctrl && !key.alt && !key.meta && key.code == Key::Code::Character) {
+    // Ctrl+Plus with or without Shift, on the main keys or the keypad.
+    if (key.text == "+" || key.text == "=") return Zoom(1) || true;
+    if (key.text == "-" || key.text == "_") return Zoom(-1) || true;
+    if (key.text == "0") return Zoom(0) || true;
+  }
   if (CtrlLetter(key, 'f')) {
     SetFocus(std::string(kSearchBox), Length(search_.text), 0);
     RefreshSearch();
@@ -1412,6 +1422,69 @@ Session::Clock ReplayClock() {
     *next += std::chrono::seconds(1);
     return *next;
   };
+}
+
+// ---- The window on the desk.
+
+void Controller::ChangeDesk(const Desk& desk) {
+  if (desk == desk_) return;
+  desk_ = desk;
+  Emit(Effect::Kind::Desk);
+}
+
+void Controller::SetDesk(const Desk& desk) {
+  Desk kept = desk;
+  kept.desktop = desk_.desktop;
+  kept.zoom = NextZoom(desk.zoom, 0, largest_zoom_);
+  ChangeDesk(kept);
+}
+
+void Controller::DesktopLook(std::optional<Look> look) {
+  Desk desk = desk_;
+  desk.desktop = look;
+  ChangeDesk(desk);
+}
+
+void Controller::LargestZoom(int zoom) {
+  largest_zoom_ = std::max(zoom, kZoomSteps.front());
+  Desk desk = desk_;
+  desk.zoom = NextZoom(desk.zoom, 0, largest_zoom_);
+  ChangeDesk(desk);
+}
+
+bool Controller::Zoom(int direction) {
+  Desk desk = desk_;
+  desk.zoom = direction == 0 ? kZoomSteps.front() : NextZoom(desk_.zoom, direction, largest_zoom_);
+  if (desk.zoom == desk_.zoom) return false;
+  ChangeDesk(desk);
+  return true;
+}
+
+void Controller::ChooseLook(Look look) {
+  Desk desk = desk_;
+  desk.chosen = look;
+  desk.follow_desktop = false;
+  ChangeDesk(desk);
+}
+
+void Controller::FollowDesktop(bool follow) {
+  Desk desk = desk_;
+  desk.follow_desktop = follow;
+  // What shows now stays the choice for when the desktop's look is not followed.
+  if (!follow) desk.chosen = desk_.Shown();
+  ChangeDesk(desk);
+}
+
+void Controller::SetOnTop(bool on_top) {
+  Desk desk = desk_;
+  desk.on_top = on_top;
+  ChangeDesk(desk);
+}
+
+void Controller::SetCompact(bool compact) {
+  Desk desk = desk_;
+  desk.compact = compact;
+  ChangeDesk(desk);
 }
 
 }  // namespace ostrolen::ui

@@ -29,6 +29,7 @@
 #include "pages/search/rows.h"
 #include "pages/session.h"
 #include "reader/query.h"
+#include "ui/desk.h"
 #include "ui/table_view.h"
 
 namespace ostrolen::ui {
@@ -139,6 +140,7 @@ struct Effect {
     CancelReading,  // the operator ends the reading under way (Escape)
     ReadingEnded,   // the reading asked for is answered: its progress goes
     Table,          // the table of records opened, closed or changed
+    Desk,           // the zoom, the look, on top or the compact view changed
     TableChoice,    // only the table's chosen rows and its current row changed
     SaveTable,      // let the operator save `text` as the file `name` (a table written out)
   };
@@ -159,6 +161,9 @@ class Controller {
     // made: a listing newer than the last one given, or nullptr. Empty: the
     // rows come by SetSearchRows only.
     std::function<const RowListing*()> rows;
+    // Ctrl+Plus, Ctrl+Minus and Ctrl+0 zoom the window; a browser keeps
+    // them for its own zoom.
+    bool zoom_keys = true;
   };
   Controller();
   explicit Controller(Options options);
@@ -235,6 +240,21 @@ class Controller {
   std::optional<std::string> Open(const Address& address);
   // Copies the lines of the list in front (its chosen lines, else all).
   bool CopyLines();
+
+  // ---- The window on the desk (ui/desk.h).
+  const Desk& DeskNow() const { return desk_; }
+  // As kept from the last time (a zoom taken to its step).
+  void SetDesk(const Desk& desk);
+  // What the front end can tell of the desktop: its look, if any, and the
+  // largest zoom step the screen holds.
+  void DesktopLook(std::optional<Look> look);
+  void LargestZoom(int zoom);
+  // One step larger (+1) or smaller (-1), or the window's own size (0).
+  bool Zoom(int direction);
+  void ChooseLook(Look look);
+  void FollowDesktop(bool follow);
+  void SetOnTop(bool on_top);
+  void SetCompact(bool compact);
 
   // ---- The table of many records (the toolbar's command, Ctrl+B).
   void OpenTable();
@@ -338,6 +358,7 @@ class Controller {
                std::function<void()> cancelled);
   void DecodeTableRows(std::size_t count);
   void EndTableReading();
+  void ChangeDesk(const Desk& desk);
   void Pressed(std::string_view button);
   void AfterPress(std::string_view button);
   bool KeyInBox(int index, const Key& key);
@@ -367,6 +388,8 @@ class Controller {
   HistoryView history_;
   SearchView search_;
   TableState table_;
+  Desk desk_;
+  int largest_zoom_ = kZoomSteps.back();
   SearchIndex index_;
   const RowListing* listed_ = nullptr;
   std::string clipboard_;

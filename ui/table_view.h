@@ -57,7 +57,8 @@ struct TablePage {
 };
 
 // The record pages the window's and the browser's table view offer: every
-// page that decodes records without reading the database.
+// page that decodes records (the segments page's read the database a batch
+// of records at a time).
 const std::vector<TablePage>& TablePages();
 
 // How many records' lookups the table reads from the database at once.

@@ -368,6 +368,12 @@ void WriteSearch(Json& out, const SearchView& view) {
   out.Close(']');
 }
 
+void WriteDesk(Json& out, const Desk& desk) {
+  out.Key("zoom").Number(desk.zoom).Key("look").String(std::string(LookName(desk.Shown())));
+  out.Key("chosenLook").String(std::string(LookName(desk.chosen))).Key("followDesktop").Bool(desk.follow_desktop);
+  out.Key("onTop").Bool(desk.on_top).Key("compact").Bool(desk.compact);
+}
+
 // The chosen rows (positions among the shown rows) and the current one.
 void WriteTableChoice(Json& out, const TableState& table) {
   out.Key("chosen").Open('[');
@@ -418,6 +424,7 @@ const char* KindName(Effect::Kind kind) {
     case Kind::Table: return "table";
     case Kind::TableChoice: return "tableChoice";
     case Kind::SaveTable: return "saveTable";
+    case Kind::Desk: return "desk";
   }
   return "";
 }
@@ -438,11 +445,15 @@ const char* KindName(Effect::Kind kind) {
 //   readingAnswered {failure; the reader's answer as bytes}, searchRows {the
 //   row lister's answer as bytes}, database {file}, readAhead {button},
 //   replayClock, start (the page in front and the focus, as the window starts);
+//   the window on the desk: desk {zoom, chosenLook, followDesktop, onTop,
+//   compact} (as kept), desktopLook {look: light, dark or empty}, zoom
+//   {direction}, chooseLook {look}, followDesktop {follow}, onTop {on},
+//   compact {on};
 //   the table of records: openTable, closeTable, tablePage {index},
 //   tableBuild {text} or {source; the file's bytes}, tableStep {count},
 //   tableStop, tableFilter {text}, tableSort {column}, tableClick {row,
-//   shift, ctrl}, tableRowsInView {rows}, tableOpenRow {row}, tableCopy, tableExport {format}, tableKey
-//   {as key}, tableRows {first, count} (answered with a tableRows effect:
+//   shift, ctrl}, tableRowsInView {rows}, tableOpenRow {row}, tableCopy,
+//   tableExport {format}, tableKey {as key}, tableRows {first, count} (answered with a tableRows effect:
 //   the cells of those shown rows).
 std::string Wire::Handle(std::string_view json, std::string_view bytes) {
   Fields in;
@@ -568,6 +579,27 @@ std::string Wire::Handle(std::string_view json, std::string_view bytes) {
     handled = c.TableSort(NumberOf(in, "column"));
   } else if (what == "tableClick") {
     handled = c.TableClick(NumberOf(in, "row"), FlagOf(in, "shift"), FlagOf(in, "ctrl"));
+  } else if (what == "desk") {
+    // As kept from the last visit: any field missing or not understood stays as it is.
+    Desk desk = c.DeskNow();
+    if (Has(in, "zoom")) desk.zoom = NumberOf(in, "zoom", desk.zoom);
+    if (const std::optional<Look> look = LookNamed(TextOf(in, "chosenLook"))) desk.chosen = *look;
+    if (Has(in, "followDesktop")) desk.follow_desktop = FlagOf(in, "followDesktop");
+    if (Has(in, "onTop")) desk.on_top = FlagOf(in, "onTop");
+    if (Has(in, "compact")) desk.compact = FlagOf(in, "compact");
+    c.SetDesk(desk);
+  } else if (what == "desktopLook") {
+    c.DesktopLook(LookNamed(TextOf(in, "look")));
+  } else if (what == "zoom") {
+    handled = c.Zoom(NumberOf(in, "direction"));
+  } else if (what == "chooseLook") {
+    if (const std::optional<Look> look = LookNamed(TextOf(in, "look"))) c.ChooseLook(*look);
+  } else if (what == "followDesktop") {
+    c.FollowDesktop(FlagOf(in, "follow"));
+  } else if (what == "onTop") {
+    c.SetOnTop(FlagOf(in, "on"));
+  } else if (what == "compact") {
+    c.SetCompact(FlagOf(in, "on"));
   } else if (what == "tableRowsInView") {
     c.TableRowsInView(NumberOf(in, "rows"));
   } else if (what == "tableOpenRow") {
@@ -672,6 +704,7 @@ std::string Wire::Handle(std::string_view json, std::string_view bytes) {
         out.Key("name").String(effect.name);
         out.Key("text").String(effect.text);
         break;
+      case Kind::Desk: WriteDesk(out, c.DeskNow()); break;
       case Kind::CancelReading:
       case Kind::ReadingEnded: break;
     }

@@ -323,8 +323,15 @@ std::vector<StatementOutcome> Unread(const std::string& file, const std::vector<
   return std::vector<StatementOutcome>(statements.size(), Failed(ReadFailure::ReaderCrashed, file));
 }
 
+// The page's controller: Ctrl+Plus, Ctrl+Minus and Ctrl+0 are the browser's zoom.
+ui::Controller::Options PageOptions() {
+  ui::Controller::Options options;
+  options.zoom_keys = false;
+  return options;
+}
+
 ui::Wire& TheWire() {
-  static ui::Controller controller;
+  static ui::Controller controller(PageOptions());
   static ui::Wire wire(controller);
   return wire;
 }
