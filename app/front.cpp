@@ -28,6 +28,7 @@
 #include <algorithm>
 
 #include "app/line_explain.h"
+#include "app/page_builder.h"
 #include "app/table_view.h"
 #include "app/widget_window.h"
 #include "core/shell.h"
@@ -71,7 +72,7 @@ QIcon MarkIcon(Change change, int size) {
   font.setPixelSize(size - 2);
   font.setBold(true);
   painter.setFont(font);
-  painter.setPen(ColourOf(MarkColour(change)));
+  painter.setPen(ColourOf(MarkColour(change, LookNow())));
   painter.drawText(pixmap.rect(), Qt::AlignCenter, QString(QChar::fromLatin1(static_cast<char>(change))));
   return QIcon(pixmap);
 }
@@ -95,7 +96,7 @@ class MarkDelegate : public QStyledItemDelegate {
     const int icon = item.decorationSize.width() + 6;
     const int x = option.rect.left() + icon + item.fontMetrics.horizontalAdvance(item.text) + 12;
     painter->save();
-    painter->setPen(ColourOf(shell::kChangedColour));
+    painter->setPen(ColourOf(LookNow().changed));
     const int width = option.rect.right() - x;
     painter->drawText(QRect(x, option.rect.top(), width, option.rect.height()), Qt::AlignVCenter | Qt::AlignLeft,
                       painter->fontMetrics().elidedText(old, Qt::ElideRight, width));
@@ -648,7 +649,7 @@ void Front::DrawLines(const std::string& name) {
       QFont font = list->font();
       font.setStrikeOut(true);
       item->setFont(font);
-      item->setForeground(ColourOf(shell::kGoneColour));
+      item->setForeground(ColourOf(LookNow().gone));
       item->setFlags(Qt::ItemIsEnabled);  // shown where it stood, never chosen
       item->setData(kGoneLineRole, true);
     }
@@ -676,7 +677,10 @@ void Front::DrawLit(const std::string& list) {
   const QString key = FromUtf8(name);
   for (const Lit& lit : lit_.value(key)) {
     if (lit.box) {
-      lit.box->setPalette(lit.palette);
+      // Its own palette back, in the look the window shows now.
+      QPalette palette = lit.palette;
+      palette.setColor(QPalette::Base, ColourOf(LookNow().box));
+      lit.box->setPalette(palette);
       lit.box->setAccessibleDescription(QString());
     }
     delete lit.frame.data();
@@ -974,7 +978,7 @@ void Front::DrawSearch() {
     search_list_->hide();
     return;
   }
-  const QColor quiet = ColourOf(shell::kQuietText);
+  const QColor quiet = ColourOf(LookNow().quiet);
   if (!view.shown.problem.empty()) {
     auto* problem = new QListWidgetItem(FromUtf8(view.shown.problem), search_list_);
     problem->setFlags(Qt::ItemIsEnabled);
@@ -1008,6 +1012,11 @@ void Front::PlaceSearch() {
 }
 
 TableDialog* Front::Table() const { return table_.data(); }
+
+void Front::RedrawLists() {
+  for (auto it = lists_.constBegin(); it != lists_.constEnd(); ++it) DrawLines(it.key().toStdString());
+  DrawSearch();
+}
 
 void Front::DrawTable() {
   const ui::TableState& state = controller_->TableNow();

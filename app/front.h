@@ -70,6 +70,8 @@ class Front : public QObject {
 
   // Carries out what the controller asks of the window, in order.
   void Apply();
+  // Every list again, as the controller holds it (after a change of look).
+  void RedrawLists();
 
   // What the front end does for the controller: start a reading of the
   // database for a press of `button`, and let the operator save the report.

@@ -1,5 +1,7 @@
 #include "app/line_explain.h"
 
+#include "app/page_builder.h"
+
 #include <QAbstractItemModel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -20,10 +22,10 @@ QString FromUtf8(const std::string& text) {
 
 }  // namespace
 
-QColor ExplainColour() { return {shell::kExplainColour.red, shell::kExplainColour.green, shell::kExplainColour.blue}; }
+QColor ExplainColour() { return {LookNow().explain.red, LookNow().explain.green, LookNow().explain.blue}; }
 
 QColor ExplainFrameColour() {
-  return {shell::kExplainFrame.red, shell::kExplainFrame.green, shell::kExplainFrame.blue};
+  return {LookNow().explain_frame.red, LookNow().explain_frame.green, LookNow().explain_frame.blue};
 }
 
 void PaintExplainFrame(QPainter& painter, const QRect& rect) {

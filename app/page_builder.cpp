@@ -23,6 +23,18 @@ QString FromUtf8(std::string_view text) { return QString::fromUtf8(text.data(), 
 
 QColor Colour(shell::Colour colour) { return {colour.red, colour.green, colour.blue}; }
 
+// A box or a list: its base is the look's box colour, not the window's.
+constexpr const char* kBoxBaseProperty = "ostrolenBoxBase";
+
+shell::Look look_now = shell::Look::Light;
+
+void PaintBoxBase(QWidget* widget) {
+  widget->setProperty(kBoxBaseProperty, true);
+  QPalette palette = widget->palette();
+  palette.setColor(QPalette::Base, Colour(LookNow().box));
+  widget->setPalette(palette);
+}
+
 // Every line of a result list at the list's own line height.
 class LineHeightDelegate : public QStyledItemDelegate {
  public:
@@ -57,7 +69,7 @@ class PageButton : public QToolButton {
     if (!hasFocus()) return;
     QPainter painter(this);
     const int width = shell::kFocusFramePixels;
-    QPen pen(Colour(shell::kFocusFrame), width);
+    QPen pen(Colour(LookNow().focus_frame), width);
     pen.setJoinStyle(Qt::MiterJoin);
     painter.setPen(pen);
     painter.drawRect(rect().adjusted(width / 2, width / 2, -(width + 1) / 2, -(width + 1) / 2));
@@ -72,9 +84,7 @@ QLineEdit* MakeBox(const BoxSpec& spec, QWidget* sheet) {
   box->setFont(PageFont(shell::kBoxFontPixels, true));
   box->setAlignment(spec.max_length == 1 ? Qt::AlignCenter : Qt::AlignLeft | Qt::AlignVCenter);
   box->setTextMargins(0, 0, 0, 0);
-  QPalette palette = box->palette();
-  palette.setColor(QPalette::Base, Colour(shell::kBoxBackground));
-  box->setPalette(palette);
+  PaintBoxBase(box);
   if (spec.read_only()) {
     box->setReadOnly(true);
     box->setText(FromUtf8(spec.text));
@@ -108,9 +118,7 @@ QListWidget* MakeList(const ListSpec& spec, QWidget* sheet) {
   list->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
   list->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
   list->setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
-  QPalette palette = list->palette();
-  palette.setColor(QPalette::Base, Colour(shell::kBoxBackground));
-  list->setPalette(palette);
+  PaintBoxBase(list);
   return list;
 }
 
@@ -134,26 +142,52 @@ QToolButton* MakeButton(const ButtonSpec& spec, QWidget* sheet) {
 
 }  // namespace
 
-void SetUpLook() {
+void SetUpLook(shell::Look look) {
+  look_now = look;
+  const shell::LookColours& c = LookNow();
   // One look on every desktop: the window face in the classic grey of an
-  // active window border.
-  QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
-  QPalette palette = QApplication::palette();
-  palette.setColor(QPalette::Window, Colour(shell::kWindowFace));
-  palette.setColor(QPalette::Button, Colour(shell::kWindowFace));
+  // active window border (or its dark counterpart).
+  if (QApplication::style()->name().compare(QStringLiteral("fusion"), Qt::CaseInsensitive) != 0) {
+    QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
+  }
+  QPalette palette = QApplication::style()->standardPalette();
+  palette.setColor(QPalette::Window, Colour(c.face));
+  palette.setColor(QPalette::Button, Colour(c.face));
+  // Menus, the search list, the table and the dialogs' text fields.
+  palette.setColor(QPalette::Base, Colour(c.menu));
+  palette.setColor(QPalette::AlternateBase, Colour(c.heading));
+  palette.setColor(QPalette::ToolTipBase, Colour(c.menu));
+  palette.setColor(QPalette::ToolTipText, Colour(c.text));
+  // The bevels of frames and buttons.
+  palette.setColor(QPalette::Light, Colour(c.light));
+  palette.setColor(QPalette::Midlight, Colour(c.light));
+  palette.setColor(QPalette::Mid, Colour(c.shadow));
+  palette.setColor(QPalette::Dark, Colour(c.dark));
+  palette.setColor(QPalette::Shadow, Colour(c.dark));
   // The selection and the focus read on the window face and in the boxes.
   for (const QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive}) {
-    palette.setColor(group, QPalette::Highlight, Colour(shell::kHighlight));
-    palette.setColor(group, QPalette::HighlightedText, Colour(shell::kHighlightedText));
+    palette.setColor(group, QPalette::Highlight, Colour(c.highlight));
+    palette.setColor(group, QPalette::HighlightedText, Colour(c.highlighted_text));
+    palette.setColor(group, QPalette::WindowText, Colour(c.text));
+    palette.setColor(group, QPalette::Text, Colour(c.text));
+    palette.setColor(group, QPalette::ButtonText, Colour(c.text));
   }
-  palette.setColor(QPalette::WindowText, Colour(shell::kText));
-  palette.setColor(QPalette::Text, Colour(shell::kText));
-  palette.setColor(QPalette::ButtonText, Colour(shell::kText));
+  for (const QPalette::ColorRole role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText}) {
+    palette.setColor(QPalette::Disabled, role, Colour(c.disabled));
+  }
+  // A hint in an empty box (the search box's), greyed yet readable.
+  if (look == shell::Look::Dark) palette.setColor(QPalette::PlaceholderText, Colour(c.quiet));
   QApplication::setPalette(palette);
+  // The boxes and lists made so far.
+  for (QWidget* widget : QApplication::allWidgets()) {
+    if (widget->property(kBoxBaseProperty).toBool()) PaintBoxBase(widget);
+  }
   // The pages are laid out for this face; fall back on faces of like metrics.
   QFont::insertSubstitutions(FromUtf8(shell::kFontFamily), {QStringLiteral("Liberation Sans"), QStringLiteral("Arial"),
                                                             QStringLiteral("DejaVu Sans")});
 }
+
+const shell::LookColours& LookNow() { return shell::ColoursOf(look_now); }
 
 QFont PageFont(int pixel_size, bool bold) {
   QFont font(FromUtf8(shell::kFontFamily));

@@ -1,6 +1,8 @@
 // Builds the widgets of one page from its declaration.
 #pragma once
 
+#include "core/shell.h"
+
 #include <QFont>
 #include <QString>
 #include <functional>
@@ -18,8 +20,12 @@ class WidgetWindow;
 // end's (app/front.h).
 void BuildPage(const PageLayout& page, QWidget* sheet, WidgetWindow& window);
 
-// Font substitutions for the pages' face; call once after the application starts.
-void SetUpLook();
+// The style, the palette of `look` and the font substitutions for the
+// pages' face: once after the application starts, and again when the look
+// changes (the boxes and lists made meanwhile take it on).
+void SetUpLook(shell::Look look = shell::Look::Light);
+// The colours of the look the window shows.
+const shell::LookColours& LookNow();
 
 // The page font at a pixel size.
 QFont PageFont(int pixel_size, bool bold);

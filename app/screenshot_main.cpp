@@ -127,6 +127,11 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "%s\t%s\n", kind == ostrolen::WidgetWindow::MessageKind::Report ? "report" : "error",
                  text.toUtf8().constData());
   });
+  // OSTROLEN_SCREENSHOT_LOOK=dark: the pages in the dark look.
+  if (qgetenv("OSTROLEN_SCREENSHOT_LOOK") == "dark") {
+    form.front()->controller().ChooseLook(ostrolen::shell::Look::Dark);
+    form.front()->Apply();
+  }
   form.show();
   for (const Step& step : script) {
     if (step.kind == "press") {

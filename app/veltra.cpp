@@ -18,6 +18,7 @@
 #include <QVBoxLayout>
 
 #include "app/about.h"
+#include "app/desktop_look.h"
 #include "app/front.h"
 #include "app/page_builder.h"
 #include "app/page_tabs.h"
@@ -76,6 +77,18 @@ TForm1::TForm1(QWidget* parent, PageBuilding building) : QMainWindow(parent), wi
   front_->read = [this](const std::string& button, std::vector<ostrolen::Statement> statements) {
     ReadThenPress(QString::fromStdString(button), std::move(statements));
   };
+  // The look shown: the operator's, or the desktop's where it tells it.
+  front_->desk_drawers.emplace_back([this](const ostrolen::ui::Desk& desk) {
+    if (&ostrolen::LookNow() == &ostrolen::shell::ColoursOf(desk.Shown())) return;
+    ostrolen::SetUpLook(desk.Shown());
+    front_->RedrawLists();
+  });
+  new ostrolen::DesktopLook(
+      [this](std::optional<ostrolen::shell::Look> look) {
+        front_->controller().DesktopLook(look);
+        front_->Apply();
+      },
+      this);
   session_ = new ostrolen::SessionView(this, *front_, toolbar);
   front_->save_report = [this] { session_->SaveHistory(); };
   search_ = new ostrolen::SearchBox(this, toolbar, *front_);

@@ -120,6 +120,89 @@ inline constexpr Colour kGoneColour = {0x5A, 0x5A, 0x5A};
 // problem, "nothing found"): greyed, yet readable.
 inline constexpr Colour kQuietText = {0x59, 0x59, 0x59};
 
+// The window's looks: the light one above, as ever, and a dark one for a
+// dim machine room. Each holds every colour a front end draws with, so that
+// both editions draw a look alike.
+enum class Look { Light, Dark };
+struct LookColours {
+  Colour face;              // the window's face
+  Colour box;               // boxes and lists
+  Colour explain;           // the selected line, and the boxes its bits are in
+  Colour explain_frame;     // the frame around them
+  Colour text;              // text on the face, in boxes, lists and menus
+  Colour highlight;         // the selection of every other control
+  Colour highlighted_text;  // text on it
+  Colour focus_frame;       // the frame of the control with the focus
+  Colour same;              // the marks of compared lines: unchanged,
+  Colour changed;           //   changed (and the old value),
+  Colour added;             //   new,
+  Colour gone;              //   and a gone line
+  Colour quiet;             // a search line that is no match
+  Colour menu;              // menus, the search list, the table's rows
+  Colour heading;           // the table's headings
+  Colour disabled;          // a button that cannot be used
+  Colour light;             // the bevels of raised and sunken frames: lit,
+  Colour shadow;            //   shaded,
+  Colour dark;              //   and dark
+  Colour border;            // a box's thin border
+  Colour around;            // the browser page around the window
+  Colour warning;           // a word of warning on the face (the sample database in use)
+  Colour caption_end;       // where a dialog's caption fades to from the highlight
+};
+inline constexpr LookColours kLightColours = {
+    .face = kWindowFace,
+    .box = kBoxBackground,
+    .explain = kExplainColour,
+    .explain_frame = kExplainFrame,
+    .text = kText,
+    .highlight = kHighlight,
+    .highlighted_text = kHighlightedText,
+    .focus_frame = kFocusFrame,
+    .same = kSameColour,
+    .changed = kChangedColour,
+    .added = kAddedColour,
+    .gone = kGoneColour,
+    .quiet = kQuietText,
+    .menu = {0xFF, 0xFF, 0xFF},
+    .heading = {0xF0, 0xF0, 0xF0},
+    .disabled = {0x80, 0x80, 0x80},
+    .light = {0xFF, 0xFF, 0xFF},
+    .shadow = {0x80, 0x80, 0x80},
+    .dark = {0x40, 0x40, 0x40},
+    .border = {0x8E, 0x8C, 0x88},
+    .around = {0x8C, 0x8A, 0x85},
+    .warning = {0x80, 0x00, 0x00},
+    .caption_end = {0x10, 0x84, 0xD0},
+};
+// Light text on a near-black face; the lit line in dark amber with a bright
+// frame, the selection in a blue that white text reads on.
+inline constexpr LookColours kDarkColours = {
+    .face = {0x20, 0x20, 0x20},
+    .box = {0x1A, 0x1F, 0x29},
+    .explain = {0x5A, 0x43, 0x00},
+    .explain_frame = {0xFF, 0xC1, 0x4D},
+    .text = {0xE8, 0xE8, 0xE8},
+    .highlight = {0x3D, 0x6F, 0xB6},
+    .highlighted_text = {0xFF, 0xFF, 0xFF},
+    .focus_frame = {0x6E, 0xA8, 0xFF},
+    .same = {0xB0, 0xB0, 0xB0},
+    .changed = {0xFF, 0xB3, 0x6B},
+    .added = {0x6F, 0xDC, 0x8C},
+    .gone = {0xA0, 0xA0, 0xA0},
+    .quiet = {0xA8, 0xA8, 0xA8},
+    .menu = {0x24, 0x24, 0x24},
+    .heading = {0x33, 0x33, 0x33},
+    .disabled = {0x9A, 0x9A, 0x9A},
+    .light = {0x4A, 0x4A, 0x4A},
+    .shadow = {0x10, 0x10, 0x10},
+    .dark = {0x00, 0x00, 0x00},
+    .border = {0x5C, 0x5C, 0x5C},
+    .around = {0x14, 0x14, 0x14},
+    .warning = {0xFF, 0x8A, 0x80},
+    .caption_end = {0x3D, 0x6F, 0xB6},
+};
+inline constexpr const LookColours& ColoursOf(Look look) { return look == Look::Dark ? kDarkColours : kLightColours; }
+
 // "#RRGGBB".
 std::string ColourText(Colour colour);
 

@@ -171,14 +171,14 @@ std::string OldValueText(const ComparedLine& line) {
   return std::string(shell::kOldValue) + line.old_text;
 }
 
-shell::Colour MarkColour(Change change) {
+shell::Colour MarkColour(Change change, const shell::LookColours& look) {
   switch (change) {
-    case Change::Same: return shell::kSameColour;
-    case Change::Changed: return shell::kChangedColour;
-    case Change::Added: return shell::kAddedColour;
-    case Change::Gone: return shell::kGoneColour;
+    case Change::Same: return look.same;
+    case Change::Changed: return look.changed;
+    case Change::Added: return look.added;
+    case Change::Gone: return look.gone;
   }
-  return shell::kSameColour;
+  return look.same;
 }
 
 std::string EntryTitle(const HistoryEntry& entry) {

@@ -50,7 +50,7 @@ std::string MarkDescription(const ComparedLine& line);
 std::string OldValueText(const ComparedLine& line);
 
 // The colour of a mark, and of a gone line's text.
-shell::Colour MarkColour(Change change);
+shell::Colour MarkColour(Change change, const shell::LookColours& look = shell::kLightColours);
 
 // An entry as the history view lists it: "3. 19:01:26  sko  271A6".
 std::string EntryTitle(const HistoryEntry& entry);

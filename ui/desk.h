@@ -10,6 +10,8 @@
 #include <string>
 #include <string_view>
 
+#include "core/shell.h"
+
 namespace ostrolen::ui {
 
 namespace desk_text {
@@ -30,7 +32,7 @@ inline constexpr std::string_view kCompactKey = "Ctrl+M";
 // The zoom steps, in per cent of the window's own size.
 inline constexpr std::array<int, 6> kZoomSteps = {100, 110, 125, 150, 175, 200};
 
-enum class Look { Light, Dark };
+using shell::Look;
 
 struct Desk {
   int zoom = 100;               // one of kZoomSteps

@@ -280,6 +280,41 @@ std::string LayoutJson(std::string_view file_name) {
   out.Key("highlightedTextColour").String(shell::ColourText(shell::kHighlightedText));
   out.Key("focusColour").String(shell::ColourText(shell::kFocusFrame));
   out.Key("focusPixels").Number(shell::kFocusFramePixels);
+  // Each look's colours, by the names of the page's style variables.
+  out.Key("looks").Open('{');
+  for (const shell::Look look : {shell::Look::Light, shell::Look::Dark}) {
+    const shell::LookColours& c = shell::ColoursOf(look);
+    out.Key(look == shell::Look::Dark ? "dark" : "light").Open('{');
+    const std::pair<const char*, shell::Colour> colours[] = {
+        {"face", c.face},
+        {"box", c.box},
+        {"explain", c.explain},
+        {"explain-frame", c.explain_frame},
+        {"text", c.text},
+        {"highlight", c.highlight},
+        {"highlighted-text", c.highlighted_text},
+        {"focus", c.focus_frame},
+        {"mark-same", MarkColour(Change::Same, c)},
+        {"mark-changed", MarkColour(Change::Changed, c)},
+        {"mark-added", MarkColour(Change::Added, c)},
+        {"mark-gone", MarkColour(Change::Gone, c)},
+        {"gone-line", c.gone},
+        {"quiet", c.quiet},
+        {"menu", c.menu},
+        {"heading", c.heading},
+        {"disabled", c.disabled},
+        {"light", c.light},
+        {"shadow", c.shadow},
+        {"dark", c.dark},
+        {"border", c.border},
+        {"around", c.around},
+        {"warning", c.warning},
+        {"caption-end", c.caption_end},
+    };
+    for (const auto& [name, colour] : colours) out.Key(name).String(shell::ColourText(colour));
+    out.Close('}');
+  }
+  out.Close('}');
   out.Key("aboutKeys").String(shell::kAboutKeys);
   out.Key("litBoxDescription").String(shell::kLitBoxDescription);
   out.Key("cancel").String(shell::kCancel);

@@ -1179,15 +1179,14 @@
   root.style.setProperty('--toolbar-height', px(shell.toolbarHeight));
   root.style.setProperty('--page-font', px(shell.pageFontPixels));
   root.style.setProperty('--box-font', px(shell.boxFontPixels));
-  document.documentElement.style.setProperty('--explain', layout.web.explainColour);
-  document.documentElement.style.setProperty('--face', layout.web.faceColour);
-  document.documentElement.style.setProperty('--box', layout.web.boxColour);
-  document.documentElement.style.setProperty('--explain-frame', layout.web.explainFrameColour);
   document.documentElement.style.setProperty('--explain-frame-width', px(layout.web.explainFramePixels));
-  document.documentElement.style.setProperty('--highlight', layout.web.highlightColour);
-  document.documentElement.style.setProperty('--highlighted-text', layout.web.highlightedTextColour);
-  document.documentElement.style.setProperty('--focus', layout.web.focusColour);
   document.documentElement.style.setProperty('--focus-width', px(layout.web.focusPixels));
+  // The looks' colours: light unless the root says dark.
+  const lookRules = (colours) => Object.entries(colours).map(([name, colour]) => `--${name}: ${colour};`).join(' ');
+  document.head.append(element('style', {
+    id: 'Looks',
+    textContent: `:root { ${lookRules(layout.web.looks.light)} }\n:root[data-look="dark"] { ${lookRules(layout.web.looks.dark)} }`,
+  }));
   root.replaceChildren(toolbar, buildTabs(layout.tree));
   buildDatabaseChooser();
   document.title = shell.caption;

@@ -10,11 +10,6 @@
     const page = window.ostrolen;
     const { element, send } = page;
     const texts = page.layout.session;
-    for (const [mark, colour] of Object.entries(texts.colours)) {
-      const name = { '=': 'same', '~': 'changed', '+': 'added', '-': 'gone' }[mark];
-      document.documentElement.style.setProperty(`--mark-${name}`, colour);
-    }
-    document.documentElement.style.setProperty('--gone-line', texts.goneColour);
 
     // ---- The history view: modal, its entries chosen as the controller has them.
     let view = null;  // {dialog, entries, choose, compare}
