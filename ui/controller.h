@@ -140,12 +140,15 @@ struct Effect {
     ReadingEnded,   // the reading asked for is answered: its progress goes
     Table,          // the table of records opened, closed or changed
     SaveTable,      // let the operator save `text` as the file `name` (a table written out)
+    Print,          // let the operator print the HTML document `text`, titled `name`
   };
   Kind kind = Kind::Box;
   std::string name;
   std::string text;
   std::vector<Statement> statements;
 };
+
+struct Printout;  // ui/print.h
 
 // The session's clock in a replay: 2026-01-01 00:00:00 UTC, one second more at each call.
 Session::Clock ReplayClock();
@@ -167,7 +170,7 @@ class Controller {
 
   // ---- Intents.
   // A key to whatever has the focus (or to the window: Ctrl+R, Ctrl+H,
-  // Ctrl+F). False when nothing took it.
+  // Ctrl+S, Ctrl+B, Ctrl+F, Ctrl+P). False when nothing took it.
   bool KeyIn(const Key& key);
   // A paste of `text` into whatever has the focus.
   bool Paste(const std::string& text);
@@ -222,6 +225,10 @@ class Controller {
   bool ChooseEntry();
   bool CompareEntries();
   void SaveHistory();
+  // Prints the page in front, or the session's report while the history is open.
+  void Print();
+  // The document a print gives now.
+  Printout PrintoutNow() const;
   // The number editor's buttons.
   bool EditorOk();
   void EditorCancel();

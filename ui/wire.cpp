@@ -18,6 +18,7 @@
 #include "reader/database.h"
 #include "reader/query.h"
 #include "ui/json.h"
+#include "ui/print.h"
 
 namespace ostrolen::ui {
 namespace {
@@ -412,6 +413,7 @@ const char* KindName(Effect::Kind kind) {
     case Kind::ReadingEnded: return "readingEnded";
     case Kind::Table: return "table";
     case Kind::SaveTable: return "saveTable";
+    case Kind::Print: return "print";
   }
   return "";
 }
@@ -427,7 +429,7 @@ const char* KindName(Effect::Kind kind) {
 //   {line}, menuOnLine {line}, press {button}, showPage {sheet, onTabs},
 //   chooseMenuItem {index}, choose {text}, find {text}, searchEdited {text},
 //   chooseMatch {index}, closeSearch, keepReference, openHistory,
-//   closeHistory, chooseEntry, compareEntries, saveHistory, editorOk,
+//   closeHistory, chooseEntry, compareEntries, saveHistory, print, editorOk,
 //   editorCancel, editorEdited {text}, copyLines, open {address},
 //   readingAnswered {failure; the reader's answer as bytes}, searchRows {the
 //   row lister's answer as bytes}, database {file}, readAhead {button},
@@ -509,6 +511,8 @@ std::string Wire::Handle(std::string_view json, std::string_view bytes) {
     handled = c.CompareEntries();
   } else if (what == "saveHistory") {
     c.SaveHistory();
+  } else if (what == "print") {
+    c.Print();
   } else if (what == "editorOk") {
     handled = c.EditorOk();
   } else if (what == "editorCancel") {
@@ -662,6 +666,11 @@ std::string Wire::Handle(std::string_view json, std::string_view bytes) {
       case Kind::SaveTable:
         out.Key("name").String(effect.name);
         out.Key("text").String(effect.text);
+        break;
+      case Kind::Print:
+        // The browser page takes the document's body into a container of its own.
+        out.Key("title").String(effect.name);
+        out.Key("body").String(BodyOf(effect.text));
         break;
       case Kind::CancelReading:
       case Kind::ReadingEnded: break;
