@@ -18,10 +18,13 @@
 #include <QMenu>
 #include <QPainter>
 #include <QPlainTextEdit>
+#include <QPrintDialog>
+#include <QPrinter>
 #include <QPushButton>
 #include <QStyledItemDelegate>
 #include <QTabBar>
 #include <QTabWidget>
+#include <QTextDocument>
 #include <QTimer>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -35,6 +38,7 @@
 #include "pages/interaction.h"
 #include "pages/pages.h"
 #include "reader/database.h"
+#include "ui/print.h"
 
 namespace ostrolen {
 namespace {
@@ -596,6 +600,14 @@ void Front::Apply() {
             SaveTable(effect.name, effect.text);
           }
           break;
+        case Kind::Print: {
+          // The operator answers the print dialog; what comes meanwhile is theirs.
+          bool was = applying_;
+          applying_ = false;
+          Print(effect.name, effect.text);
+          applying_ = was;
+          break;
+        }
       }
     }
     if (search) DrawSearch();
@@ -914,6 +926,8 @@ void Front::DrawHistory() {
     choose_->setObjectName(QStringLiteral("ChooseEntry"));
     compare_ = buttons->addButton(FromUtf8(shell::kCompareEntries), QDialogButtonBox::ActionRole);
     compare_->setObjectName(QStringLiteral("CompareEntries"));
+    QPushButton* print = buttons->addButton(FromUtf8(ui::print_text::kCommand), QDialogButtonBox::ActionRole);
+    print->setObjectName(QStringLiteral("PrintHistory"));
     QPushButton* close = buttons->addButton(FromUtf8(shell::kCancel), QDialogButtonBox::RejectRole);
     close->setObjectName(QStringLiteral("CloseHistory"));
     layout->addWidget(buttons);
@@ -933,6 +947,10 @@ void Front::DrawHistory() {
     });
     connect(compare_, &QPushButton::clicked, this, [this] {
       controller_->CompareEntries();
+      Apply();
+    });
+    connect(print, &QPushButton::clicked, this, [this] {
+      controller_->Print();
       Apply();
     });
     connect(close, &QPushButton::clicked, this, [this] {
@@ -1046,6 +1064,25 @@ void Front::DrawTable() {
     dialog->input()->setFocus(Qt::OtherFocusReason);
   }
   table_->Draw();
+}
+
+void Front::Print(const std::string& title, const std::string& html) {
+  QPrinter printer(QPrinter::HighResolution);
+  printer.setDocName(FromUtf8(title));
+  QWidget* parent = history_ ? static_cast<QWidget*>(history_.data()) : form_;
+  if (choose_printer) {
+    if (!choose_printer(printer)) return;
+  } else {
+    QPrintDialog dialog(&printer, parent);
+    dialog.setWindowTitle(FromUtf8(ui::print_text::kCommand));
+    if (dialog.exec() != QDialog::Accepted) return;
+  }
+  QTextDocument document;
+  document.setHtml(FromUtf8(html));
+  document.print(&printer);
+  if (printer.printerState() == QPrinter::Error) {
+    window_.ShowError(std::string(ui::print_text::kFailed) + title);
+  }
 }
 
 void Front::SaveTable(const std::string& name, const std::string& text) {

@@ -30,6 +30,7 @@ class QLineEdit;
 class QListWidget;
 class QMainWindow;
 class QMenu;
+class QPrinter;
 class QPushButton;
 class QTabWidget;
 class QTimer;
@@ -82,6 +83,9 @@ class Front : public QObject {
   // Draw the window on the desk as the controller now holds it (its look,
   // its zoom, on top, the compact view), each its own part; called in order.
   std::vector<std::function<void(const ui::Desk& desk)>> desk_drawers;
+  // Sets up the printer a printout goes to; false: nothing is printed. By
+  // default the print dialog, where the operator chooses a printer or a PDF file.
+  std::function<bool(QPrinter& printer)> choose_printer;
 
   // The database whose rows the search lists; kDatabaseFile in the current folder by default.
   void SetDatabase(std::string file) { file_ = std::move(file); }
@@ -118,6 +122,7 @@ class Front : public QObject {
   void DrawHistory();
   void DrawTable();
   void SaveTable(const std::string& name, const std::string& text);
+  void Print(const std::string& title, const std::string& html);
   void DrawSearch();
   void PlaceSearch();
   void Message(const std::string& kind, const std::string& text);

@@ -13,6 +13,7 @@
 
 #include "app/front.h"
 #include "core/shell.h"
+#include "ui/print.h"
 #include "ui/table_view.h"
 
 namespace ostrolen {
@@ -40,7 +41,11 @@ SessionView::SessionView(QMainWindow* form, Front& front, QToolBar* toolbar)
   table_->setObjectName(QStringLiteral("ShowTable"));
   table_->setShortcut(QKeySequence(FromUtf8(ui::table_text::kKey)));
   connect(table_, &QAction::triggered, this, &SessionView::ShowTable);
-  for (QAction* action : {keep_, history_, save_, table_}) {
+  print_ = new QAction(FromUtf8(ui::print_text::kCommand), this);
+  print_->setObjectName(QStringLiteral("Print"));
+  print_->setShortcut(QKeySequence(FromUtf8(ui::print_text::kKey)));
+  connect(print_, &QAction::triggered, this, &SessionView::Print);
+  for (QAction* action : {keep_, history_, save_, table_, print_}) {
     action->setToolTip(action->text() + QStringLiteral(" (") + action->shortcut().toString() + QStringLiteral(")"));
   }
   toolbar->addSeparator();
@@ -48,6 +53,7 @@ SessionView::SessionView(QMainWindow* form, Front& front, QToolBar* toolbar)
   toolbar->addAction(history_);
   toolbar->addAction(save_);
   toolbar->addAction(table_);
+  toolbar->addAction(print_);
 }
 
 Session& SessionView::session() { return front_.controller().session(); }
@@ -82,6 +88,11 @@ void SessionView::ShowHistory() {
 
 void SessionView::ShowTable() {
   front_.controller().OpenTable();
+  front_.Apply();
+}
+
+void SessionView::Print() {
+  front_.controller().Print();
   front_.Apply();
 }
 

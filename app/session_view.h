@@ -1,6 +1,6 @@
 // The session's commands in the window's toolbar: keeping a page's result as
-// the reference, the history and saving its report, and the table of
-// many records. What they do is the
+// the reference, the history and saving its report, the table of
+// many records, and printing the page in front or the report. What they do is the
 // interaction controller's (ui/controller.h); this adds the toolbar's
 // actions, the file dialog of the report and the window's command line.
 #pragma once
@@ -38,6 +38,7 @@ class SessionView : public QObject {
   void ShowHistory();
   void SaveHistory();
   void ShowTable();
+  void Print();
   // Writes the history as PATH.txt and PATH.html (PATH without its ending).
   bool SaveHistoryTo(const QString& path);
 
@@ -45,6 +46,7 @@ class SessionView : public QObject {
   QAction* historyAction() const { return history_; }
   QAction* saveAction() const { return save_; }
   QAction* tableAction() const { return table_; }
+  QAction* printAction() const { return print_; }
   // The history view while it is open; nullptr otherwise.
   QDialog* historyView() const;
 
@@ -57,6 +59,7 @@ class SessionView : public QObject {
   QAction* history_ = nullptr;
   QAction* save_ = nullptr;
   QAction* table_ = nullptr;
+  QAction* print_ = nullptr;
 };
 
 }  // namespace ostrolen

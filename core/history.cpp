@@ -31,8 +31,6 @@ std::string Heading(const HistoryEntry& entry) {
   return heading;
 }
 
-constexpr std::string_view kReportTitle = "Ostrolen: история сеанса";
-
 constexpr std::string_view kReportStyle =
     "body{font-family:'Liberation Sans',Arial,sans-serif;font-size:11pt;margin:1.5em;color:#000;background:#fff}"
     "h1{font-size:15pt;margin:0 0 .8em}"

@@ -76,6 +76,9 @@ class History {
   int next_ = 1;
 };
 
+// The report's title, its first line and its page's.
+inline constexpr std::string_view kReportTitle = "Ostrolen: история сеанса";
+
 // The local time of an entry as the report shows it: "2026-12-08 19:01:26".
 std::string TimeText(std::chrono::system_clock::time_point time);
 

@@ -7,7 +7,8 @@ JOBS=$(nproc 2>/dev/null || echo 2)
 # What a build needs, on Debian 12.
 BUILD_PACKAGES=(build-essential cmake ninja-build pkg-config git qt6-base-dev libgl-dev
   mdbtools mdbtools-dev fonts-liberation fonts-dejavu-core)
-TEST_PACKAGES=(libgtest-dev libgmock-dev xvfb xauth dbus at-spi2-core python3-pyatspi)
+TEST_PACKAGES=(libgtest-dev libgmock-dev xvfb xauth dbus at-spi2-core python3-pyatspi
+  poppler-utils)
 # What the browser page needs besides: emscripten (which brings node), the
 # native tools that make its sample database, and fonts of the page face.
 WEB_PACKAGES=(build-essential cmake ninja-build pkg-config mdbtools-dev emscripten fonts-liberation)

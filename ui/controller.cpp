@@ -12,6 +12,7 @@
 #include "pages/subscriber/compose.h"
 #include "reader/database.h"
 #include "ui/keys.h"
+#include "ui/print.h"
 
 namespace ostrolen::ui {
 namespace {
@@ -893,6 +894,10 @@ bool Controller::WindowKey(const Key& key) {
     if (key.text == "-" || key.text == "_") return Zoom(-1) || true;
     if (key.text == "0") return Zoom(0) || true;
   }
+  if (CtrlLetter(key, 'p')) {
+    Print();
+    return true;
+  }
   if (CtrlLetter(key, 'f')) {
     SetFocus(std::string(kSearchBox), Length(search_.text), 0);
     RefreshSearch();
@@ -1228,6 +1233,11 @@ bool Controller::CompareEntries() {
 
 bool Controller::KeyInHistory(const Key& key) {
   const int n = static_cast<int>(history_.entries.size());
+  // The history's report, as the toolbar's command prints it while the view is open.
+  if (CtrlLetter(key, 'p')) {
+    Print();
+    return true;
+  }
   switch (key.code) {
     case Key::Code::Escape: CloseHistory(); return true;
     case Key::Code::Enter: ChooseEntry(); return true;
@@ -1249,6 +1259,23 @@ bool Controller::KeyInHistory(const Key& key) {
 }
 
 void Controller::SaveHistory() { Emit(Effect::Kind::SaveReport); }
+
+void Controller::Print() {
+  if (menu_.open || editor_.open || table_.open) return;
+  Printout printout = PrintoutNow();
+  Emit(Effect::Kind::Print, std::move(printout.title), std::move(printout.html));
+}
+
+Printout Controller::PrintoutNow() const {
+  if (history_.open) return ReportPrintout(session_.history());
+  BoxTexts boxes;
+  for (const BoxSpec& box : front_->boxes) {
+    if (box.role == BoxRole::Input) boxes.emplace_back(box.name, Text(box.name));
+  }
+  const ListSpec* list = FrontList();
+  const auto now = options_.clock ? options_.clock() : std::chrono::system_clock::now();
+  return PagePrintout(*front_, boxes, list == nullptr ? nullptr : &ListOf(list->name), now);
+}
 
 // ---- The search.
 

@@ -143,12 +143,15 @@ struct Effect {
     Desk,           // the zoom, the look, on top or the compact view changed
     TableChoice,    // only the table's chosen rows and its current row changed
     SaveTable,      // let the operator save `text` as the file `name` (a table written out)
+    Print,          // let the operator print the HTML document `text`, titled `name`
   };
   Kind kind = Kind::Box;
   std::string name;
   std::string text;
   std::vector<Statement> statements;
 };
+
+struct Printout;  // ui/print.h
 
 // The session's clock in a replay: 2026-01-01 00:00:00 UTC, one second more at each call.
 Session::Clock ReplayClock();
@@ -173,7 +176,7 @@ class Controller {
 
   // ---- Intents.
   // A key to whatever has the focus (or to the window: Ctrl+R, Ctrl+H,
-  // Ctrl+F). False when nothing took it.
+  // Ctrl+S, Ctrl+B, Ctrl+F, Ctrl+P). False when nothing took it.
   bool KeyIn(const Key& key);
   // A paste of `text` into whatever has the focus.
   bool Paste(const std::string& text);
@@ -228,6 +231,10 @@ class Controller {
   bool ChooseEntry();
   bool CompareEntries();
   void SaveHistory();
+  // Prints the page in front, or the session's report while the history is open.
+  void Print();
+  // The document a print gives now.
+  Printout PrintoutNow() const;
   // The number editor's buttons.
   bool EditorOk();
   void EditorCancel();

@@ -18,6 +18,7 @@
 #include "reader/database.h"
 #include "reader/query.h"
 #include "ui/json.h"
+#include "ui/print.h"
 
 namespace ostrolen::ui {
 namespace {
@@ -425,6 +426,7 @@ const char* KindName(Effect::Kind kind) {
     case Kind::TableChoice: return "tableChoice";
     case Kind::SaveTable: return "saveTable";
     case Kind::Desk: return "desk";
+    case Kind::Print: return "print";
   }
   return "";
 }
@@ -440,7 +442,7 @@ const char* KindName(Effect::Kind kind) {
 //   {line}, menuOnLine {line}, press {button}, showPage {sheet, onTabs},
 //   chooseMenuItem {index}, choose {text}, find {text}, searchEdited {text},
 //   chooseMatch {index}, closeSearch, keepReference, openHistory,
-//   closeHistory, chooseEntry, compareEntries, saveHistory, editorOk,
+//   closeHistory, chooseEntry, compareEntries, saveHistory, print, editorOk,
 //   editorCancel, editorEdited {text}, copyLines, open {address},
 //   readingAnswered {failure; the reader's answer as bytes}, searchRows {the
 //   row lister's answer as bytes}, database {file}, readAhead {button},
@@ -526,6 +528,8 @@ std::string Wire::Handle(std::string_view json, std::string_view bytes) {
     handled = c.CompareEntries();
   } else if (what == "saveHistory") {
     c.SaveHistory();
+  } else if (what == "print") {
+    c.Print();
   } else if (what == "editorOk") {
     handled = c.EditorOk();
   } else if (what == "editorCancel") {
@@ -705,6 +709,11 @@ std::string Wire::Handle(std::string_view json, std::string_view bytes) {
         out.Key("text").String(effect.text);
         break;
       case Kind::Desk: WriteDesk(out, c.DeskNow()); break;
+      case Kind::Print:
+        // The browser page takes the document's body into a container of its own.
+        out.Key("title").String(effect.name);
+        out.Key("body").String(BodyOf(effect.text));
+        break;
       case Kind::CancelReading:
       case Kind::ReadingEnded: break;
     }

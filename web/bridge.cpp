@@ -32,6 +32,7 @@
 #include "reader/query.h"
 #include "ui/controller.h"
 #include "ui/json.h"
+#include "ui/print.h"
 #include "ui/wire.h"
 
 namespace ostrolen::web {
@@ -185,6 +186,7 @@ void WriteSessionTexts(Json& out) {
   out.Key("caption").String(shell::kHistoryCaption).Key("choose").String(shell::kChooseEntry);
   out.Key("compare").String(shell::kCompareEntries).Key("fileName").String(shell::kHistoryFileName);
   out.Key("close").String(shell::kCancel);
+  out.Key("print").String(ui::print_text::kCommand).Key("printKey").String(ui::print_text::kKey);
   out.Key("goneColour").String(shell::ColourText(shell::kGoneColour));
   out.Key("quietColour").String(shell::ColourText(shell::kQuietText));
   out.Key("colours").Open('{');

@@ -1,6 +1,7 @@
 // The session in the browser page: the toolbar's commands (a page's result
-// kept as the reference, the history, the report), the history view, the
-// report downloaded, and the address (#sko=271A6) that reopens a decode.
+// kept as the reference, the history, the report, printing), the history
+// view, the report downloaded, the printout printed through the browser's
+// own printing, and the address (#sko=271A6) that reopens a decode.
 // What is kept, compared, chosen and written is the controller's; this
 // draws it.
 'use strict';
@@ -69,15 +70,17 @@
       });
       const choose = element('button', { type: 'button', class: 'ok', id: 'ChooseEntry', textContent: texts.choose });
       const compare = element('button', { type: 'button', class: 'ok', id: 'CompareEntries', textContent: texts.compare });
+      const print = element('button', { type: 'button', class: 'ok', id: 'PrintHistory', textContent: texts.print });
       const close = element('button', { type: 'button', class: 'ok', id: 'CloseHistory', textContent: texts.close });
       choose.addEventListener('click', () => send({ do: 'chooseEntry' }));
+      print.addEventListener('click', () => send({ do: 'print' }));
       compare.addEventListener('click', () => send({ do: 'compareEntries' }));
       close.addEventListener('click', () => send({ do: 'closeHistory' }));
       const captionId = 'history-caption';
       const dialog = element('dialog', { id: 'HistoryView', class: 'message history', 'aria-labelledby': captionId }, [
         element('div', { id: captionId, class: 'caption', textContent: texts.caption }),
         entries,
-        element('div', { class: 'message-buttons' }, [choose, compare, close]),
+        element('div', { class: 'message-buttons' }, [choose, compare, print, close]),
       ]);
       view = { dialog, entries, choose, compare };
       page.openDialog(dialog, () => {
@@ -92,6 +95,43 @@
       download(`${texts.fileName}.html`, 'text/html;charset=utf-8', report.html);
     };
 
+    // ---- The printout: the controller's document in a container of its
+    // own, which alone is printed (page.css), through the browser's printing.
+    // A print the browser starts itself (its menu) takes the printout too,
+    // filled in without a second print dialog.
+    let printing = false;  // the browser's print dialog is up
+    page.drawers.print = (printout) => {
+      let container = document.getElementById('Printout');
+      if (!container) {
+        container = element('div', { id: 'Printout', class: 'printout' });
+        document.body.append(container);
+      }
+      container.innerHTML = printout.body;
+      document.body.classList.add('printing');
+      if (printing) return;
+      // The document's title names the PDF file the browser offers to save.
+      const { title } = document;
+      document.title = printout.title;
+      try {
+        printing = true;
+        window.print();
+      } finally {
+        printing = false;
+        document.title = title;
+      }
+    };
+    window.addEventListener('beforeprint', () => {
+      if (printing) return;
+      printing = true;
+      try {
+        document.body.classList.remove('printing');
+        send({ do: 'print' });
+      } finally {
+        printing = false;
+      }
+    });
+    window.addEventListener('afterprint', () => document.body.classList.remove('printing'));
+
     // The address follows the decodes only: a press of another page (or
     // none at all) leaves whatever else the address says alone.
     page.drawers.address = (address) => {
@@ -104,6 +144,7 @@
       { id: 'KeepReference', text: texts.keep, key: texts.keepKey, intent: 'keepReference' },
       { id: 'ShowHistory', text: texts.history, key: texts.historyKey, intent: 'openHistory' },
       { id: 'SaveHistory', text: texts.save, key: texts.saveKey, intent: 'saveHistory' },
+      { id: 'Print', text: texts.print, key: texts.printKey, intent: 'print' },
     ];
     const toolbar = document.getElementById('ToolBar1');
     const search = toolbar.querySelector('.search');
