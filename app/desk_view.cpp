@@ -61,6 +61,11 @@ DeskView::DeskView(QMainWindow* form, Front& front, QToolBar* toolbar)
   ask(on_top_, [](ui::Controller& c, bool on) { c.SetOnTop(on); });
   ask(compact_, [](ui::Controller& c, bool on) { c.SetCompact(on); });
 
+  // The toolbar's commands keep their keys while the compact view hides it.
+  for (QAction* action : toolbar->actions()) {
+    if (!action->shortcut().isEmpty()) form_->addAction(action);
+  }
+
   button_ = new QToolButton(toolbar);
   button_->setObjectName(QStringLiteral("DeskButton"));
   button_->setText(menu_->title());

@@ -187,6 +187,22 @@ class DeskViewTest : public QObject {
     QVERIFY(Desk().compact);
     QCOMPARE(form_->size(), pageSize);
     QVERIFY(!Toolbar()->isVisible());
+
+    // Ctrl+F: the full window again, the focus in the toolbar's search box.
+    QTest::keyClick(box, Qt::Key_F, Qt::ControlModifier);
+    QVERIFY(!Desk().compact);
+    QVERIFY(Toolbar()->isVisible());
+    QCOMPARE(form_->size(), full);
+    QTRY_VERIFY_WITH_TIMEOUT(QApplication::focusWidget() != nullptr &&
+                                 QApplication::focusWidget()->objectName() == QStringLiteral("SearchBox"),
+                             kHangMs);
+  }
+
+  void theToolbarsKeysWorkInTheCompactView() {
+    View()->compactAction()->trigger();
+    QVERIFY(!Toolbar()->isVisible());
+    QTest::keyClick(form_.get(), Qt::Key_Q, Qt::ControlModifier);
+    QVERIFY(!form_->isVisible());
   }
 };
 
