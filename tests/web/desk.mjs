@@ -143,6 +143,14 @@ try {
   await page.evaluate(() => document.activeElement.blur());
   await page.keyboard.press('Control+KeyM');
   check(!(await shows(page)).compact, 'Ctrl+M from nowhere in particular turns it off');
+  // Ctrl+F: the full window again, the focus in the toolbar's search box.
+  await page.focus(`#${box}`);
+  await page.keyboard.press('Control+KeyM');
+  check((await shows(page)).compact, 'the compact view once more');
+  await page.keyboard.press('Control+KeyF');
+  equal(await shows(page), full, 'Ctrl+F: the full window');
+  check(await page.evaluate(() => document.activeElement?.classList.contains('search-box')), 'with the focus in the search box');
+  await page.keyboard.press('Escape');
 
   // ---- Kept in the browser's storage: the dark look chosen and the compact view, over a reload.
   await choose(page, 'DarkLook');
