@@ -105,7 +105,8 @@
       'aria-expanded': 'false',
       'aria-controls': 'DeskMenu',
     });
-    const menu = element('div', { id: 'DeskMenu', class: 'desk-menu', role: 'menu', hidden: true, 'aria-label': texts.menu });
+    // A menu only while it is open: the line menus are the page's one menu otherwise.
+    const menu = element('div', { id: 'DeskMenu', class: 'desk-menu', hidden: true, 'aria-label': texts.menu });
     for (const item of items) {
       const e = element('div', { id: item.id, class: 'menu-item', role: 'menuitemcheckbox', tabIndex: -1, 'aria-checked': 'false' }, [
         element('span', { class: 'mark', 'aria-hidden': 'true' }),
@@ -133,6 +134,7 @@
     function open(at) {
       if (menu.hidden) {
         menu.hidden = false;
+        menu.setAttribute('role', 'menu');
         button.setAttribute('aria-expanded', 'true');
         root.ownerDocument.addEventListener('mousedown', away, true);
       }
@@ -142,6 +144,7 @@
     function close(refocus) {
       if (menu.hidden) return;
       menu.hidden = true;
+      menu.removeAttribute('role');
       button.setAttribute('aria-expanded', 'false');
       root.ownerDocument.removeEventListener('mousedown', away, true);
       if (refocus) button.focus();

@@ -82,6 +82,7 @@ try {
   await page.keyboard.press('ArrowDown');
   equal(await page.evaluate(() => document.activeElement.id), 'DarkLook', 'ArrowDown opens the menu on its first item');
   check(await page.$eval('#DeskMenu', (m) => m.checkVisibility()), 'the menu shows');
+  equal(await page.$$eval('[role="menu"]', (all) => all.map((m) => m.id)), ['DeskMenu'], 'a menu while it is open');
   equal(await page.$eval('#DeskButton', (b) => b.getAttribute('aria-expanded')), 'true', 'the button tells the menu is open');
   await page.keyboard.press('ArrowDown');
   equal(await page.evaluate(() => document.activeElement.id), 'FollowDesktop', 'ArrowDown moves to the next item');
@@ -90,6 +91,7 @@ try {
   equal(await page.evaluate(() => document.activeElement.id), 'Compact', 'ArrowUp from the first item goes round to the last');
   await page.keyboard.press('Escape');
   check(!(await page.$eval('#DeskMenu', (m) => m.checkVisibility())), 'Escape closes the menu');
+  equal(await page.$('[role="menu"]'), null, 'closed, it is no menu for the line menus\' keys and tests');
   equal(await page.evaluate(() => document.activeElement.id), 'DeskButton', 'the focus goes back to the button');
   await page.keyboard.press('ArrowDown');
   await page.keyboard.press('Enter');
