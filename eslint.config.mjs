@@ -18,7 +18,7 @@ export default [
     rules: { 'no-unused-vars': ['error', { varsIgnorePattern: '^OstrolenPictures$' }] },
   },
   {
-    files: ['web/page.js', 'web/session.js', 'web/table.js'],
+    files: ['web/page.js', 'web/session.js', 'web/table.js', 'web/desk.js'],
     languageOptions: {
       sourceType: 'script',
       globals: {

@@ -18,6 +18,7 @@
 #include <QVBoxLayout>
 
 #include "app/about.h"
+#include "app/desk_view.h"
 #include "app/desktop_look.h"
 #include "app/front.h"
 #include "app/page_builder.h"
@@ -91,6 +92,7 @@ TForm1::TForm1(QWidget* parent, PageBuilding building) : QMainWindow(parent), wi
       this);
   session_ = new ostrolen::SessionView(this, *front_, toolbar);
   front_->save_report = [this] { session_->SaveHistory(); };
+  desk_ = new ostrolen::DeskView(this, *front_, toolbar);
   search_ = new ostrolen::SearchBox(this, toolbar, *front_);
 
   setCentralWidget(BuildTabs(ostrolen::PageTree(), this));

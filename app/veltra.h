@@ -19,6 +19,7 @@ class QTimer;
 class TForm2;
 
 namespace ostrolen {
+class DeskView;
 class Front;
 class SessionView;
 class SearchBox;
@@ -42,6 +43,8 @@ class TForm1 : public QMainWindow {
   // The session's history, reference and marks, and its toolbar commands.
   ostrolen::SessionView* session() const { return session_; }
   ostrolen::SearchBox* search() const { return search_; }
+  // The "Вид" menu and the window on the desk.
+  ostrolen::DeskView* desk() const { return desk_; }
   // The window as a front end of the interaction controller.
   ostrolen::Front* front() const { return front_; }
 
@@ -109,6 +112,7 @@ class TForm1 : public QMainWindow {
   TForm2* about_ = nullptr;
   ostrolen::SessionView* session_ = nullptr;
   ostrolen::SearchBox* search_ = nullptr;
+  ostrolen::DeskView* desk_ = nullptr;
   ostrolen::Front* front_ = nullptr;
   QTimer* idle_ = nullptr;  // makes the next page while the window waits
   void FinishReading();

@@ -899,6 +899,8 @@ bool Controller::WindowKey(const Key& key) {
     return true;
   }
   if (CtrlLetter(key, 'f')) {
+    // The search box is on the toolbar, which the compact view hides.
+    if (desk_.compact) SetCompact(false);
     SetFocus(std::string(kSearchBox), Length(search_.text), 0);
     RefreshSearch();
     return true;

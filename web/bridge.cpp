@@ -197,6 +197,16 @@ void WriteSessionTexts(Json& out) {
   out.Close('}');
 }
 
+// The "Вид" menu's texts; a browser zooms by itself, so the zoom's are left out.
+void WriteDeskTexts(Json& out) {
+  namespace text = ui::desk_text;
+  out.Open('{');
+  out.Key("menu").String(text::kMenu).Key("dark").String(text::kDark);
+  out.Key("followDesktop").String(text::kFollowDesktop).Key("onTop").String(text::kOnTop);
+  out.Key("compact").String(text::kCompact).Key("compactKey").String(text::kCompactKey);
+  out.Close('}');
+}
+
 // The table of records: its texts, the pages it offers and the formats it writes.
 void WriteTableTexts(Json& out) {
   namespace text = ui::table_text;
@@ -340,6 +350,8 @@ std::string LayoutJson(std::string_view file_name) {
   WriteSessionTexts(out);
   out.Key("table");
   WriteTableTexts(out);
+  out.Key("desk");
+  WriteDeskTexts(out);
   out.Key("rowsRequest");
   WriteRowsRequest(out);
   // The page each command of ostrolen-cli decode opens, by its tab sheet.

@@ -27,6 +27,7 @@ const parts = {
   PAGE: script(read(join(here, 'page.js'))),
   SESSION: script(read(join(here, 'session.js'))),
   TABLE: script(read(join(here, 'table.js'))),
+  DESK: script(read(join(here, 'desk.js'))),
 };
 let html = read(join(here, 'template.html'));
 for (const [name, text] of Object.entries(parts)) {

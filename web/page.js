@@ -568,7 +568,7 @@
   const messageOpen = () => Boolean(document.querySelector('dialog.message[data-kind][open], dialog.about[open]'));
   const dialogOpen = () => Boolean(document.querySelector('dialog[open]'));
   // The window's own keys work wherever the focus is, as the toolbar's shortcuts do.
-  const windowKey = (key) => key.ctrl && !key.alt && !key.meta && !key.shift && ['r', 'h', 's', 'f', 'b', 'p'].includes(key.text.toLowerCase());
+  const windowKey = (key) => key.ctrl && !key.alt && !key.meta && !key.shift && ['r', 'h', 's', 'f', 'b', 'p', 'm'].includes(key.text.toLowerCase());
   document.addEventListener('keydown', (event) => {
     if (messageOpen() || event.defaultPrevented) return;
     const key = keyOf(event);

@@ -3,6 +3,7 @@
 // the desktop's, on top and the compact view, each change told once.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -74,6 +75,26 @@ TEST(Desk, TheKeysZoomAndSwitchTheCompactView) {
   EXPECT_TRUE(c.DeskNow().compact);
   EXPECT_TRUE(c.KeyIn(Ctrl('m')));
   EXPECT_FALSE(c.DeskNow().compact);
+}
+
+TEST(Desk, TheSearchKeyLeavesTheCompactViewForItsBox) {
+  Controller c(Quiet());
+  c.SetCompact(true);
+  c.TakeEffects();
+  EXPECT_TRUE(c.KeyIn(Ctrl('f')));
+  EXPECT_FALSE(c.DeskNow().compact);
+  EXPECT_EQ(c.FocusNow().control, kSearchBox);
+  // The full view is drawn before the focus goes into the box.
+  std::vector<Effect::Kind> kinds;
+  for (const Effect& effect : c.TakeEffects()) kinds.push_back(effect.kind);
+  const auto desk = std::find(kinds.begin(), kinds.end(), Effect::Kind::Desk);
+  const auto focus = std::find(kinds.begin(), kinds.end(), Effect::Kind::Focus);
+  ASSERT_NE(desk, kinds.end());
+  ASSERT_NE(focus, kinds.end());
+  EXPECT_LT(desk, focus);
+  // In the full view the key only finds the box.
+  c.KeyIn(Ctrl('f'));
+  EXPECT_EQ(DeskEffects(c), 0);
 }
 
 TEST(Desk, ABrowserKeepsItsOwnZoomKeys) {
