@@ -16,6 +16,11 @@ mkdirSync(dir, { recursive: true });
 const { context, close } = await launch();
 try {
   const page = await openPage(context);
+  // OSTROLEN_SCREENSHOT_LOOK=dark: the page in the dark look, as a desktop that prefers it gives.
+  if (process.env.OSTROLEN_SCREENSHOT_LOOK === 'dark') {
+    await page.emulateMedia({ colorScheme: 'dark' });
+    await page.waitForFunction(() => document.documentElement.dataset.look === 'dark');
+  }
   await page.setViewportSize({ width: 820, height: 560 });
   await page.evaluate(() => document.body.style.setProperty('background', '#d4d0c8'));
   const presses = [];
