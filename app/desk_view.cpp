@@ -10,6 +10,7 @@
 #include <QToolButton>
 
 #include "app/front.h"
+#include "app/page_builder.h"
 #include "core/shell.h"
 
 namespace ostrolen {
@@ -87,6 +88,9 @@ void DeskView::Draw(const ui::Desk& desk) {
   on_top_->setChecked(desk.on_top);
   compact_->setChecked(desk.compact);
   DrawOnTop(desk.on_top);
+  // A new zoom while compact: measured again in the full view.
+  if (desk.zoom != zoom_drawn_ && compact_drawn_) DrawCompact(false);
+  zoom_drawn_ = desk.zoom;
   DrawCompact(desk.compact);
 }
 
@@ -137,7 +141,7 @@ void DeskView::DrawCompact(bool compact) {
       tabs->tabBar()->show();
       tabs->setDocumentMode(false);
     }
-    form_->setFixedSize(shell::kWindowWidth, shell::kWindowHeight);
+    form_->setFixedSize(ZoomedWindowSize());
   }
 }
 

@@ -58,6 +58,7 @@ class DeskView : public QObject {
   QAction* follow_ = nullptr;
   QAction* on_top_ = nullptr;
   QAction* compact_ = nullptr;
+  int zoom_drawn_ = 100;
   bool compact_drawn_ = false;
 };
 

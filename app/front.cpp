@@ -1021,11 +1021,11 @@ void Front::DrawSearch() {
 
 void Front::PlaceSearch() {
   const QPoint at = search_box_->mapTo(form_, QPoint(0, search_box_->height()));
-  const int width = std::min(shell::kSearchListWidth, form_->width());
+  const int width = std::min(Zoomed(shell::kSearchListWidth), form_->width());
   const int x = std::max(0, std::min(at.x(), form_->width() - width));
   const int rows = std::max(1, search_list_->count());
-  const int height =
-      std::min(shell::kSearchListHeight, rows * search_list_->sizeHintForRow(0) + 2 * search_list_->frameWidth());
+  const int height = std::min(Zoomed(shell::kSearchListHeight),
+                              rows * search_list_->sizeHintForRow(0) + 2 * search_list_->frameWidth());
   search_list_->setGeometry(x, at.y(), width, std::min(height, form_->height() - at.y()));
 }
 

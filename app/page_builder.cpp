@@ -27,6 +27,26 @@ QColor Colour(shell::Colour colour) { return {colour.red, colour.green, colour.b
 constexpr const char* kBoxBaseProperty = "ostrolenBoxBase";
 
 shell::Look look_now = shell::Look::Light;
+int zoom_now = 100;
+
+// What a widget made from the page's declaration was declared with, so that
+// a zoom can lay it out again: its rectangle (a label's width 0: its text's)
+// and its font's pixel size.
+constexpr const char* kDeclaredRect = "ostrolenDeclaredRect";
+constexpr const char* kDeclaredFont = "ostrolenDeclaredFont";
+constexpr const char* kDeclaredIcon = "ostrolenDeclaredIcon";
+
+void Declare(QWidget* widget, QRect rect, int font_pixels) {
+  widget->setProperty(kDeclaredRect, rect);
+  widget->setProperty(kDeclaredFont, font_pixels);
+}
+
+// A label's place: its declared width, or its text's in its font.
+void PlaceLabel(QLabel* label, QRect declared) {
+  const QFontMetrics metrics(label->font());
+  const int width = declared.width() > 0 ? Zoomed(declared.width()) : metrics.horizontalAdvance(label->text()) + 4;
+  label->setGeometry(Zoomed(declared.x()), Zoomed(declared.y()), width, metrics.height() + 2);
+}
 
 void PaintBoxBase(QWidget* widget) {
   widget->setProperty(kBoxBaseProperty, true);
@@ -40,7 +60,7 @@ class LineHeightDelegate : public QStyledItemDelegate {
  public:
   LineHeightDelegate(int height, QObject* parent) : QStyledItemDelegate(parent), height_(height) {}
   QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override {
-    return {QStyledItemDelegate::sizeHint(option, index).width(), height_};
+    return {QStyledItemDelegate::sizeHint(option, index).width(), Zoomed(height_)};
   }
   // The selected line of a list that lights boxes is framed as they are.
   void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override {
@@ -79,9 +99,10 @@ class PageButton : public QToolButton {
 QLineEdit* MakeBox(const BoxSpec& spec, QWidget* sheet) {
   auto* box = new QLineEdit(sheet);
   box->setObjectName(FromUtf8(spec.name));
-  box->setGeometry(spec.x, spec.y, spec.width, spec.height);
+  Declare(box, QRect(spec.x, spec.y, spec.width, spec.height), shell::kBoxFontPixels);
+  box->setGeometry(Zoomed(QRect(spec.x, spec.y, spec.width, spec.height)));
   box->setMaxLength(spec.max_length);
-  box->setFont(PageFont(shell::kBoxFontPixels, true));
+  box->setFont(PageFont(Zoomed(shell::kBoxFontPixels), true));
   box->setAlignment(spec.max_length == 1 ? Qt::AlignCenter : Qt::AlignLeft | Qt::AlignVCenter);
   box->setTextMargins(0, 0, 0, 0);
   PaintBoxBase(box);
@@ -98,11 +119,10 @@ QLineEdit* MakeBox(const BoxSpec& spec, QWidget* sheet) {
 
 QLabel* MakeLabel(const LabelSpec& spec, QWidget* sheet) {
   auto* label = new QLabel(FromUtf8(spec.text), sheet);
-  label->setFont(PageFont(spec.pixel_size, spec.bold));
+  label->setFont(PageFont(Zoomed(spec.pixel_size), spec.bold));
   label->setTextFormat(Qt::PlainText);
-  const QFontMetrics metrics(label->font());
-  const int width = spec.width > 0 ? spec.width : metrics.horizontalAdvance(label->text()) + 4;
-  label->setGeometry(spec.x, spec.y, width, metrics.height() + 2);
+  Declare(label, QRect(spec.x, spec.y, spec.width, 0), spec.pixel_size);
+  PlaceLabel(label, QRect(spec.x, spec.y, spec.width, 0));
   if (spec.width > 0) label->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
   return label;
 }
@@ -110,8 +130,9 @@ QLabel* MakeLabel(const LabelSpec& spec, QWidget* sheet) {
 QListWidget* MakeList(const ListSpec& spec, QWidget* sheet) {
   auto* list = new QListWidget(sheet);
   list->setObjectName(FromUtf8(spec.name));
-  list->setGeometry(spec.x, spec.y, spec.width, spec.height);
-  list->setFont(PageFont(spec.pixel_size, spec.bold));
+  Declare(list, QRect(spec.x, spec.y, spec.width, spec.height), spec.pixel_size);
+  list->setGeometry(Zoomed(QRect(spec.x, spec.y, spec.width, spec.height)));
+  list->setFont(PageFont(Zoomed(spec.pixel_size), spec.bold));
   list->setSelectionMode(QAbstractItemView::ExtendedSelection);
   list->setSortingEnabled(false);
   list->setItemDelegate(new LineHeightDelegate(spec.line_height, list));
@@ -125,12 +146,14 @@ QListWidget* MakeList(const ListSpec& spec, QWidget* sheet) {
 QToolButton* MakeButton(const ButtonSpec& spec, QWidget* sheet) {
   auto* button = new PageButton(sheet);
   button->setObjectName(FromUtf8(spec.name));
-  button->setGeometry(spec.x, spec.y, spec.width, spec.height);
+  Declare(button, QRect(spec.x, spec.y, spec.width, spec.height), shell::kPageFontPixels);
+  button->setGeometry(Zoomed(QRect(spec.x, spec.y, spec.width, spec.height)));
   button->setAutoRaise(true);
-  button->setFont(PageFont(shell::kPageFontPixels, false));
+  button->setFont(PageFont(Zoomed(shell::kPageFontPixels), false));
   button->setIcon(ButtonIcon(spec.picture));
   const int icon = std::min(spec.height - 6, spec.caption.empty() ? spec.width - 6 : 24);
-  button->setIconSize(QSize(icon, icon));
+  button->setProperty(kDeclaredIcon, icon);
+  button->setIconSize(QSize(Zoomed(icon), Zoomed(icon)));
   if (spec.caption.empty()) {
     button->setToolButtonStyle(Qt::ToolButtonIconOnly);
   } else {
@@ -188,6 +211,51 @@ void SetUpLook(shell::Look look) {
 }
 
 const shell::LookColours& LookNow() { return shell::ColoursOf(look_now); }
+
+int ZoomNow() { return zoom_now; }
+
+int Zoomed(int pixels) { return (pixels * zoom_now + 50) / 100; }
+
+QRect Zoomed(QRect rect) {
+  // The edges scaled, so that widgets side by side stay side by side.
+  const int left = Zoomed(rect.x());
+  const int top = Zoomed(rect.y());
+  return {left, top, Zoomed(rect.x() + rect.width()) - left, Zoomed(rect.y() + rect.height()) - top};
+}
+
+QSize ZoomedWindowSize() { return {Zoomed(shell::kWindowWidth), Zoomed(shell::kWindowHeight)}; }
+
+void ZoomPages(int zoom, QWidget* window) {
+  static const QFont kOwnFont = QApplication::font();
+  zoom_now = zoom;
+  // The toolkit's own texts (tabs, the toolbar, menus, dialogs) in the zoomed size.
+  QFont font = kOwnFont;
+  if (font.pixelSize() > 0) {
+    font.setPixelSize(Zoomed(kOwnFont.pixelSize()));
+  } else {
+    font.setPointSizeF(kOwnFont.pointSizeF() * zoom / 100.0);
+  }
+  QApplication::setFont(font);
+  if (window == nullptr) return;
+  // Every widget made from a page's declaration, laid out again.
+  for (QWidget* widget : window->findChildren<QWidget*>()) {
+    const QVariant rect = widget->property(kDeclaredRect);
+    if (!rect.isValid()) continue;
+    QFont own = widget->font();
+    own.setPixelSize(Zoomed(widget->property(kDeclaredFont).toInt()));
+    widget->setFont(own);
+    if (auto* label = qobject_cast<QLabel*>(widget)) {
+      PlaceLabel(label, rect.toRect());
+      continue;
+    }
+    widget->setGeometry(Zoomed(rect.toRect()));
+    if (auto* button = qobject_cast<QToolButton*>(widget)) {
+      const int icon = Zoomed(button->property(kDeclaredIcon).toInt());
+      button->setIconSize(QSize(icon, icon));
+    }
+    if (auto* list = qobject_cast<QListWidget*>(widget)) list->doItemsLayout();
+  }
+}
 
 QFont PageFont(int pixel_size, bool bold) {
   QFont font(FromUtf8(shell::kFontFamily));

@@ -4,6 +4,8 @@
 #include "core/shell.h"
 
 #include <QFont>
+#include <QRect>
+#include <QSize>
 #include <QString>
 #include <functional>
 
@@ -26,6 +28,16 @@ void BuildPage(const PageLayout& page, QWidget* sheet, WidgetWindow& window);
 void SetUpLook(shell::Look look = shell::Look::Light);
 // The colours of the look the window shows.
 const shell::LookColours& LookNow();
+
+// The window's zoom, in per cent of its own size: sizes in pixels as the
+// pages declare them, zoomed, and the window's whole size.
+int ZoomNow();
+int Zoomed(int pixels);
+QRect Zoomed(QRect rect);
+QSize ZoomedWindowSize();
+// Lays out every page made so far under `window` again at `zoom` (the pages
+// made later are made at it), with the toolkit's own texts zoomed alike.
+void ZoomPages(int zoom, QWidget* window);
 
 // The page font at a pixel size.
 QFont PageFont(int pixel_size, bool bold);

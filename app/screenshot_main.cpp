@@ -133,6 +133,14 @@ int main(int argc, char** argv) {
     form.front()->Apply();
   }
   form.show();
+  // OSTROLEN_SCREENSHOT_ZOOM=150: the pages at a zoom step, whatever the screen holds.
+  if (const int zoom = qEnvironmentVariableIntValue("OSTROLEN_SCREENSHOT_ZOOM"); zoom > 0) {
+    ostrolen::ui::Controller& controller = form.front()->controller();
+    controller.LargestZoom(zoom);
+    while (controller.DeskNow().zoom < zoom && controller.Zoom(1)) {
+    }
+    form.front()->Apply();
+  }
   for (const Step& step : script) {
     if (step.kind == "press") {
       for (const auto& [name, text] : step.press.settings) {

@@ -8,6 +8,7 @@
 #include <QToolBar>
 
 #include "app/front.h"
+#include "app/page_builder.h"
 #include "core/shell.h"
 
 namespace ostrolen {
@@ -23,7 +24,7 @@ SearchBox::SearchBox(QMainWindow* window, QToolBar* toolbar, Front& front)
   box_->setPlaceholderText(FromUtf8(shell::kSearchPrompt));
   box_->setAccessibleName(FromUtf8(shell::kSearchPrompt));
   box_->setClearButtonEnabled(true);
-  box_->setFixedWidth(shell::kSearchBoxWidth);
+  box_->setFixedWidth(Zoomed(shell::kSearchBoxWidth));
   toolbar->addSeparator();
   toolbar->addWidget(box_);
 
@@ -52,6 +53,8 @@ SearchBox::SearchBox(QMainWindow* window, QToolBar* toolbar, Front& front)
 }
 
 void SearchBox::SetDatabase(std::string file) { front_.SetDatabase(std::move(file)); }
+
+void SearchBox::SetZoom() { box_->setFixedWidth(Zoomed(shell::kSearchBoxWidth)); }
 
 int SearchBox::Listings() const { return front_.Listings(); }
 

@@ -29,6 +29,8 @@ class SearchBox : public QObject {
   QListWidget* List() const { return list_; }
   // The file whose rows are searched; kDatabaseFile in the current folder by default.
   void SetDatabase(std::string file);
+  // The box's width at the window's zoom.
+  void SetZoom();
   int Listings() const;
 
   // Lists the matches of the box's text under it.

@@ -84,6 +84,19 @@ TForm1::TForm1(QWidget* parent, PageBuilding building) : QMainWindow(parent), wi
     ostrolen::SetUpLook(desk.Shown());
     front_->RedrawLists();
   });
+  // The zoom: the pages, the toolbar and the window laid out again at it.
+  front_->desk_drawers.emplace_back([this, toolbar](const ostrolen::ui::Desk& desk) {
+    if (desk.zoom == ostrolen::ZoomNow()) return;
+    ostrolen::ZoomPages(desk.zoom, this);
+    setFont(ostrolen::PageFont(ostrolen::Zoomed(ostrolen::shell::kPageFontPixels), false));
+    const int icon = ostrolen::Zoomed(ostrolen::shell::kToolbarIconPixels);
+    toolbar->setIconSize(QSize(icon, icon));
+    toolbar->setFixedHeight(ostrolen::Zoomed(ostrolen::shell::kToolbarHeight));
+    search_->SetZoom();
+    setFixedSize(ostrolen::ZoomedWindowSize());
+    // The lit boxes' frames where the boxes now are.
+    front_->RedrawLists();
+  });
   new ostrolen::DesktopLook(
       [this](std::optional<ostrolen::shell::Look> look) {
         front_->controller().DesktopLook(look);
@@ -100,7 +113,7 @@ TForm1::TForm1(QWidget* parent, PageBuilding building) : QMainWindow(parent), wi
   about_ = new TForm2(this);
   about_->hide();
 
-  setFixedSize(ostrolen::shell::kWindowWidth, ostrolen::shell::kWindowHeight);
+  setFixedSize(ostrolen::ZoomedWindowSize());
   if (const QScreen* screen = QGuiApplication::primaryScreen()) {
     move(screen->availableGeometry().center() - rect().center());
   }
@@ -168,6 +181,19 @@ void TForm1::BuildNextPage() {
 
 void TForm1::showEvent(QShowEvent* event) {
   QMainWindow::showEvent(event);
+  // The largest zoom step whose window the screen holds (with room for the frame).
+  if (const QScreen* shown_on = screen()) {
+    const QSize room = shown_on->availableGeometry().size() - QSize(16, 48);
+    int largest = ostrolen::ui::kZoomSteps.front();
+    for (const int step : ostrolen::ui::kZoomSteps) {
+      if (ostrolen::shell::kWindowWidth * step / 100 <= room.width() &&
+          ostrolen::shell::kWindowHeight * step / 100 <= room.height()) {
+        largest = step;
+      }
+    }
+    front_->controller().LargestZoom(largest);
+    front_->Apply();
+  }
   // The pages on the chosen tabs first, the others once the window is up.
   for (QTabWidget* tabs : findChildren<QTabWidget*>()) {
     if (tabs->currentWidget() != nullptr && tabs->currentWidget()->isVisibleTo(this)) BuildSheet(tabs->currentWidget());
