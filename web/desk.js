@@ -7,6 +7,7 @@
 
 (() => {
   const storageKey = 'ostrolen.desk';
+  const pageKey = 'ostrolen.page';
 
   // The desk as kept from the last visit, its fields checked one by one;
   // nothing when nothing was kept, the value is damaged or the storage is off.
@@ -72,7 +73,7 @@
       above = { window: opened, ...home };
       const into = opened.document;
       for (const style of document.querySelectorAll('style, link[rel="stylesheet"]')) into.head.append(style.cloneNode(true));
-      // The page's colours and its look are set on the document's root element.
+      // The page's sizes are set on the document's root element, its look by an attribute there.
       into.documentElement.style.cssText = document.documentElement.style.cssText;
       into.documentElement.lang = document.documentElement.lang;
       if (document.documentElement.dataset.look) into.documentElement.dataset.look = document.documentElement.dataset.look;
@@ -197,6 +198,27 @@
       else lower();
       keep(desk);
     };
+
+    // ---- The page in front, kept as the visit ends; the next one opens on it
+    // unless its address names a decode.
+    const pageInFront = () => [...document.querySelectorAll('.sheet.page')].find((sheet) => sheet.offsetParent !== null)?.id;
+    window.addEventListener('pagehide', () => {
+      try {
+        const sheet = pageInFront();
+        if (sheet) localStorage.setItem(pageKey, sheet);
+      } catch {
+        // A storage that is off: the next visit opens on the first page.
+      }
+    });
+    if (location.hash.length <= 1) {
+      let last = null;
+      try {
+        last = localStorage.getItem(pageKey);
+      } catch {
+        last = null;
+      }
+      if (last && page.layout.pages.some((p) => p.sheet === last)) send({ do: 'showPage', sheet: last });
+    }
 
     // ---- As the page starts: the desk kept from the last visit, then the desktop's look.
     const stored = kept();

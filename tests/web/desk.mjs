@@ -172,6 +172,17 @@ try {
   equal(again.window, full.page, 'in the page\'s size');
   equal(page.errors, [], 'no page errors');
 
+  // The page in front kept over a reload; a page no longer there is passed over.
+  await page.evaluate(() => window.ostrolen.send({ do: 'showPage', sheet: 'TabSheet9' }));
+  await page.reload();
+  await page.waitForSelector('html[data-ready="true"]');
+  equal(await page.evaluate(() => [...document.querySelectorAll('.sheet.page')].find((s) => s.offsetParent !== null)?.id),
+    'TabSheet9', 'after a reload the page in front is the one left');
+  await page.evaluate(() => localStorage.setItem('ostrolen.page', 'TabSheet999'));
+  await page.reload();
+  await page.waitForSelector('html[data-ready="true"]');
+  equal(page.errors, [], 'a kept page that is not there: no error');
+
   // A damaged value: the defaults, no error; the storage written anew.
   for (const damaged of ['{not json', '[1,2]', 'null', '{"compact":"yes","chosenLook":"purple","zoom":"big"}']) {
     await page.evaluate((value) => localStorage.setItem('ostrolen.desk', value), damaged);
@@ -236,7 +247,8 @@ try {
     return {
       left: document.getElementById('Form1') !== null,
       styles: inner.querySelectorAll('style').length > 0,
-      face: inner.documentElement.style.getPropertyValue('--face') !== '',
+      // The look's colours come with the style sheets.
+      face: inner.defaultView.getComputedStyle(inner.documentElement).getPropertyValue('--face').trim() !== '',
       look: inner.documentElement.dataset.look,
       size: document.getElementById('StandIn').dataset.size,
       onTop: inner.getElementById('OnTop').getAttribute('aria-checked'),
