@@ -78,7 +78,7 @@ DeskView::DeskView(QMainWindow* form, Front& front, QToolBar* toolbar)
   toolbar->addSeparator();
   toolbar->addWidget(button_);
 
-  front_.desk_drawers.push_back([this](const ui::Desk& desk) { Draw(desk); });
+  front_.desk_drawers.emplace_back([this](const ui::Desk& desk) { Draw(desk); });
   Draw(front_.controller().DeskNow());
 }
 

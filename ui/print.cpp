@@ -82,7 +82,7 @@ Printout PagePrintout(const PageLayout& page, const BoxTexts& boxes, const List*
     for (const Line& line : list->lines) compared = compared || line.mark != 0;
     for (const Line& line : list->lines) printout.lines.push_back(PrintedLine(line, compared));
   }
-  if (compared) printout.head.push_back(std::string(print_text::kCompared));
+  if (compared) printout.head.emplace_back(print_text::kCompared);
   if (list == nullptr) {
     printout.note = print_text::kNoList;
   } else if (list->lines.empty()) {
