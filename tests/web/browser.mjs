@@ -111,6 +111,14 @@ export async function launch() {
 // A fresh page with the file opened and ready for typing.
 export async function openPage(context, url = pageUrl) {
   const page = guard(await context.newPage());
+  // Each page starts as a first visit does, whatever earlier pages of the
+  // test kept in the browser's storage; its own reloads keep what it keeps.
+  await page.addInitScript(() => {
+    if (sessionStorage.getItem('ostrolen.test-visit')) return;
+    sessionStorage.setItem('ostrolen.test-visit', '1');
+    localStorage.removeItem('ostrolen.page');
+    localStorage.removeItem('ostrolen.desk');
+  });
   const errors = [];
   page.on('pageerror', (error) => errors.push(String(error)));
   await page.goto(url);
