@@ -970,7 +970,7 @@ void Front::DrawHistory() {
       item->setData(Qt::UserRole, entry.number);
       item->setToolTip(FromUtf8(entry.tip));
     }
-    dialog->resize(420, 320);
+    dialog->resize(Zoomed(420), Zoomed(320));
     // Modal: the window waits while an entry is chosen.
     dialog->setWindowModality(Qt::ApplicationModal);
     dialog->show();

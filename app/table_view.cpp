@@ -23,6 +23,7 @@
 #include <vector>
 
 #include "app/front.h"
+#include "app/page_builder.h"
 #include "ui/controller.h"
 #include "ui/table_view.h"
 
@@ -133,7 +134,7 @@ TableDialog::TableDialog(ui::Controller& controller, std::function<void()> apply
   view_->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
   view_->horizontalHeader()->setSectionsClickable(true);
   view_->horizontalHeader()->setSortIndicatorShown(false);
-  view_->horizontalHeader()->setDefaultSectionSize(150);
+  view_->horizontalHeader()->setDefaultSectionSize(Zoomed(150));
   view_->horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
   view_->horizontalHeader()->setTextElideMode(Qt::ElideRight);
   view_->installEventFilter(this);
@@ -207,7 +208,7 @@ TableDialog::TableDialog(ui::Controller& controller, std::function<void()> apply
   step_->setSingleShot(true);
   step_->setInterval(0);
   connect(step_, &QTimer::timeout, this, &TableDialog::Step);
-  resize(780, 520);
+  resize(Zoomed(780), Zoomed(520));
 }
 
 void TableDialog::Build(const QByteArray& bytes, const QString& source) {
