@@ -131,10 +131,11 @@ class LitFrame : public QWidget {
 };
 
 // While the window draws what the controller holds, the widgets' own
-// signals are not taken for the operator's.
+// signals are not taken for the operator's; while the operator answers a
+// box or a dialog in the midst of it (`applying` false), they are.
 class Applying {
  public:
-  explicit Applying(bool& flag) : flag_(flag), was_(flag) { flag_ = true; }
+  explicit Applying(bool& flag, bool applying = true) : flag_(flag), was_(flag) { flag_ = applying; }
   ~Applying() { flag_ = was_; }
   Applying(const Applying&) = delete;
   Applying& operator=(const Applying&) = delete;
@@ -567,11 +568,8 @@ void Front::Apply() {
         case Kind::History: DrawHistory(); break;
         case Kind::Search: search = true; break;
         case Kind::Message: {
-          // The operator answers it; what comes meanwhile is theirs.
-          bool was = applying_;
-          applying_ = false;
+          const Applying answering(applying_, false);
           Message(effect.name, effect.text);
-          applying_ = was;
           break;
         }
         case Kind::Read:
@@ -601,11 +599,8 @@ void Front::Apply() {
           }
           break;
         case Kind::Print: {
-          // The operator answers the print dialog; what comes meanwhile is theirs.
-          bool was = applying_;
-          applying_ = false;
+          const Applying answering(applying_, false);
           Print(effect.name, effect.text);
-          applying_ = was;
           break;
         }
       }

@@ -181,17 +181,12 @@ void TForm1::BuildNextPage() {
 
 void TForm1::showEvent(QShowEvent* event) {
   QMainWindow::showEvent(event);
-  // The largest zoom step whose window the screen holds (with room for the frame).
+  // The largest zoom whose window the screen holds (with room for the frame):
+  // the controller keeps to the steps within it.
   if (const QScreen* shown_on = screen()) {
     const QSize room = shown_on->availableGeometry().size() - QSize(16, 48);
-    int largest = ostrolen::ui::kZoomSteps.front();
-    for (const int step : ostrolen::ui::kZoomSteps) {
-      if (ostrolen::shell::kWindowWidth * step / 100 <= room.width() &&
-          ostrolen::shell::kWindowHeight * step / 100 <= room.height()) {
-        largest = step;
-      }
-    }
-    front_->controller().LargestZoom(largest);
+    front_->controller().LargestZoom(std::min(room.width() * 100 / ostrolen::shell::kWindowWidth,
+                                              room.height() * 100 / ostrolen::shell::kWindowHeight));
     front_->Apply();
   }
   // The pages on the chosen tabs first, the others once the window is up.

@@ -65,6 +65,11 @@ const std::vector<const PageCommand*>& PageCommands() {
   return commands;
 }
 
+std::string_view CommandCaption(const PageCommand& command) {
+  const std::string_view what = command.what;
+  return what.substr(0, what.find(": "));
+}
+
 DecodeOutcome DecodeOn(const PageCommand& page, const std::vector<std::string>& words) {
   BoxTexts settings = TypedBoxes(page, words);
   ModelWindow window;

@@ -7,6 +7,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -17,6 +18,10 @@ namespace ostrolen {
 
 // Every page's commands, in the order of the window's tabs.
 const std::vector<const PageCommand*>& PageCommands();
+
+// A command's page as a chooser or a printout names it: "АХ, СКО" for
+// "АХ, СКО: an abbreviated class of service".
+std::string_view CommandCaption(const PageCommand& command);
 
 // What a press of a page with some words ends with, on a fresh window.
 struct DecodeOutcome {

@@ -24,9 +24,7 @@ const std::vector<TablePage>& TablePages() {
     std::vector<TablePage> all;
     for (const PageCommand* command : PageCommands()) {
       if (!IsRecordPage(*command)) continue;
-      // "АХ, СКО: an abbreviated class of service" shows as "АХ, СКО".
-      const std::string_view what = command->what;
-      all.push_back({command, std::string(what.substr(0, what.find(": ")))});
+      all.push_back({command, std::string(CommandCaption(*command))});
     }
     return all;
   }();
@@ -142,17 +140,15 @@ bool Controller::TableStep(std::size_t count) {
   if (reading_) return true;
   count = std::max<std::size_t>(count, 1);
   const PageCommand& page = table_.table->page();
-  if (!ReadsDatabase(*FindButton(page.button).button)) {
-    DecodeTableRows(count);
-    return table_.building;
-  }
-  // The lookups of the next records, read all at once; a lookup many
-  // records share is read once.
-  count = std::min(count, kTableRecordsPerReading);
+  // On a page that reads the database, the lookups of the next records are
+  // read first, all at once; a lookup many records share is read once.
   RecordLookups lookups(page);
-  const std::size_t end = std::min(table_.total, table_.done + count);
-  for (std::size_t i = table_.done; i < end; ++i) lookups.Add(table_.records[i]);
-  std::vector<Statement> statements = lookups.Statements();
+  if (lookups.Reads()) {
+    count = std::min(count, kTableRecordsPerReading);
+    const std::size_t end = std::min(table_.total, table_.done + count);
+    for (std::size_t i = table_.done; i < end; ++i) lookups.Add(table_.records[i]);
+  }
+  std::vector<Statement> statements = lookups.Take();
   if (statements.empty()) {
     DecodeTableRows(count);
     return table_.building;

@@ -1,5 +1,6 @@
 #include "ui/print.h"
 
+#include "pages/decode.h"
 #include "pages/session.h"
 
 namespace ostrolen::ui {
@@ -23,7 +24,7 @@ std::string TitleOf(const PageLayout& page) {
   const ListSpec* list = page.list();
   const PageCommand* command = list == nullptr ? nullptr : Session::CommandOfList(list->name);
   if (command == nullptr || command->what.empty()) return page.caption;
-  return std::string(command->what.substr(0, command->what.find(": ")));
+  return std::string(CommandCaption(*command));
 }
 
 // The words the boxes hold, as the history names them ("271A6"); where the

@@ -146,8 +146,11 @@ class RecordLookups {
   RecordLookups(const RecordLookups&) = delete;
   RecordLookups& operator=(const RecordLookups&) = delete;
 
+  // Whether the page's decode reads the database at all.
+  bool Reads() const { return reads_; }
   void Add(const Record& record);
-  const std::vector<Statement>& Statements() const { return statements_; }
+  // The statements gathered, each once; none are left.
+  std::vector<Statement> Take() { return std::move(statements_); }
 
  private:
   const PageCommand* page_;

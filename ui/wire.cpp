@@ -455,8 +455,8 @@ const char* KindName(Effect::Kind kind) {
 //   tableBuild {text} or {source; the file's bytes}, tableStep {count},
 //   tableStop, tableFilter {text}, tableSort {column}, tableClick {row,
 //   shift, ctrl}, tableRowsInView {rows}, tableOpenRow {row}, tableCopy,
-//   tableExport {format}, tableKey {as key}, tableRows {first, count} (answered with a tableRows effect:
-//   the cells of those shown rows).
+//   tableExport {format}, tableKey {as key}, tableRows {first, count}
+//   (answered with a tableRows effect: the cells of those shown rows).
 std::string Wire::Handle(std::string_view json, std::string_view bytes) {
   Fields in;
   try {
@@ -560,6 +560,27 @@ std::string Wire::Handle(std::string_view json, std::string_view bytes) {
       effect.Close('}');
       extra = effect.Text();
     }
+  } else if (what == "desk") {
+    // As kept from the last visit: any field missing or not understood stays as it is.
+    Desk desk = c.DeskNow();
+    if (Has(in, "zoom")) desk.zoom = NumberOf(in, "zoom", desk.zoom);
+    if (const std::optional<Look> look = LookNamed(TextOf(in, "chosenLook"))) desk.chosen = *look;
+    if (Has(in, "followDesktop")) desk.follow_desktop = FlagOf(in, "followDesktop");
+    if (Has(in, "onTop")) desk.on_top = FlagOf(in, "onTop");
+    if (Has(in, "compact")) desk.compact = FlagOf(in, "compact");
+    c.SetDesk(desk);
+  } else if (what == "desktopLook") {
+    c.DesktopLook(LookNamed(TextOf(in, "look")));
+  } else if (what == "zoom") {
+    handled = c.Zoom(NumberOf(in, "direction"));
+  } else if (what == "chooseLook") {
+    if (const std::optional<Look> look = LookNamed(TextOf(in, "look"))) c.ChooseLook(*look);
+  } else if (what == "followDesktop") {
+    c.FollowDesktop(FlagOf(in, "follow"));
+  } else if (what == "onTop") {
+    c.SetOnTop(FlagOf(in, "on"));
+  } else if (what == "compact") {
+    c.SetCompact(FlagOf(in, "on"));
   } else if (what == "openTable") {
     c.OpenTable();
   } else if (what == "closeTable") {
@@ -583,27 +604,6 @@ std::string Wire::Handle(std::string_view json, std::string_view bytes) {
     handled = c.TableSort(NumberOf(in, "column"));
   } else if (what == "tableClick") {
     handled = c.TableClick(NumberOf(in, "row"), FlagOf(in, "shift"), FlagOf(in, "ctrl"));
-  } else if (what == "desk") {
-    // As kept from the last visit: any field missing or not understood stays as it is.
-    Desk desk = c.DeskNow();
-    if (Has(in, "zoom")) desk.zoom = NumberOf(in, "zoom", desk.zoom);
-    if (const std::optional<Look> look = LookNamed(TextOf(in, "chosenLook"))) desk.chosen = *look;
-    if (Has(in, "followDesktop")) desk.follow_desktop = FlagOf(in, "followDesktop");
-    if (Has(in, "onTop")) desk.on_top = FlagOf(in, "onTop");
-    if (Has(in, "compact")) desk.compact = FlagOf(in, "compact");
-    c.SetDesk(desk);
-  } else if (what == "desktopLook") {
-    c.DesktopLook(LookNamed(TextOf(in, "look")));
-  } else if (what == "zoom") {
-    handled = c.Zoom(NumberOf(in, "direction"));
-  } else if (what == "chooseLook") {
-    if (const std::optional<Look> look = LookNamed(TextOf(in, "look"))) c.ChooseLook(*look);
-  } else if (what == "followDesktop") {
-    c.FollowDesktop(FlagOf(in, "follow"));
-  } else if (what == "onTop") {
-    c.SetOnTop(FlagOf(in, "on"));
-  } else if (what == "compact") {
-    c.SetCompact(FlagOf(in, "on"));
   } else if (what == "tableRowsInView") {
     c.TableRowsInView(NumberOf(in, "rows"));
   } else if (what == "tableOpenRow") {

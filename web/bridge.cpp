@@ -187,13 +187,6 @@ void WriteSessionTexts(Json& out) {
   out.Key("compare").String(shell::kCompareEntries).Key("fileName").String(shell::kHistoryFileName);
   out.Key("close").String(shell::kCancel);
   out.Key("print").String(ui::print_text::kCommand).Key("printKey").String(ui::print_text::kKey);
-  out.Key("goneColour").String(shell::ColourText(shell::kGoneColour));
-  out.Key("quietColour").String(shell::ColourText(shell::kQuietText));
-  out.Key("colours").Open('{');
-  for (const Change change : {Change::Same, Change::Changed, Change::Added, Change::Gone}) {
-    out.Key(std::string(1, static_cast<char>(change))).String(shell::ColourText(MarkColour(change)));
-  }
-  out.Close('}');
   out.Close('}');
 }
 
@@ -283,20 +276,14 @@ std::string LayoutJson(std::string_view file_name) {
   out.Key("noFileChosen").String(shell::kNoFileChosen);
   out.Key("readingDatabase").String(shell::kReadingDatabase);
   out.Key("copyLines").String(shell::kCopyLines);
-  out.Key("explainColour").String(shell::ColourText(shell::kExplainColour));
-  out.Key("faceColour").String(shell::ColourText(shell::kWindowFace));
-  out.Key("boxColour").String(shell::ColourText(shell::kBoxBackground));
   out.Key("explainFrameColour").String(shell::ColourText(shell::kExplainFrame));
   out.Key("explainFramePixels").Number(shell::kExplainFramePixels);
-  out.Key("highlightColour").String(shell::ColourText(shell::kHighlight));
-  out.Key("highlightedTextColour").String(shell::ColourText(shell::kHighlightedText));
-  out.Key("focusColour").String(shell::ColourText(shell::kFocusFrame));
   out.Key("focusPixels").Number(shell::kFocusFramePixels);
   // Each look's colours, by the names of the page's style variables.
   out.Key("looks").Open('{');
   for (const shell::Look look : {shell::Look::Light, shell::Look::Dark}) {
     const shell::LookColours& c = shell::ColoursOf(look);
-    out.Key(look == shell::Look::Dark ? "dark" : "light").Open('{');
+    out.Key(ui::LookName(look)).Open('{');
     const std::pair<const char*, shell::Colour> colours[] = {
         {"face", c.face},
         {"box", c.box},
